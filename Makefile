@@ -1,0 +1,28 @@
+# The two commands of the README: `make demo` and `make test`. Plain `make`
+# builds the programs (and the word set, when its builder is present).
+JOBS ?= $(shell nproc)
+RELEASE := build/release
+DEBUG := build/debug
+
+.PHONY: all build test demo bootstrap clean
+
+all: build
+
+bootstrap:
+	@tools/bootstrap
+
+build: bootstrap
+	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DVOCRIG_TESTS=OFF >/dev/null
+	@cmake --build $(RELEASE) -j $(JOBS)
+	@if [ -x tools/make-voice ]; then tools/make-voice --if-stale wave; fi
+
+test: bootstrap
+	@cmake -S . -B $(DEBUG) -DCMAKE_BUILD_TYPE=Debug -DVOCRIG_SANITIZE=ON >/dev/null
+	@cmake --build $(DEBUG) -j $(JOBS)
+	@cd $(DEBUG) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+demo: build
+	@if [ -x tools/demo ]; then tools/demo; else echo "The demo is not ready yet."; fi
+
+clean:
+	rm -rf build

@@ -1,0 +1,47 @@
+#include "memory_files.h"
+
+#include "platform/line_reader.h"
+
+namespace platform::fake {
+
+bool MemoryFiles::readLines(const std::string& path, std::vector<std::string>& lines) {
+    lines.clear();
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    lines = splitLines(it->second);
+    return true;
+}
+
+bool MemoryFiles::writeLines(const std::string& path, const std::vector<std::string>& lines) {
+    if (failWrites) return false;
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    files[path] = text;
+    return true;
+}
+
+namespace {
+class MemoryWriter : public FileWriter {
+public:
+    MemoryWriter(MemoryFiles& owner, std::string path) : owner(owner), path(std::move(path)) {}
+    bool write(const std::string& bytes) override {
+        if (closed || owner.failWrites) return false;
+        owner.files[path] += bytes;
+        return true;
+    }
+    void close() override { closed = true; }
+
+private:
+    MemoryFiles& owner;
+    std::string path;
+    bool closed = false;
+};
+}  // namespace
+
+std::unique_ptr<FileWriter> MemoryFiles::create(const std::string& path) {
+    if (failWrites) return nullptr;
+    files[path].clear();
+    return std::make_unique<MemoryWriter>(*this, path);
+}
+
+}  // namespace platform::fake

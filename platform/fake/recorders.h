@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/process.h"
+
+namespace platform::fake {
+
+class RecordingConsole : public Console {
+public:
+    void print(const std::string& text) override { output += text; }
+    void moveWindow(int x, int y) override {
+        movedX = x;
+        movedY = y;
+    }
+    std::string output;
+    int movedX = -1, movedY = -1;
+};
+
+class RecordingProcess : public Process {
+public:
+    bool start(const std::string& commandLine) override {
+        started.push_back(commandLine);
+        return succeed;
+    }
+    std::vector<std::string> started;
+    bool succeed = true;
+};
+
+}  // namespace platform::fake

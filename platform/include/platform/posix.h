@@ -1,0 +1,95 @@
+#pragma once
+
+// The real services on Linux/POSIX; main() functions wire these.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/serial.h"
+
+namespace platform::posix {
+
+// "COMn" / "\\.\COMn" -> ports/comn when that path exists in the working
+// directory, else /dev/ttyS<n-1>. "" for names that are not port names.
+std::string devicePathFor(const std::string& name);
+// The ports/comn path a port name publishes to ("" for non-port names).
+std::string publishPathFor(const std::string& name);
+
+class PosixSerialPort : public SerialPort {
+public:
+    PosixSerialPort() = default;
+    ~PosixSerialPort() override { close(); }
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+    bool open(const std::string& name) override;
+    // Opens a device by file system path (for programs given a path directly).
+    bool openPath(const std::string& path);
+    bool openVirtualPair(const std::string& farName) override;
+    // Like openVirtualPair, publishing the far end at an explicit path.
+    bool openVirtualPairAt(const std::string& linkPath);
+    bool configure(int baud, int stopBits) override;
+    bool isOpen() const override { return fd >= 0; }
+    int bytesWaiting() override;
+    std::string read(int maxBytes) override;
+    void write(const std::string& bytes) override;
+    void close() override;
+    int waitHandle() const override { return fd; }
+
+    // Path of the far end of a virtual pair ("" otherwise).
+    const std::string& farEndPath() const { return farPath; }
+
+private:
+    int fd = -1;
+    int heldFarFd = -1;  // keeps a virtual pair's far end alive between users
+    std::string linkPath;
+    std::string farPath;
+};
+
+class PosixSerialDevices : public SerialDevices {
+public:
+    bool exists(const std::string& name) override;
+    std::unique_ptr<SerialPort> makePort() override { return std::make_unique<PosixSerialPort>(); }
+};
+
+class PollPortWaiter : public PortWaiter {
+public:
+    void waitForInput(const std::vector<SerialPort*>& ports, int timeoutMs) override;
+};
+
+class StdConsole : public Console {
+public:
+    void print(const std::string& text) override;
+    void moveWindow(int, int) override {}  // a terminal has no window of ours to move
+};
+
+class PosixProcess : public Process {
+public:
+    bool start(const std::string& commandLine) override;
+};
+
+class SystemClock : public Clock {
+public:
+    LocalTime localTime() override;
+    void sleepMs(int ms) override;
+    int64_t monotonicMicros() override;
+};
+
+class DiskFiles : public Files {
+public:
+    bool exists(const std::string& path) override;
+    bool remove(const std::string& path) override;
+    bool readLines(const std::string& path, std::vector<std::string>& lines) override;
+    bool writeLines(const std::string& path, const std::vector<std::string>& lines) override;
+    std::unique_ptr<FileWriter> create(const std::string& path) override;
+};
+
+// Folder of the running executable ("" when unknown).
+std::string executableDir();
+
+}  // namespace platform::posix

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/posix.h"
+
+using namespace platform::posix;
+
+namespace {
+
+class PosixSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vocrig-system-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        old = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(old);
+        std::filesystem::remove_all(dir);
+    }
+    static std::string slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string dir, old;
+};
+
+TEST_F(PosixSystem, FilesWriteCrLfAtomicallyAndReadEitherEnding) {
+    DiskFiles files;
+    ASSERT_TRUE(files.writeLines("savmem.dat", {"3.4b", "0200007100000"}));
+    EXPECT_EQ(slurp("savmem.dat"), "3.4b\r\n0200007100000\r\n");
+    EXPECT_FALSE(files.exists("savmem.dat.tmp"));
+    std::ofstream("lf.txt") << "a\nb\n";
+    std::vector<std::string> lines;
+    ASSERT_TRUE(files.readLines("lf.txt", lines));
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b"}));
+    EXPECT_FALSE(files.readLines("missing.txt", lines));
+    EXPECT_TRUE(files.remove("lf.txt"));
+    EXPECT_FALSE(files.exists("lf.txt"));
+    EXPECT_FALSE(files.remove("lf.txt"));
+}
+
+TEST_F(PosixSystem, FailedSaveLeavesTheOldFile) {
+    DiskFiles files;
+    ASSERT_TRUE(files.writeLines("keep.dat", {"old"}));
+    std::filesystem::create_directory("keep.dat.tmp");  // the temporary cannot be written
+    EXPECT_FALSE(files.writeLines("keep.dat", {"new"}));
+    EXPECT_EQ(slurp("keep.dat"), "old\r\n");
+}
+
+TEST_F(PosixSystem, WriterCreatesTruncatesAndAppends) {
+    std::ofstream("debug.dat") << "old contents";
+    DiskFiles files;
+    auto w = files.create("debug.dat");
+    ASSERT_TRUE(w);
+    EXPECT_EQ(slurp("debug.dat"), "");
+    w->write("FE FE\r\n");
+    EXPECT_EQ(slurp("debug.dat"), "FE FE\r\n");  // flushed as it goes
+    w->close();
+    EXPECT_FALSE(w->write("x"));
+    EXPECT_EQ(files.create("no/such/dir/f"), nullptr);
+}
+
+TEST_F(PosixSystem, ProcessStartsFromPathWithoutWaiting) {
+    PosixProcess process;
+    SystemClock clock;
+    int64_t t0 = clock.monotonicMicros();
+    EXPECT_TRUE(process.start("sleep 0.5"));
+    EXPECT_LT(clock.monotonicMicros() - t0, 1000000);  // did not wait for it
+    EXPECT_TRUE(process.start("touch started"));
+    for (int i = 0; i < 100 && !std::filesystem::exists("started"); ++i) usleep(20000);
+    EXPECT_TRUE(std::filesystem::exists("started"));
+    EXPECT_FALSE(process.start("no-such-program-vocrig"));
+    EXPECT_FALSE(process.start(""));
+}
+
+TEST_F(PosixSystem, ClockGivesPlausibleLocalTimeAndSleeps) {
+    SystemClock clock;
+    auto t = clock.localTime();
+    EXPECT_GE(t.year, 2024);
+    EXPECT_GE(t.month, 1);
+    EXPECT_LE(t.month, 12);
+    int64_t t0 = clock.monotonicMicros();
+    clock.sleepMs(20);
+    EXPECT_GE(clock.monotonicMicros() - t0, 20000);
+    EXPECT_NE(executableDir(), "");
+}
+
+}  // namespace
