@@ -88,13 +88,13 @@ bool Panel::readConfiguration() {
 
     // The lock line is optional; when present it pushes the lines after it down by one.
     size_t next = 9;
-    state.lockState = "0";
+    char lock = '0';
     const std::string lockLine = line(9);
     if (lockLine.compare(0, 4, "lock") == 0) {
-        std::string value = lockLine.size() >= 6 ? lockLine.substr(5, 1) : std::string();
-        state.lockState = (value == "0" || value == "1") ? value : "0";
+        if (lockLine.size() >= 6 && lockLine[5] == '1') lock = '1';
         ++next;
     }
+    state.lockState = std::string(1, lock);
 
     // The pass-through line and the translator's diagnostic line come first.
     state.diagLevel = digitAt(line(next + 2), 7);

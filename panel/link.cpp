@@ -11,6 +11,10 @@ const int stopBits = 2;
 const int maxReplyBytes = 255;
 const int identityTries = 5;
 const int powerOnPauses = 6;
+// The pacing words are silences of these lengths; without their files the
+// panel still waits this long, so the translator gets time to answer.
+const int pauseMs = 120;
+const int commandSpacingMs = 40;
 
 const std::string helpLines[] = {
     "b=Band  f=Freq  e=Entry m=Mode  s=Meter/SWR  Z=Zero frequency  w=Filter width",
@@ -162,7 +166,7 @@ void Panel::sendCommand() {
     if ((text.compare(0, 2, "FA") == 0 || text.compare(0, 2, "FB") == 0) && text.size() > 5)
         state.lastFreqCommand = text;
     if (state.pollSent == 1) state.pollSent = 0;
-    else sayWord("shdelay");
+    else sayPacing("shdelay", commandSpacingMs);
     port.write(text);
 }
 
@@ -172,6 +176,13 @@ void Panel::readReply() {
     if (state.replyText.find("NC;") != std::string::npos) state.running = 0;
 }
 
-void Panel::pause() { sayWord("delay"); }
+void Panel::pause() { sayPacing("delay", pauseMs); }
+
+void Panel::sayPacing(const std::string& word, int minimumMs) {
+    const int64_t start = clock.monotonicMicros();
+    sayWord(word);
+    const int64_t spentMs = (clock.monotonicMicros() - start) / 1000;
+    if (spentMs < minimumMs) clock.sleepMs(static_cast<int>(minimumMs - spentMs));
+}
 
 }  // namespace panel

@@ -67,7 +67,7 @@ void Panel::shutDown() {
         if (state.lockAvailable == 1) send("LO0");
         if (state.radioPowerSwitch == 1) send("PS9");
         send("quit");
-        sayWord("delay");
+        pause();
         port.close();
     }
     normaliseBandRow();

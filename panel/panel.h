@@ -23,11 +23,11 @@ inline constexpr int noEntry = 999;
 
 struct PanelState {
     // Program
-    std::string versionText;     // "3.4b"
-    std::string bannerText;      // "*** Vocrig V 3.4b ***"
-    std::string waveDirectory;   // prefix of every word file
-    int comPort = 0;             // link to the translator
-    int baudRate = 0;
+    std::string versionText = "3.4b";
+    std::string bannerText = "*** Vocrig V 3.4b ***";
+    std::string waveDirectory = "wave\\";  // prefix of every word file
+    int comPort = 21;            // link to the translator
+    int baudRate = 38400;
     int running = 0;             // the main loop runs while 1
     int linkFailed = 0;          // the port could not be opened
 
@@ -157,6 +157,8 @@ public:
     void sendCommand();
     void readReply();
     void pause();
+    // Plays a pacing word and waits at least minimumMs in all.
+    void sayPacing(const std::string& word, int minimumMs);
     // Fills commandText and sends it.
     void send(const std::string& text);
 

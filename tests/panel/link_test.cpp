@@ -108,6 +108,13 @@ TEST(Link, PauseIsTheDelayWord) {
     rig.panel.pause();
     EXPECT_EQ(rig.words(), "delay");
     EXPECT_EQ(rig.clock.now, 120000);
+    // Without the word's file the wait still happens.
+    rig.speaker.missing = {"delay", "shdelay"};
+    rig.panel.pause();
+    EXPECT_EQ(rig.clock.now, 240000);
+    rig.panel.send("RX0");
+    EXPECT_EQ(rig.clock.now, 280000);
+    EXPECT_EQ(rig.words(), "");
 }
 
 TEST(Link, NumbersAndPortNames) {
