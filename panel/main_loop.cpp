@@ -72,7 +72,7 @@ void Panel::shutDown() {
     }
     normaliseBandRow();
     saveMemory();
-    window.close();
+    if (state.linkFailed == 1) window.close();
 }
 
 void Panel::normaliseBandRow() {

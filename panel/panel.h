@@ -141,17 +141,18 @@ public:
 
     PanelState state;
 
-    // Life of the program: start-up, the window loop, shutdown.
-    int run();
+    // Life of the program (main_loop.cpp): start-up, the window loop, shutdown.
+    int run();  // an ExitStatus
     void runLoop();
     void shutDown();
+    void normaliseBandRow();
     // Every window event comes through here.
     void handleEvent(const platform::Event& event);
 
-    // Configuration: false when "vocrig.cfg" cannot be read.
+    // Configuration (config.cpp): false when "vocrig.cfg" cannot be read.
     bool readConfiguration();
 
-    // Link
+    // Link (link.cpp)
     void openLink();
     void setStartValues();
     void sendCommand();
@@ -162,7 +163,7 @@ public:
     // Fills commandText and sends it.
     void send(const std::string& text);
 
-    // Speech
+    // Speech (speech.cpp)
     void sayWord(const std::string& word);
     void sayWordAsync(const std::string& word);
     void sayCharacters(const std::string& text);
@@ -179,16 +180,15 @@ public:
     void sayLevelPercent();
     void sayTone();
 
-    // Band rows and memory channels
+    // Band table and memory channels (memory.cpp)
     void setDefaultTables();
     void loadMemory();
     void saveMemory();
     void exportMemory();
-    void storeBandRow();
-    void normaliseBandRow();
 
-    // Mode and status
+    // Mode and band rows (tuning.cpp), levels (levels.cpp), window texts (status.cpp)
     void sendMode();
+    void storeBandRow();
     void sendWidth();
     void showMode();
     void showStatusWords();

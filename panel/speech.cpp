@@ -64,8 +64,8 @@ void Panel::sayFrequency() {
     if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
     std::string whole = digits.substr(0, digits.size() - 6);
     const std::string decimals = digits.substr(digits.size() - 6);
-    whole.erase(0, whole.find_first_not_of('0') == std::string::npos ? whole.size()
-                                                                      : whole.find_first_not_of('0'));
+    const size_t firstDigit = whole.find_first_not_of('0');
+    whole.erase(0, firstDigit == std::string::npos ? whole.size() : firstDigit);
 
     if (state.splitOn > 0 && state.vfoSwapped == 0) sayWord("vfob");
     else if (state.splitOn == 0 && state.vfoSwapped == 1) sayWord("vfob");

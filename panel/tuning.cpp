@@ -35,7 +35,7 @@ void Panel::storeBandRow() {
     state.bandIndex = band;
     if (!sameBand) return;
     if (band <= 8 && state.mode > 4) return;  // no FM or DSTAR rows below 10 m
-    if (state.bandIndex == noBand || state.modeReported == 1) return;
+    if (state.modeReported == 1) return;  // the radio's own mode is not the operator's choice
 
     std::string& row = state.bandTable[static_cast<size_t>(band)];
     if (!isBandRecord(row)) return;
