@@ -108,17 +108,4 @@ TEST(Configuration, ShortAndEmptyFilesKeepTheDefaults) {
     }
 }
 
-TEST(Configuration, MissingFileIsReported) {
-    PanelRig rig;
-    EXPECT_FALSE(rig.panel.readConfiguration());
-}
-
-TEST(Configuration, LinesEndingInLfAloneReadTheSame) {
-    PanelRig rig;
-    rig.files.files["vocrig.cfg"] = "a\nb\nc\npower 050\nswr 1\n";
-    ASSERT_TRUE(rig.panel.readConfiguration());
-    EXPECT_EQ(rig.state.powerPercent, 50);
-    EXPECT_EQ(rig.state.swrAlert, 1);
-}
-
 }  // namespace

@@ -121,17 +121,11 @@ TEST(Link, NumbersAndPortNames) {
     EXPECT_EQ(panel::portName(9), "COM9");
     EXPECT_EQ(panel::portName(21), "\\\\.\\COM21");
     EXPECT_EQ(panel::portName(10), "\\\\.\\COM10");
-    struct Case {
-        long long value;
-        int width;
-        std::string text;
-    } padded[] = {{7, 3, "007"}, {70, 3, "070"}, {255, 3, "255"}, {3, 2, "03"},   {10, 2, "10"},
-                  {50, 4, "0050"}, {1500, 4, "1500"}, {7050000, 11, "00007050000"},
-                  {1296200000, 11, "01296200000"}, {-5, 3, "000"}, {1234, 2, "1234"}};
-    for (const auto& c : padded) EXPECT_EQ(panel::zeroPadded(c.value, c.width), c.text);
+    EXPECT_EQ(panel::zeroPadded(7, 3), "007");
+    EXPECT_EQ(panel::zeroPadded(1296200000, 11), "01296200000");
+    EXPECT_EQ(panel::zeroPadded(-5, 3), "000");
     EXPECT_EQ(panel::numberOf("0120"), 120);
     EXPECT_EQ(panel::numberOf("12;"), 12);
-    EXPECT_EQ(panel::numberOf(""), 0);
     EXPECT_EQ(panel::numberOf(";12"), 0);
     EXPECT_EQ(panel::numberOf("99999999999"), INT_MAX);
 }

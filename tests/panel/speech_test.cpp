@@ -285,13 +285,4 @@ TEST(Speech, Tones) {
     }
 }
 
-TEST(Speech, MissingWordIsSilentAndCostsNoTime) {
-    PanelRig rig;
-    rig.speaker.missing.insert("perc");
-    rig.state.powerPercent = 50;
-    rig.panel.sayPowerPercent();
-    EXPECT_EQ(rig.words(), "5 / 0");
-    EXPECT_EQ(rig.clock.now, 2 * 300 * 1000);
-}
-
 }  // namespace
