@@ -1,0 +1,27 @@
+// vocpanel: wires the real window, sound, serial port, files and clock to the panel.
+
+#include <iostream>
+
+#include "panel.h"
+#include "platform/posix.h"
+#include "platform/sdl.h"
+
+int main() {
+    platform::sdl::SdlWindow window;
+    if (!window.available()) {
+        std::cerr << "vocpanel: " << window.error() << "\n";
+        return panel::exitNoWindow;
+    }
+    platform::sdl::SdlSound sound;
+    platform::posix::PosixSerialPort port;
+    platform::posix::DiskFiles files;
+    platform::posix::SystemClock clock;
+
+    panel::Panel panel(window, sound, port, files, clock);
+    const int status = panel.run();
+    if (status == panel::exitNoWindow) std::cerr << "vocpanel: the window could not be opened\n";
+    if (status == panel::exitNoConfiguration) std::cerr << "vocpanel: vocrig.cfg not found\n";
+    if (status == panel::exitNoLink)
+        std::cerr << "vocpanel: cannot open " << panel::portName(panel.state.comPort) << "\n";
+    return status;
+}

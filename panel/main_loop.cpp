@@ -1,0 +1,109 @@
+// The life of the panel: start-up, the window loop on a 20 ms timer, and the
+// orderly shutdown that tells the translator and saves the tables.
+
+#include "panel.h"
+
+namespace panel {
+
+namespace {
+
+const char* const windowTitle = "*** ICOM Vocrig Front Panel v3.4b ***";
+const int windowLeft = 250, windowTop = 100, windowWidth = 950, windowHeight = 500;
+const int timerPeriodMs = 20;
+const char* const startWords[] = {"voc", "3", "point", "4"};  // name and version
+
+}  // namespace
+
+Panel::Panel(platform::Window& window, platform::Sound& sound, platform::SerialPort& port,
+             platform::Files& files, platform::Clock& clock)
+    : window(window), sound(sound), port(port), files(files), clock(clock) {
+    setStartValues();
+    setDefaultTables();
+}
+
+int Panel::run() {
+    state.versionText = "3.4b";
+    state.bannerText = "*** Vocrig V " + state.versionText + " ***";
+    state.waveDirectory = "wave\\";
+
+    if (!window.open(windowTitle, windowLeft, windowTop, windowWidth, windowHeight)) return exitNoWindow;
+    for (const char* word : startWords) sayWord(word);
+
+    state.comPort = 21;
+    state.baudRate = 38400;
+
+    if (!readConfiguration()) {
+        // Nothing was loaded, so nothing is sent and no file is written.
+        sayWord("cfgnf");
+        window.close();
+        return exitNoConfiguration;
+    }
+
+    openLink();
+    if (state.linkFailed == 0) runLoop();
+    shutDown();
+    return state.linkFailed == 0 ? exitNormal : exitNoLink;
+}
+
+void Panel::runLoop() {
+    window.startTimer(timerPeriodMs);
+    state.running = 1;
+    while (state.running == 1) {
+        // Wait for the first event, then take everything that is queued.
+        handleEvent(window.waitEvent());
+        platform::Event event;
+        while (window.pollEvent(event)) handleEvent(event);
+    }
+    window.stopTimer();
+}
+
+void Panel::shutDown() {
+    if (state.linkFailed == 0) {
+        if (!state.lastFreqReply.empty() && state.lastFreqReply[0] == 'F') storeBandRow();
+        window.close();
+
+        send("RX0");
+        send("CT0");
+        if (state.lockAvailable == 1) send("LO0");
+        if (state.radioPowerSwitch == 1) send("PS9");
+        send("quit");
+        pause();
+        port.close();
+    }
+    normaliseBandRow();
+    saveMemory();
+    if (state.linkFailed == 1) window.close();
+}
+
+void Panel::normaliseBandRow() {
+    // The row is saved without split and with VFO B on VFO A's frequency;
+    // AM and FM narrow (repeater use) keep theirs.
+    if (state.bandIndex < 1 || state.bandIndex > bandRows) return;
+    if (state.mode == 4 || state.mode == 5) return;
+    std::string& row = state.bandTable[static_cast<size_t>(state.bandIndex)];
+    if (!isBandRecord(row)) return;
+    row = "0" + row.substr(1, 14) + row.substr(3, 11) + row.substr(26);
+}
+
+void Panel::handleEvent(const platform::Event& event) {
+    switch (event.type) {
+        case platform::EventType::Close: state.running = 0; break;
+        case platform::EventType::KeyDown: handleKeyDown(event.key); break;
+        case platform::EventType::KeyUp: handleKeyUp(); break;
+        case platform::EventType::Timer: handleTimer(); break;
+    }
+}
+
+void Panel::handleKeyDown(int key) {
+    // A held key repeats; every action needs a fresh press.
+    if (state.keyHeld == 1) return;
+    state.keyCode = key;
+    state.keyHeld = 1;
+    state.modeReported = 0;
+}
+
+void Panel::handleKeyUp() { state.keyHeld = 0; }
+
+void Panel::handleTimer() {}
+
+}  // namespace panel

@@ -1,0 +1,176 @@
+// Band rows and memory channels: the default band table, "savmem.dat" and
+// the readable listing "memory.txt".
+
+#include <algorithm>
+
+#include "panel.h"
+
+namespace panel {
+
+namespace {
+
+const char* const memoryFile = "savmem.dat";
+const char* const listingFile = "memory.txt";
+const char* const olderMemoryFile = "memory.dat";  // left behind by an older release
+const char* const olderSaveFile = "savemem.dat";   // likewise
+const std::string formatTag = "VOCRIG v3.2a";
+const char* const emptySlot = "9";
+
+// Split flag, mode, "A" + VFO A in Hz, "B" + VFO B in Hz, tone ("999" none), preamp.
+const std::array<const char*, bandRows + 1> defaultBandTable = {
+    "",
+    "01A00001900000B000019000009990",  // 160 m
+    "01A00003600000B000036000009990",  // 80 m
+    "02A00005400000B000054000009990",  // 60 m
+    "01A00007100000B000071000009990",  // 40 m
+    "03A00010100000B000101000009990",  // 30 m
+    "02A00014200000B000142000009991",  // 20 m
+    "02A00018100000B000181000009991",  // 17 m
+    "02A00021200000B000212000009991",  // 15 m
+    "02A00024890000B000248900009991",  // 12 m
+    "02A00028500000B000285000009991",  // 10 m
+    "02A00050150000B000501500009991",  // 6 m
+    "05A00145000000B001450000009990",  // 2 m
+    "05A00432000000B004320000009990",  // 70 cm
+    "04A00009600000B000096000009990",  // general coverage
+};
+
+// Listing labels by mode number.
+const std::array<const char*, 8> listingModes = {"",     "  LSB", "  USB", "  CW",
+                                                 "  AM", "  FMN", "  FM",  "  DSTAR"};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool digitsAt(const std::string& text, size_t from, size_t count) {
+    if (text.size() < from + count) return false;
+    return std::all_of(text.begin() + static_cast<long>(from),
+                       text.begin() + static_cast<long>(from + count), isDigit);
+}
+
+// "999", a CTCSS frequency such as 88.5 or a DCS code such as N023. Anything
+// else (in particular a ";") must never reach the link.
+bool isToneText(const std::string& tone) {
+    return !tone.empty() && std::all_of(tone.begin(), tone.end(), [](char c) {
+        return isDigit(c) || c == '.' || c == 'N' || c == 'R';
+    });
+}
+
+bool isModeDigit(char c) { return c >= '1' && c <= '7'; }
+
+// Characters [from, from + count) of a text, as much of them as there is.
+std::string part(const std::string& text, size_t from, size_t count) {
+    return from < text.size() ? text.substr(from, count) : std::string();
+}
+
+// Megahertz and decimals of a listing: "14.0125", "7.0", "0.5".
+std::string listedFrequency(const std::string& megahertz, const std::string& decimals) {
+    size_t first = megahertz.find_first_not_of('0');
+    std::string text = first == std::string::npos ? "0" : megahertz.substr(first);
+    size_t last = decimals.find_last_not_of('0');
+    size_t keep = last == std::string::npos ? 1 : last + 1;
+    return text + "." + (decimals.empty() ? std::string("0") : decimals.substr(0, keep));
+}
+
+}  // namespace
+
+bool isBandRecord(const std::string& row) {
+    return row.size() >= 28 && isDigit(row[0]) && isModeDigit(row[1]) && row[2] == 'A' &&
+           digitsAt(row, 3, 11) && row[14] == 'B' && digitsAt(row, 15, 11) &&
+           isToneText(row.substr(26, row.size() - 27)) && isDigit(row.back());
+}
+
+bool isMemoryRecord(const std::string& row) {
+    return row.size() >= 30 && isDigit(row[0]) && isModeDigit(row[1]) && digitsAt(row, 2, 2) &&
+           row[4] == 'A' && digitsAt(row, 5, 11) && row[16] == 'B' && digitsAt(row, 17, 11) &&
+           isToneText(row.substr(28, row.size() - 29)) && isDigit(row.back());
+}
+
+std::string listingLine(int slot, const std::string& record) {
+    std::string line = "Slot " + std::to_string(slot) + " ";
+    line += "A=" + listedFrequency(part(record, 5, 5), part(record, 10, 6));
+    line += "  B=" + listedFrequency(part(record, 17, 5), part(record, 22, 6));
+    const int mode = record.size() > 1 && isModeDigit(record[1]) ? record[1] - '0' : 0;
+    line += listingModes[static_cast<size_t>(mode)];
+    line += !record.empty() && record[0] == '1' ? "    split  " : "           ";
+    const std::string tone = record.size() > 29 ? record.substr(28, record.size() - 29) : "999";
+    if (tone != "999") line += (tone[0] == 'N' || tone[0] == 'R' ? "DCS=" : "CTCSS=") + tone;
+    return line;
+}
+
+void Panel::setDefaultTables() {
+    for (int row = 0; row <= bandRows; ++row)
+        state.bandTable[static_cast<size_t>(row)] = defaultBandTable[static_cast<size_t>(row)];
+    state.memorySlots.fill(emptySlot);
+}
+
+void Panel::loadMemory() {
+    std::vector<std::string> lines;
+    if (!files.readLines(memoryFile, lines)) {
+        if (files.exists(olderMemoryFile)) files.remove(olderMemoryFile);
+        saveMemory();  // start the file with the tables as they are
+        return;
+    }
+    if (lines.empty() || lines[0].compare(0, formatTag.size(), formatTag) != 0) {
+        saveMemory();  // a file of another format is replaced by the current tables
+        return;
+    }
+
+    // Header character 21 is the band row as the character '0' + row.
+    const std::string& header = lines[0];
+    int row = header.size() >= 21 ? static_cast<unsigned char>(header[20]) - '0' : 0;
+    state.bandIndex = row >= 1 && row <= bandRows ? row : 0;
+
+    // A missing or damaged line keeps the default row or an empty channel.
+    for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) {
+        if (r < lines.size() && isBandRecord(lines[r])) state.bandTable[r] = lines[r];
+    }
+    for (size_t i = 0; i < static_cast<size_t>(memoryCount); ++i) {
+        const size_t at = 1 + bandRows + i;
+        if (at >= lines.size()) continue;
+        const std::string& record = lines[at];
+        state.memorySlots[i] = (!record.empty() && record[0] == '9') || isMemoryRecord(record) ? record : emptySlot;
+    }
+}
+
+void Panel::saveMemory() {
+    if (files.exists(olderSaveFile)) files.remove(olderSaveFile);
+
+    std::string header = formatTag + "   " + state.versionText;
+    if (state.bandIndex >= 1 && state.bandIndex <= bandRows) {
+        header += ' ';
+        header += static_cast<char>('0' + state.bandIndex);
+        header += state.nrOn ? '1' : '0';
+    }
+    std::vector<std::string> lines;
+    lines.reserve(1 + bandRows + memoryCount);
+    lines.push_back(header);
+    for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) lines.push_back(state.bandTable[r]);
+    for (const auto& record : state.memorySlots) lines.push_back(record);
+    // Written to a temporary file and renamed over the old one: a crash leaves
+    // the old file or the new one, never half of it.
+    files.writeLines(memoryFile, lines);
+    exportMemory();
+}
+
+void Panel::exportMemory() {
+    std::vector<std::string> lines = {"Memory Bank Information", "  "};
+    bool any = false;
+    for (int bank = 0; bank < 10; ++bank) {
+        bool bankShown = false;
+        for (int slot = 0; slot < 10; ++slot) {
+            const std::string& record = state.memorySlots[static_cast<size_t>(bank * 10 + slot)];
+            if (record.empty() || record[0] == '9') continue;
+            if (!bankShown) {
+                lines.push_back("  ");
+                lines.push_back("Bank" + std::to_string(bank));
+                bankShown = true;
+            }
+            lines.push_back(listingLine(slot, record));
+            any = true;
+        }
+    }
+    if (!any) lines.push_back("Empty");
+    files.writeLines(listingFile, lines);
+}
+
+}  // namespace panel

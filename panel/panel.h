@@ -1,0 +1,227 @@
+#pragma once
+
+// vocpanel: the talking front panel. PanelState holds everything the panel
+// knows; Panel owns it together with the platform services and its member
+// functions are the panel's operations.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/serial.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+
+namespace panel {
+
+inline constexpr int bandRows = 14;      // band rows 1..14; row 0 is unused
+inline constexpr int memoryCount = 100;  // channels, index bank * 10 + slot
+inline constexpr int noBand = 99;
+inline constexpr int noEntry = 999;
+
+struct PanelState {
+    // Program
+    std::string versionText = "3.4b";
+    std::string bannerText = "*** Vocrig V 3.4b ***";
+    std::string waveDirectory = "wave\\";  // prefix of every word file
+    int comPort = 21;            // link to the translator
+    int baudRate = 38400;
+    int running = 0;             // the main loop runs while 1
+    int linkFailed = 0;          // the port could not be opened
+
+    // Configuration (vocrig.cfg)
+    int powerPercent = 100;
+    int swrAlert = 0;
+    int tunerMode = 0;           // 0 on, 1 off, 2 both
+    std::string bandPlan;        // "1", "6", "2", "7" or empty
+    int radioPowerSwitch = 0;
+    std::string lockState = "0"; // "0" unlocked, "1" locked
+    int diagLevel = 0;
+
+    // Link
+    std::string commandText;     // the next command; after sending it ends in ";"
+    std::string replyText;       // what the last read received
+    std::string lastFreqCommand; // last frequency setting sent, with ";"
+    int skipNextCommand = 0;     // one-shot: the next send sends nothing
+    int pollSent = 0;            // one-shot: the next send has no pacing sound
+    int radioId = 0;             // radio identity from "Z1"; 0 none, -1 not asked yet
+    int radioFamily = 0;
+    int lockAvailable = 0;       // the radio has a dial lock
+    int swapFixed = 0;           // "swop" leaves vfoSwapped alone on this radio
+    std::array<std::string, 8> modeCommands;  // by mode number 1..7
+
+    // Keys
+    int keyCode = 0;
+    int keyHeld = 0;
+    int keyPrefix = 0;
+    int modeReported = 0;        // the last mode came from the radio
+
+    // Frequency and channel entry
+    int frequency = 0;           // dial frequency in Hz
+    int freqEntry = 0;
+    int entryMHz = noEntry;
+    int entryFraction = 0;
+    std::string entryZeros;
+    int entryPoint = 0;
+    int channelOp = 0;           // 0 none, 1 store, 2 recall
+    int channelBankChoice = 0;
+    int channelBank = noBand;
+    int channelSlot = 0;
+    int busy = 0;                // ticks are skipped while set
+    int tickCount = 0;
+
+    // Levels and toggles
+    int afGain = 0;
+    int rfGain = 0;
+    int powerQuiet = 0;
+    int filterWidth = 0;         // SSB step 0..12, CW Hz, AM 8
+    int ssbWidth = 0;
+    int cwWidth = 0;
+    int nbLevel = 0;
+    int nrLevel = 0;
+    int levelTarget = 0;         // 2 noise blanker, 3 noise reduction
+    int keyerSpeed = 0;
+    int savedMode = 0;
+    int micGain = 0;
+    int micGainWatch = 0;
+    int peakAlc = 0;
+    int preampOn = 0, attOn = 0, nbOn = 0, nrOn = 0, notchOn = 0;
+    int processorOn = 0, vox = 0, breakIn = 0, rtsOn = 0;
+    int monitorLevel = 0;
+    int tunerEngaged = 0;
+    int txBandwidth = 0;         // 0 wide, 1 mid, 2 narrow
+    int txbwLatch = 0;
+    int txState = 0;
+    int tuning = 0;
+    int tuneSwrMute = 0;
+
+    // Mode, band, VFO, split and tone
+    int mode = 0;                // 1 LSB, 2 USB, 3 CW, 4 AM, 5 FMN, 6 FM, 7 DSTAR
+    int fmWide = 0;
+    int bandIndex = 0;           // 1..14; 99 none
+    int splitOn = 0;             // 0 off, 1 just set, 2 announced
+    int bandSplitFlag = 0;
+    int vfoSwapped = 0;
+    int stepFlag = 0;
+    std::string savedFreqCommand;
+    int toneEntry = 0;
+    std::string toneText = "999";  // "999" no tone
+    int toneOn = 0;
+    int squelch = 0;
+
+    // Poll and status
+    int awaitingReply = 0;
+    int missedPolls = 0;
+    int connected = 0;
+    int pollPhase = 0;
+    int peakSwr = 0;
+    int swrSettle = 0;
+    int sMeter = 0;
+    int sMeterShown = 0;
+    int sMeterDrops = 0;
+    std::string sDigit = "0";
+    std::string lastFreqReply;   // "FA"/"FB" + 11 digits
+    std::string vfoAText;        // "A" + 11 digits
+    std::string vfoBText;        // "B" + 11 digits
+
+    // Band table and memory channels
+    std::array<std::string, bandRows + 1> bandTable;
+    std::array<std::string, memoryCount> memorySlots;
+};
+
+// What run() hands back to main() as the exit status.
+enum ExitStatus { exitNormal = 0, exitNoConfiguration = 1, exitNoWindow = 2, exitNoLink = 3 };
+
+class Panel {
+public:
+    Panel(platform::Window& window, platform::Sound& sound, platform::SerialPort& port,
+          platform::Files& files, platform::Clock& clock);
+
+    PanelState state;
+
+    // Life of the program (main_loop.cpp): start-up, the window loop, shutdown.
+    int run();  // an ExitStatus
+    void runLoop();
+    void shutDown();
+    void normaliseBandRow();
+    // Every window event comes through here.
+    void handleEvent(const platform::Event& event);
+
+    // Configuration (config.cpp): false when "vocrig.cfg" cannot be read.
+    bool readConfiguration();
+
+    // Link (link.cpp)
+    void openLink();
+    void setStartValues();
+    void sendCommand();
+    void readReply();
+    void pause();
+    // Plays a pacing word and waits at least minimumMs in all.
+    void sayPacing(const std::string& word, int minimumMs);
+    // Fills commandText and sends it.
+    void send(const std::string& text);
+
+    // Speech (speech.cpp)
+    void sayWord(const std::string& word);
+    void sayWordAsync(const std::string& word);
+    void sayCharacters(const std::string& text);
+    void sayNumber(long long value);  // each digit as a word
+    void sayFrequency();
+    void sayMode();
+    void sayBand();
+    void sayFilterWidth();
+    void saySMeter();
+    void saySwr();
+    void sayAlc();
+    void sayPowerPercent();
+    void sayKeyerSpeed();
+    void sayLevelPercent();
+    void sayTone();
+
+    // Band table and memory channels (memory.cpp)
+    void setDefaultTables();
+    void loadMemory();
+    void saveMemory();
+    void exportMemory();
+
+    // Mode and band rows (tuning.cpp), levels (levels.cpp), window texts (status.cpp)
+    void sendMode();
+    void storeBandRow();
+    void sendWidth();
+    void showMode();
+    void showStatusWords();
+
+private:
+    void handleKeyDown(int key);
+    void handleKeyUp();
+    void handleTimer();
+
+    platform::Window& window;
+    platform::Sound& sound;
+    platform::SerialPort& port;
+    platform::Files& files;
+    platform::Clock& clock;
+};
+
+// Helpers shared by the areas and their tests.
+
+// The S unit for a meter reading 0..255: "0".."9" or "+".
+std::string sDigitFor(int reading);
+// The band row a frequency in whole MHz belongs to (14 for general coverage).
+int bandForMHz(long long mhz);
+// Record checks: a row that fails them is never used.
+bool isBandRecord(const std::string& row);
+bool isMemoryRecord(const std::string& row);
+// One "memory.txt" line for a used channel record.
+std::string listingLine(int slot, const std::string& record);
+// The value of a text of digits, as the panel reads numbers: the leading
+// digits count, anything else gives 0, and values past the int range stop at its end.
+int numberOf(const std::string& text);
+// Decimal digits with leading zeros to the width (negative values as 0).
+std::string zeroPadded(long long value, int width);
+// The port name for a port number: "COM9", "\\.\COM21".
+std::string portName(int number);
+
+}  // namespace panel

@@ -1,0 +1,202 @@
+// Speech: every reading is spoken by playing recorded words, one file per
+// word, one after the other.
+
+#include <algorithm>
+
+#include "panel.h"
+
+namespace panel {
+
+namespace {
+
+// Spoken band names by row; row 14 (general coverage) is "un" alone.
+const std::array<const char*, bandRows + 1> bandWords = {
+    "", "160", "80", "60", "40", "30", "20", "17", "15", "12", "10", "6", "2", "70", "un"};
+
+// Mode words by mode number.
+const std::array<std::vector<const char*>, 8> modeWords = {{
+    {},
+    {"lsb.wav"},
+    {"usb.wav"},
+    {"cw.wav"},
+    {"am.wav"},
+    {"fm.wav", "nar.wav"},
+    {"fm.wav"},
+    {"dstar.wav"},
+}};
+
+std::string digitWord(int d) { return std::string(1, static_cast<char>('0' + d)); }
+
+}  // namespace
+
+std::string sDigitFor(int reading) {
+    // Upper bound of each S unit's range of readings.
+    static const int limits[] = {12, 25, 38, 51, 64, 79, 92, 105, 118, 140};
+    for (int unit = 0; unit < 10; ++unit)
+        if (reading <= limits[unit]) return digitWord(unit);
+    return "+";
+}
+
+void Panel::sayWord(const std::string& word) { sound.play(state.waveDirectory + word); }
+
+void Panel::sayWordAsync(const std::string& word) { sound.playAsync(state.waveDirectory + word); }
+
+void Panel::sayCharacters(const std::string& text) {
+    for (char c : text) sayWord(c == '.' ? std::string("point") : std::string(1, c));
+}
+
+void Panel::sayNumber(long long value) {
+    // A sign has no word; the digits of the magnitude are spoken.
+    unsigned long long magnitude =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    sayCharacters(std::to_string(magnitude));
+}
+
+void Panel::sayFrequency() {
+    const int row = state.bandIndex;
+    if (row < 1 || row > bandRows) return;
+    const std::string& record = state.bandTable[static_cast<size_t>(row)];
+    // VFO A digits are characters 4-14, VFO B digits 16-26.
+    const size_t start = state.splitOn > 0 ? 15 : 3;
+    std::string digits = record.size() > start ? record.substr(start, 11) : std::string();
+
+    // Hz digits: all but the last six are megahertz, the last six its decimals.
+    if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
+    std::string whole = digits.substr(0, digits.size() - 6);
+    const std::string decimals = digits.substr(digits.size() - 6);
+    const size_t firstDigit = whole.find_first_not_of('0');
+    whole.erase(0, firstDigit == std::string::npos ? whole.size() : firstDigit);
+
+    if (state.splitOn > 0 && state.vfoSwapped == 0) sayWord("vfob");
+    else if (state.splitOn == 0 && state.vfoSwapped == 1) sayWord("vfob");
+    else if (state.splitOn > 0 && state.vfoSwapped == 1) sayWord("vfoa");
+
+    sayCharacters(whole);
+    const size_t lastNonZero = decimals.find_last_not_of('0');
+    if (lastNonZero != std::string::npos) {
+        sayWord("point");
+        sayCharacters(decimals.substr(0, lastNonZero + 1));
+    }
+    sayWord("mhz");
+}
+
+void Panel::sayMode() {
+    if (state.mode < 1 || state.mode > 7) {
+        // A mode the panel does not know: fall back to AM on the general-coverage row.
+        state.mode = 4;
+        state.bandIndex = 14;
+        sendMode();
+    }
+    for (const char* word : modeWords[static_cast<size_t>(state.mode)]) sayWord(word);
+}
+
+void Panel::sayBand() {
+    const int row = state.bandIndex;
+    if (row >= 1 && row <= bandRows) {
+        sayWord(bandWords[static_cast<size_t>(row)]);
+        if (row != 14) sayWord("metres");
+    }
+    if (state.mode != 5) send("FT0");
+}
+
+void Panel::sayFilterWidth() {
+    sayWord("bw");
+    if (state.mode == 1 || state.mode == 2) {
+        // Step s stands for 1.0 + 0.2 s kHz.
+        const int step = std::clamp(state.ssbWidth, 0, 12);
+        const int tenths = 10 + 2 * step;
+        sayWord(digitWord(tenths / 10));
+        sayWord("point");
+        sayWord(digitWord(tenths % 10));
+        sayWord("khz");
+    } else if (state.mode == 3) {
+        const int width = std::max(state.cwWidth, 0);
+        if (width < 1000) {
+            sayNumber(width);
+            sayWord("hz");
+        } else {
+            sayWord(width < 2000 ? "1" : "2");
+            sayWord("point");
+            sayWord(std::to_string(width).substr(1, 1));
+            sayWord("khz");
+        }
+    }
+}
+
+void Panel::saySMeter() {
+    sayWord("s");
+    if (state.sDigit == "+") {
+        sayWord("9");
+        sayWord("plus");
+        return;
+    }
+    sayWord(state.sDigit);
+    // Ask for a fresh reading on the next tick.
+    state.replyText.clear();
+    state.awaitingReply = 0;
+}
+
+void Panel::saySwr() {
+    const int v = state.peakSwr;
+    if (v > 299) return;
+    if (state.tunerEngaged < 2) sayWord("SWR");
+    if (v >= 141) {
+        sayWord("gt4");
+        sayWord("21");
+        return;
+    }
+    int tenth = 2;
+    if (v >= 114) {
+        sayWord("3");
+        tenth = (v - 113) / 3;
+    } else if (v >= 77) {
+        sayWord("2");
+        tenth = (v - 76) / 4;
+    } else if (v >= 1) {
+        sayWord("1");
+        if (v >= 46) tenth = (v - 45) / 6 + 4;
+        else if (v >= 20) tenth = 4;
+        else if (v >= 8) tenth = 3;
+        else tenth = 2;
+    } else {
+        sayWord("ls1");  // below 1:1.1 (also any reading below 0)
+    }
+    sayWord("point");
+    sayWord(digitWord(tenth));
+    if (state.tunerEngaged < 2 || state.txState > 0) sayWord("21");
+    if (state.tunerEngaged < 2) state.tunerEngaged = 2;
+}
+
+void Panel::sayAlc() {
+    if (state.micGainWatch == 1) {
+        sayWord("alc");
+        state.micGainWatch = 2;
+    }
+    sayNumber(state.peakAlc);
+    state.tickCount = 0;
+}
+
+void Panel::sayPowerPercent() {
+    sayNumber(state.powerPercent);
+    sayWord("perc");
+}
+
+void Panel::sayKeyerSpeed() {
+    sayNumber(state.keyerSpeed);
+    sayWord("wpm");
+}
+
+void Panel::sayLevelPercent() {
+    sayWord("micgain");
+    sayWord("lev");
+    sayNumber(static_cast<long long>(state.micGain) * 100 / 255);
+    sayWord("perc");
+}
+
+void Panel::sayTone() {
+    const bool dcs = !state.toneText.empty() && (state.toneText[0] == 'N' || state.toneText[0] == 'R');
+    sayWord(dcs ? "dcs" : "ctcss");
+    sayCharacters(state.toneText);
+}
+
+}  // namespace panel

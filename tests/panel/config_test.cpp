@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "panel_rig.h"
+
+namespace {
+
+// Reads the given lines as vocrig.cfg.
+panel::PanelState readConfig(const std::vector<std::string>& lines) {
+    PanelRig rig;
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    rig.files.files["vocrig.cfg"] = text;
+    EXPECT_TRUE(rig.panel.readConfiguration());
+    return rig.state;
+}
+
+const std::vector<std::string> firstThree = {"radio port 5", "baud 19200", "model 7300"};
+
+std::vector<std::string> withLines(std::vector<std::string> more) {
+    std::vector<std::string> lines = firstThree;
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+TEST(Configuration, PowerFollowsTheLengthOfLineFour) {
+    struct Case {
+        std::string line;
+        int power;
+    } cases[] = {
+        {"power 100", 100},  // 9 characters: last three
+        {"power 050", 50},
+        {"power 250", 100},  // above 100 is cut to 100
+        {"powr 50", 1},      // 7 characters: last one plus 1
+        {"pow  50", 1},
+        {"power 5", 6},
+        {"power50", 1},
+        {"pwr: 50!", 100},   // 8 characters but no number: default
+        {"power 80", 80},    // 8 characters: last two
+        {"power 7", 8},
+        {"power 9", 10},
+        {"power", 100},      // any other length
+        {"transmit power 50", 100},
+        {"", 100},
+        {"power abc", 100},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readConfig(withLines({c.line})).powerPercent, c.power) << '"' << c.line << '"';
+    }
+}
+
+TEST(Configuration, SwrTunerPlanAndPowerSwitchComeFromFixedCharacters) {
+    auto s = readConfig(withLines({"power 100", "swr 1", "tun 2", "bandplan6", "powersw1"}));
+    EXPECT_EQ(s.swrAlert, 1);
+    EXPECT_EQ(s.tunerMode, 2);
+    EXPECT_EQ(s.bandPlan, "6");
+    EXPECT_EQ(s.radioPowerSwitch, 1);
+    EXPECT_EQ(s.radioId, -1);
+
+    // Letters where a digit belongs read as 0 / empty.
+    s = readConfig(withLines({"power 100", "swr x", "tun", "bandplanX", "powerswy"}));
+    EXPECT_EQ(s.swrAlert, 0);
+    EXPECT_EQ(s.tunerMode, 0);
+    EXPECT_EQ(s.bandPlan, "");
+    EXPECT_EQ(s.radioPowerSwitch, 0);
+}
+
+TEST(Configuration, BandPlanTwoEndingInThreeMeansSeventy) {
+    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bandplan2 with 70cm 3"})).bandPlan, "7");
+    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bandplan2 with 70cm 4"})).bandPlan, "2");
+    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bandplan2"})).bandPlan, "2");
+    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bandplan1 3"})).bandPlan, "1");
+    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bands"})).bandPlan, "");
+}
+
+TEST(Configuration, LockLineShiftsTheDiagnosticLine) {
+    struct Case {
+        std::string lockLine;
+        std::string lockState;
+    } cases[] = {{"lock 1", "1"}, {"lock 0", "0"}, {"lock 7", "0"}, {"lock x", "0"}, {"lock", "0"}};
+    for (const auto& c : cases) {
+        auto s = readConfig(withLines({"p", "s", "t", "b", "powersw0", c.lockLine, "pass 0", "tdiag 2", "diagl 1"}));
+        EXPECT_EQ(s.lockState, c.lockState) << c.lockLine;
+        EXPECT_EQ(s.diagLevel, 1) << c.lockLine;
+    }
+    // Without the lock line, line 9 is skipped unread and line 11 holds the level.
+    auto s = readConfig(withLines({"p", "s", "t", "b", "powersw0", "pass 1", "tdiag 2", "diagl 1", "diagl 3"}));
+    EXPECT_EQ(s.lockState, "0");
+    EXPECT_EQ(s.diagLevel, 1);
+    // "lock" in upper case is not the lock line.
+    s = readConfig(withLines({"p", "s", "t", "b", "powersw0", "LOCK 1", "tdiag 2", "diagl 1"}));
+    EXPECT_EQ(s.lockState, "0");
+    EXPECT_EQ(s.diagLevel, 1);
+}
+
+TEST(Configuration, ShortAndEmptyFilesKeepTheDefaults) {
+    for (size_t n = 0; n <= 10; ++n) {
+        std::vector<std::string> lines = withLines({"power 050", "swr 1", "tun 1", "bandplan6", "powersw1",
+                                                    "pass 0", "tdiag 2", "diagl 1"});
+        lines.resize(n);
+        auto s = readConfig(lines);
+        EXPECT_EQ(s.powerPercent, n >= 4 ? 50 : 100) << n;
+        EXPECT_EQ(s.swrAlert, n >= 5 ? 1 : 0) << n;
+        EXPECT_EQ(s.tunerMode, n >= 6 ? 1 : 0) << n;
+        EXPECT_EQ(s.bandPlan, n >= 7 ? "6" : "") << n;
+        EXPECT_EQ(s.radioPowerSwitch, n >= 8 ? 1 : 0) << n;
+        EXPECT_EQ(s.lockState, "0") << n;
+        EXPECT_EQ(s.diagLevel, 0) << n;
+    }
+}
+
+}  // namespace

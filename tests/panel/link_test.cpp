@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "panel_rig.h"
+
+namespace {
+
+TEST(Link, SendAppendsTerminatorAfterThePacingSound) {
+    PanelRig rig;
+    rig.panel.send("AG0050");
+    EXPECT_EQ(rig.sent(), "AG0050;");
+    EXPECT_EQ(rig.words(), "shdelay");
+    EXPECT_EQ(rig.state.commandText, "AG0050;");
+    EXPECT_EQ(rig.state.lastFreqCommand, "");
+}
+
+TEST(Link, FrequencySettingsGoToVfoBWhileSplit) {
+    struct Case {
+        int splitOn, swapped;
+        std::string sent;
+    } cases[] = {{0, 0, "FA00014200000;"}, {1, 0, "FB00014200000;"}, {2, 0, "FB00014200000;"},
+                 {1, 1, "FA00014200000;"}};
+    for (const auto& c : cases) {
+        PanelRig rig;
+        rig.state.splitOn = c.splitOn;
+        rig.state.vfoSwapped = c.swapped;
+        rig.panel.send("FA00014200000");
+        EXPECT_EQ(rig.sent(), c.sent);
+        EXPECT_EQ(rig.state.lastFreqCommand, c.sent);
+    }
+}
+
+TEST(Link, PollGoesOutWithoutPacingAndLeavesTheLastFrequency) {
+    PanelRig rig;
+    rig.panel.send("FA00007100000");
+    rig.words();
+    rig.state.pollSent = 1;
+    rig.panel.send("FA");
+    EXPECT_EQ(rig.sent(), "FA00007100000;FA;");
+    EXPECT_EQ(rig.words(), "");
+    EXPECT_EQ(rig.state.pollSent, 0);
+    EXPECT_EQ(rig.state.lastFreqCommand, "FA00007100000;");
+    rig.state.splitOn = 1;
+    rig.state.pollSent = 1;
+    rig.panel.send("FA");  // "FB;" is still a poll, not a setting
+    EXPECT_EQ(rig.sent(), "FB;");
+    EXPECT_EQ(rig.state.lastFreqCommand, "FA00007100000;");
+}
+
+TEST(Link, SkippedAndEmptyCommandsSendNothing) {
+    PanelRig rig;
+    rig.state.skipNextCommand = 1;
+    rig.panel.send("RX0");
+    EXPECT_EQ(rig.sent(), "");
+    EXPECT_EQ(rig.words(), "");
+    EXPECT_EQ(rig.state.skipNextCommand, 0);
+    rig.panel.send("");
+    EXPECT_EQ(rig.sent(), "");
+    EXPECT_EQ(rig.words(), "");
+    rig.panel.send("RX0");
+    EXPECT_EQ(rig.sent(), "RX0;");
+    // A closed port swallows the command; the pacing still happens.
+    rig.port.close();
+    rig.panel.send("CT0");
+    EXPECT_EQ(rig.words(), "shdelay / shdelay");
+    EXPECT_EQ(rig.port.writeCount, 1);
+}
+
+TEST(Link, ReadTakesExactlyWhatIsWaiting) {
+    PanelRig rig;
+    rig.state.running = 1;
+    rig.port.inject("FA00014200000;SM0120;");
+    rig.panel.readReply();
+    EXPECT_EQ(rig.state.replyText, "FA00014200000;SM0120;");
+    rig.port.inject("RM1005;");
+    rig.panel.readReply();
+    EXPECT_EQ(rig.state.replyText, "RM1005;");
+    rig.panel.readReply();
+    EXPECT_EQ(rig.state.replyText, "");
+    rig.port.inject(std::string(300, 'x'));
+    rig.panel.readReply();
+    EXPECT_EQ(rig.state.replyText.size(), 255u);
+    rig.panel.readReply();
+    EXPECT_EQ(rig.state.replyText.size(), 45u);
+    EXPECT_EQ(rig.state.running, 1);
+    EXPECT_EQ(rig.words(), "");  // reading never waits
+}
+
+TEST(Link, NcAnywhereInAReplyEndsTheLoop) {
+    for (std::string reply : {"NC;", "FA00014200000;NC;", "RM1005;NC;SM0000;"}) {
+        PanelRig rig;
+        rig.state.running = 1;
+        rig.port.inject(reply);
+        rig.panel.readReply();
+        EXPECT_EQ(rig.state.running, 0) << reply;
+    }
+    PanelRig rig;
+    rig.state.running = 1;
+    rig.port.inject("NC");
+    rig.panel.readReply();
+    EXPECT_EQ(rig.state.running, 1);
+}
+
+TEST(Link, PauseIsTheDelayWord) {
+    PanelRig rig;
+    rig.speaker.lengthMs["delay"] = 120;
+    rig.panel.pause();
+    EXPECT_EQ(rig.words(), "delay");
+    EXPECT_EQ(rig.clock.now, 120000);
+    // Without the word's file the wait still happens.
+    rig.speaker.missing = {"delay", "shdelay"};
+    rig.panel.pause();
+    EXPECT_EQ(rig.clock.now, 240000);
+    rig.panel.send("RX0");
+    EXPECT_EQ(rig.clock.now, 280000);
+    EXPECT_EQ(rig.words(), "");
+}
+
+TEST(Link, NumbersAndPortNames) {
+    EXPECT_EQ(panel::portName(9), "COM9");
+    EXPECT_EQ(panel::portName(21), "\\\\.\\COM21");
+    EXPECT_EQ(panel::portName(10), "\\\\.\\COM10");
+    EXPECT_EQ(panel::zeroPadded(7, 3), "007");
+    EXPECT_EQ(panel::zeroPadded(1296200000, 11), "01296200000");
+    EXPECT_EQ(panel::zeroPadded(-5, 3), "000");
+    EXPECT_EQ(panel::numberOf("0120"), 120);
+    EXPECT_EQ(panel::numberOf("12;"), 12);
+    EXPECT_EQ(panel::numberOf(";12"), 0);
+    EXPECT_EQ(panel::numberOf("99999999999"), INT_MAX);
+}
+
+TEST(Link, ModeSendCarriesWidthAndFmExtras) {
+    struct Case {
+        int mode;
+        std::string sent;
+        std::string row;
+    } cases[] = {
+        {1, "MD1;SH07;", "01"}, {2, "MD2;SH07;", "02"}, {3, "MD3;FW0600;", "03"},
+        {4, "MD5;SH08;", "04"}, {5, "MD4;Z3;SQ0;", "05"}, {6, "MD4;Z4;SQ0;", "06"}, {7, "MD7;", "07"},
+    };
+    for (const auto& c : cases) {
+        PanelRig rig;
+        rig.state.bandIndex = 4;
+        rig.state.mode = c.mode;
+        rig.panel.sendMode();
+        EXPECT_EQ(rig.sent(), c.sent) << c.mode;
+        EXPECT_EQ(rig.state.bandTable[4].substr(0, 2), c.row) << c.mode;
+    }
+}
+
+TEST(Link, ModeSendReadsTheSquelchInFm) {
+    PanelRig rig;
+    rig.state.mode = 5;
+    rig.state.bandIndex = 12;
+    rig.clock.onAdvance = [&] {
+        if (rig.port.written.find("SQ0;") != std::string::npos && rig.port.inbox.empty()) rig.port.inject("SQ0045;");
+    };
+    rig.panel.sendMode();
+    EXPECT_EQ(rig.state.squelch, 45);
+    EXPECT_EQ(rig.state.fmWide, 0);
+
+    PanelRig zero;
+    zero.state.mode = 6;
+    zero.state.squelch = 10;
+    zero.clock.onAdvance = [&] {
+        if (zero.port.written.find("SQ0;") != std::string::npos && zero.port.inbox.empty()) zero.port.inject("SQ0000;");
+    };
+    zero.panel.sendMode();
+    EXPECT_EQ(zero.state.squelch, 60);
+    EXPECT_EQ(zero.state.fmWide, 1);
+}
+
+TEST(Link, LsbEndsARepeaterTone) {
+    PanelRig rig;
+    rig.state.mode = 1;
+    rig.state.toneEntry = 2;
+    rig.state.toneText = "88.5";
+    rig.state.splitOn = 1;
+    rig.panel.sendMode();
+    EXPECT_EQ(rig.sent(), "RX0;CT0;MD1;SH07;");
+    EXPECT_EQ(rig.state.toneText, "999");
+    EXPECT_EQ(rig.state.toneEntry, 0);
+    EXPECT_EQ(rig.state.splitOn, 0);
+}
+
+TEST(Link, StatusWords) {
+    PanelRig rig;
+    auto line = [&] {
+        std::string shown;
+        for (const auto& d : rig.window.drawn)
+            if (d.y == 250 && d.text.find_first_not_of(' ') != std::string::npos)
+                shown += std::to_string(d.x) + ":" + d.text + "|";
+        rig.window.drawn.clear();
+        return shown;
+    };
+    rig.state.mode = 3;
+    rig.state.breakIn = 1;
+    rig.state.vox = 1;
+    rig.panel.showStatusWords();
+    EXPECT_EQ(line(), "550:bkin|");
+    EXPECT_EQ(rig.window.currentFont, (platform::Font{"Ariel", 50, 850}));
+    rig.state.mode = 2;
+    rig.state.breakIn = 0;
+    rig.state.vox = 0;
+    rig.state.processorOn = 1;
+    rig.panel.showStatusWords();
+    EXPECT_EQ(line(), "460:spc|");
+    rig.state.mode = 4;
+    rig.state.toneText = "N023";
+    rig.state.lockState = "1";
+    rig.state.lockAvailable = 1;
+    rig.state.preampOn = rig.state.attOn = rig.state.nbOn = rig.state.nrOn = rig.state.notchOn = 1;
+    rig.state.monitorLevel = 7;
+    rig.panel.showStatusWords();
+    EXPECT_EQ(line(), "40:preamp |170:att|240:nb|310:nr|360:notch|620:mon|700:lock|770:dcs=N023        |");
+}
+
+}  // namespace

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include "panel_rig.h"
+#include "platform/line_reader.h"
+
+namespace {
+
+using platform::splitLines;
+
+const std::string header40 = "VOCRIG v3.2a   3.4b 40";
+
+std::vector<std::string> savedLines(PanelRig& rig, const std::string& name = "savmem.dat") {
+    return splitLines(rig.files.files[name]);
+}
+
+// A whole file: header, 14 band rows, 100 channels.
+std::string fileOf(const std::string& header, std::vector<std::string> rows = {},
+                   std::vector<std::string> slots = {}) {
+    PanelRig defaults;
+    std::string text = header + "\r\n";
+    for (size_t r = 1; r <= 14; ++r) text += (r <= rows.size() ? rows[r - 1] : defaults.state.bandTable[r]) + "\r\n";
+    for (size_t i = 0; i < 100; ++i) text += (i < slots.size() ? slots[i] : std::string("9")) + "\r\n";
+    return text;
+}
+
+TEST(Memory, DefaultTableAndHeader) {
+    PanelRig rig;
+    for (int row = 1; row <= 14; ++row) {
+        EXPECT_TRUE(panel::isBandRecord(rig.state.bandTable[row])) << row;
+        EXPECT_EQ(rig.state.bandTable[row].size(), 30u) << row;
+    }
+    EXPECT_EQ(rig.state.bandTable[4], "01A00007100000B000071000009990");
+    EXPECT_EQ(rig.state.bandTable[14], "04A00009600000B000096000009990");
+    rig.state.bandIndex = 4;
+    rig.panel.saveMemory();
+    const auto lines = savedLines(rig);
+    ASSERT_EQ(lines.size(), 115u);
+    EXPECT_EQ(lines[0], header40);
+    EXPECT_EQ(lines[1], "01A00001900000B000019000009990");
+    EXPECT_EQ(lines[14], "04A00009600000B000096000009990");
+    EXPECT_EQ(lines[15], "9");
+    EXPECT_EQ(lines[114], "9");
+    // Lines end in CR LF.
+    EXPECT_EQ(rig.files.files["savmem.dat"].substr(0, header40.size() + 2), header40 + "\r\n");
+}
+
+TEST(Memory, HeaderCarriesBandRowAndNoiseReduction) {
+    struct Case {
+        int band, nr;
+        std::string tail;
+    } cases[] = {{1, 0, " 10"}, {9, 1, " 91"},  {10, 0, " :0"}, {11, 1, " ;1"},
+                 {12, 0, " <0"}, {13, 0, " =0"}, {14, 1, " >1"}, {99, 1, ""}, {0, 0, ""}};
+    for (const auto& c : cases) {
+        PanelRig rig;
+        rig.state.bandIndex = c.band;
+        rig.state.nrOn = c.nr;
+        rig.panel.saveMemory();
+        EXPECT_EQ(savedLines(rig)[0], "VOCRIG v3.2a   3.4b" + c.tail) << c.band;
+        // And the band row comes back on loading.
+        PanelRig again;
+        again.files.files = rig.files.files;
+        again.panel.loadMemory();
+        EXPECT_EQ(again.state.bandIndex, c.band >= 1 && c.band <= 14 ? c.band : 0) << c.band;
+    }
+}
+
+TEST(Memory, HeaderWithoutUsableBandLoadsRowZero) {
+    for (std::string header : {"VOCRIG v3.2a   3.4b", "VOCRIG v3.2a   3.4b ?0", "VOCRIG v3.2a   3.4b /0",
+                               "VOCRIG v3.2a   3.4b z1", "VOCRIG v3.2a"}) {
+        PanelRig rig;
+        rig.files.files["savmem.dat"] = fileOf(header);
+        rig.panel.loadMemory();
+        EXPECT_EQ(rig.state.bandIndex, 0) << header;
+    }
+}
+
+TEST(Memory, RoundTripKeepsRowsAndChannels) {
+    PanelRig rig;
+    rig.state.bandIndex = 12;
+    rig.state.bandTable[6] = "12A00014250000B000143000009991";
+    rig.state.bandTable[12] = "05A00145500000B0014490000088.50";
+    rig.state.memorySlots[0] = "0206A00014200000B000142000009991";
+    rig.state.memorySlots[37] = "1512A00145500000B00144900000N0230";
+    rig.state.memorySlots[99] = "0414A00009600000B000096000009990";
+    rig.panel.saveMemory();
+
+    PanelRig loaded;
+    loaded.files.files = rig.files.files;
+    loaded.panel.loadMemory();
+    EXPECT_EQ(loaded.state.bandIndex, 12);
+    EXPECT_EQ(loaded.state.bandTable, rig.state.bandTable);
+    EXPECT_EQ(loaded.state.memorySlots, rig.state.memorySlots);
+    EXPECT_EQ(loaded.files.files, rig.files.files);  // loading writes nothing
+}
+
+TEST(Memory, MissingFileIsStartedFromTheTables) {
+    PanelRig rig;
+    rig.files.files["memory.dat"] = "old\r\n";
+    rig.state.bandIndex = 4;
+    rig.panel.loadMemory();
+    EXPECT_FALSE(rig.files.exists("memory.dat"));
+    ASSERT_TRUE(rig.files.exists("savmem.dat"));
+    EXPECT_EQ(savedLines(rig)[0], header40);
+    EXPECT_EQ(savedLines(rig, "memory.txt"), (std::vector<std::string>{"Memory Bank Information", "  ", "Empty"}));
+    EXPECT_EQ(rig.state.bandIndex, 4);
+}
+
+TEST(Memory, ForeignFileIsReplaced) {
+    for (std::string foreign : {"VOCRIG v3.1  3.0 40\r\n01A\r\n", "", "\r\n", "something else\r\n"}) {
+        PanelRig rig;
+        rig.files.files["savmem.dat"] = foreign;
+        rig.state.bandIndex = 4;
+        rig.panel.loadMemory();
+        const auto lines = savedLines(rig);
+        ASSERT_EQ(lines.size(), 115u);
+        EXPECT_EQ(lines[0], header40);
+        EXPECT_EQ(rig.state.bandTable[1], "01A00001900000B000019000009990");
+    }
+}
+
+TEST(Memory, DamagedLinesKeepDefaultsAndEmptySlots) {
+    PanelRig defaults;
+    std::vector<std::string> rows = {
+        "12A00001850000B000018600009991",  // row 1: good
+        "01A000036",                       // too short
+        "02A0000540000xB000054000009990",  // letter in VFO A
+        "01A00007100000X000071000009990",  // no B marker
+        "09A00010100000B000101000009990",  // no such mode
+        "02A00014200000B00014200000;FA0",  // a ";" where the tone belongs
+        "02A00018100000B000181000009",     // no tone
+        "02A00021200000B000212000009991",  // row 8: good
+    };
+    std::vector<std::string> slots = {
+        "0206A00014200000B000142000009991",  // good
+        "1",                                  // used marker but nothing behind it
+        "0206A0001420000xB000142000009991",  // letter in a frequency
+        "",                                   // empty line
+        "9 whatever",                         // an empty slot stays as it is
+        "0206A00014200000B000142000009991;",  // junk after the record
+    };
+    PanelRig rig;
+    rig.files.files["savmem.dat"] = fileOf(header40, rows, slots);
+    rig.panel.loadMemory();
+    EXPECT_EQ(rig.state.bandTable[1], rows[0]);
+    for (int r = 2; r <= 7; ++r) EXPECT_EQ(rig.state.bandTable[r], defaults.state.bandTable[r]) << r;
+    EXPECT_EQ(rig.state.bandTable[8], rows[7]);
+    EXPECT_EQ(rig.state.memorySlots[0], slots[0]);
+    EXPECT_EQ(rig.state.memorySlots[1], "9");
+    EXPECT_EQ(rig.state.memorySlots[2], "9");
+    EXPECT_EQ(rig.state.memorySlots[3], "9");
+    EXPECT_EQ(rig.state.memorySlots[4], "9 whatever");
+    EXPECT_EQ(rig.state.memorySlots[5], "9");
+}
+
+TEST(Memory, CutOffFileKeepsWhatItHas) {
+    PanelRig rig;
+    std::string text = fileOf(header40, {"12A00001850000B000018600009991"},
+                              {"0206A00014200000B000142000009991"});
+    // Keep the header, 14 rows and the first channel only.
+    auto lines = splitLines(text);
+    std::string cut;
+    for (size_t i = 0; i < 16; ++i) cut += lines[i] + "\r\n";
+    cut += "0206A0001";  // half a line, as after a crash of an older writer
+    rig.files.files["savmem.dat"] = cut;
+    rig.panel.loadMemory();
+    EXPECT_EQ(rig.state.bandTable[1], "12A00001850000B000018600009991");
+    EXPECT_EQ(rig.state.memorySlots[0], "0206A00014200000B000142000009991");
+    EXPECT_EQ(rig.state.memorySlots[1], "9");
+}
+
+TEST(Memory, SaveRemovesTheOlderFileName) {
+    PanelRig rig;
+    rig.files.files["savemem.dat"] = "old";
+    rig.panel.saveMemory();
+    EXPECT_FALSE(rig.files.exists("savemem.dat"));
+    EXPECT_TRUE(rig.files.exists("savmem.dat"));
+}
+
+// Files whose saves "crash": the write never completes.
+class CrashingFiles : public platform::fake::MemoryFiles {
+public:
+    bool writeLines(const std::string&, const std::vector<std::string>&) override { return false; }
+    std::unique_ptr<platform::FileWriter> create(const std::string& path) override {
+        ++creates;
+        return MemoryFiles::create(path);
+    }
+    bool remove(const std::string& path) override {
+        removed.push_back(path);
+        return MemoryFiles::remove(path);
+    }
+    int creates = 0;
+    std::vector<std::string> removed;
+};
+
+TEST(Memory, InterruptedSaveLeavesTheOldFiles) {
+    platform::fake::ManualClock clock;
+    platform::fake::ScriptedWindow window{clock};
+    platform::fake::FakeSpeaker speaker{clock};
+    platform::fake::FakeSerialEnd port;
+    CrashingFiles files;
+    files.files["savmem.dat"] = "VOCRIG v3.2a   3.4b 60\r\nold\r\n";
+    files.files["memory.txt"] = "Memory Bank Information\r\n  \r\nEmpty\r\n";
+    panel::Panel panel(window, speaker, port, files, clock);
+    panel.state.memorySlots[3] = "0206A00014200000B000142000009991";
+    panel.saveMemory();
+    EXPECT_EQ(files.files["savmem.dat"], "VOCRIG v3.2a   3.4b 60\r\nold\r\n");
+    EXPECT_EQ(files.files["memory.txt"], "Memory Bank Information\r\n  \r\nEmpty\r\n");
+    EXPECT_EQ(files.creates, 0);
+    EXPECT_TRUE(files.removed.empty());
+}
+
+TEST(Memory, ListingLines) {
+    struct Case {
+        std::string record, line;
+    } cases[] = {
+        {"0206A00014200000B000142000009991", "Slot 3 A=14.2  B=14.2  USB           "},
+        {"0104A00007000000B000070000009990", "Slot 3 A=7.0  B=7.0  LSB           "},
+        {"0206A00014012500B000140125009991", "Slot 3 A=14.0125  B=14.0125  USB           "},
+        {"0214A00000500000B000005000009990", "Slot 3 A=0.5  B=0.5  USB           "},
+        {"1512A00145500000B0014490000088.50", "Slot 3 A=145.5  B=144.9  FMN    split  CTCSS=88.5"},
+        {"0512A00145500000B00145500000N0230", "Slot 3 A=145.5  B=145.5  FMN           DCS=N023"},
+        {"0312A01296000000B012960000009990", "Slot 3 A=1296.0  B=1296.0  CW           "},
+        {"0414A00009600000B000096000009990", "Slot 3 A=9.6  B=9.6  AM           "},
+        {"0612A00145000000B001450000009990", "Slot 3 A=145.0  B=145.0  FM           "},
+        {"0712A00145000000B001450000009990", "Slot 3 A=145.0  B=145.0  DSTAR           "},
+        {"2212A00145000000B001450000009990", "Slot 3 A=145.0  B=145.0  USB           "},
+        // Whatever a slot holds, the listing stays inside it.
+        {"1", "Slot 3 A=0.0  B=0.0    split  "},
+        {"0x", "Slot 3 A=0.0  B=0.0           "},
+    };
+    for (const auto& c : cases) EXPECT_EQ(panel::listingLine(3, c.record), c.line) << c.record;
+}
+
+TEST(Memory, ListingGroupsUsedSlotsByBank) {
+    PanelRig rig;
+    rig.state.memorySlots[7] = "0206A00014200000B000142000009991";
+    rig.state.memorySlots[32] = "0104A00007000000B000070000009990";
+    rig.state.memorySlots[35] = "0206A00014200000B000142000009991";
+    rig.panel.exportMemory();
+    EXPECT_EQ(savedLines(rig, "memory.txt"), (std::vector<std::string>{
+                                                 "Memory Bank Information",
+                                                 "  ",
+                                                 "  ",
+                                                 "Bank0",
+                                                 "Slot 7 A=14.2  B=14.2  USB           ",
+                                                 "  ",
+                                                 "Bank3",
+                                                 "Slot 2 A=7.0  B=7.0  LSB           ",
+                                                 "Slot 5 A=14.2  B=14.2  USB           ",
+                                             }));
+    // A save writes the listing too.
+    rig.files.files.erase("memory.txt");
+    rig.panel.saveMemory();
+    EXPECT_EQ(savedLines(rig, "memory.txt").size(), 9u);
+}
+
+}  // namespace

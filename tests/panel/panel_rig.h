@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "fake_serial.h"
+#include "fake_speaker.h"
+#include "manual_clock.h"
+#include "memory_files.h"
+#include "panel.h"
+#include "scripted_window.h"
+
+// A panel wired to the test doubles.
+struct PanelRig {
+    platform::fake::ManualClock clock;
+    platform::fake::ScriptedWindow window{clock};
+    platform::fake::FakeSpeaker speaker{clock};
+    platform::fake::FakeSerialEnd port;
+    platform::fake::MemoryFiles files;
+    panel::Panel panel{window, speaker, port, files, clock};
+    panel::PanelState& state = panel.state;
+
+    PanelRig() { port.opened = true; }  // as after the link was opened
+
+    // Words spoken since the last call, joined with " / ".
+    std::string words() {
+        std::string out = speaker.joined();
+        speaker.words.clear();
+        return out;
+    }
+    std::string sent() { return port.takeWritten(); }
+};
+
+// A configuration file: three translator lines, then the panel's.
+inline std::string configText(const std::string& power = "power 100", const std::string& lockLine = "",
+                              int switchRadio = 0) {
+    std::string text = "COM 5\r\nbaud 9600\r\nmodel 7300\r\n" + power + "\r\nswr 0\r\ntun 0\r\nbandplan7\r\n";
+    text += "powersw" + std::to_string(switchRadio) + "\r\n";
+    if (!lockLine.empty()) text += lockLine + "\r\n";
+    text += "pass 0\r\ndiag 0\r\ndiagl 0\r\n";
+    return text;
+}
