@@ -274,7 +274,7 @@ RadioSim::Reply RadioSim::transmit(std::string_view data) {
         if (data.size() != 2 || byteAt(data, 1) > 0x02) return refused("tuner " + hexBytes(data.substr(1)), "expected 00, 01 or 02");
         switch (byteAt(data, 1)) {
             case 0x00:
-                stopTransmitting();
+                if (radio.tuner == Tuner::tuning) stopTransmitting();  // the tune carrier goes with it
                 radio.tuner = Tuner::off;
                 return accepted("tuner off");
             case 0x01:

@@ -81,6 +81,9 @@ int64_t RadioSim::microsUntilNextEvent() const {
 }
 
 void RadioSim::replug() {
+    // Whatever was sent while the cable was out never reached the radio.
+    for (int waiting = port.bytesWaiting(); waiting > 0; waiting = port.bytesWaiting())
+        if (port.read(waiting).empty()) break;
     reader.clear();
     outgoing.clear();
     isUnplugged = false;
