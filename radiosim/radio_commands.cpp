@@ -143,18 +143,22 @@ RadioSim::Reply RadioSim::level(std::string_view data) {
 }
 
 RadioSim::Reply RadioSim::meter(std::string_view data) {
+    struct MeterRow {
+        uint8_t sub;  // 15 xx
+        const char* what;
+        int (RadioSim::*reading)() const;
+    };
+    static constexpr MeterRow meters[] = {
+        {0x02, "read S-meter", &RadioSim::sMeter},
+        {0x11, "read power meter", &RadioSim::powerMeter},
+        {0x12, "read SWR meter", &RadioSim::swrMeter},
+        {0x13, "read ALC meter", &RadioSim::alcMeter},
+    };
     if (data.size() != 1) return refused("meter " + hexBytes(data), "meters are read only");
-    uint8_t sub = byteAt(data, 0);
-    int value = 0;
-    std::string what;
-    switch (sub) {
-        case 0x02: value = sMeter(); what = "read S-meter"; break;
-        case 0x11: value = powerMeter(); what = "read power meter"; break;
-        case 0x12: value = swrMeter(); what = "read SWR meter"; break;
-        case 0x13: value = alcMeter(); what = "read ALC meter"; break;
-        default: return refused("meter " + hexBytes(data), "not a meter of this radio");
-    }
-    return answered(oneByte(0x15) + oneByte(sub) + encodeLevel(value), what);
+    for (const MeterRow& row : meters)
+        if (row.sub == byteAt(data, 0))
+            return answered(oneByte(0x15) + oneByte(row.sub) + encodeLevel((this->*row.reading)()), row.what);
+    return refused("meter " + hexBytes(data), "not a meter of this radio");
 }
 
 RadioSim::Reply RadioSim::function(std::string_view data) {

@@ -123,9 +123,7 @@ void RadioSim::handleFrame(const CivFrame& frame) {
         return;
     }
     if (options.echo) enqueue(frame.raw, now);
-    std::string shown = hexBytes(frame.raw.size() > 40 ? std::string_view(frame.raw).substr(frame.raw.size() - 20)
-                                                       : std::string_view(frame.raw));
-    if (frame.raw.size() > 40) shown = "(" + std::to_string(frame.preamble) + " x FE) ... " + shown;
+    std::string shown = shownFrame(frame);
     if (frame.to != simModel->address && frame.to != broadcastAddress) {
         if (options.verbose) logLine("<- " + shown + "  for another station");
         return;
@@ -158,6 +156,16 @@ void RadioSim::handleFrame(const CivFrame& frame) {
     if (before.poweredOn && !radio.poweredOn) offNoticeGiven = false;
 }
 
+// A frame as the log shows it; a long wake-up preamble is counted, not printed.
+std::string RadioSim::shownFrame(const CivFrame& frame) {
+    if (frame.preamble <= 4) return hexBytes(frame.raw);
+    std::string text = "(";
+    text.append(std::to_string(frame.preamble));
+    text.append(" x FE) ");
+    text.append(hexBytes(std::string_view(frame.raw).substr(frame.preamble)));
+    return text;
+}
+
 void RadioSim::handleWhileOff(const CivFrame& frame) {
     if (bootDoneAt >= 0) {
         ++framesIgnored;
@@ -167,8 +175,7 @@ void RadioSim::handleWhileOff(const CivFrame& frame) {
     bool powerOn = frame.body.size() == 2 && byteAt(frame.body, 0) == 0x18 && byteAt(frame.body, 1) == 0x01;
     int needed = wakePreambleFor(options.baud);
     if (forUs && powerOn && frame.preamble >= static_cast<size_t>(needed)) {
-        logLine("<- (" + std::to_string(frame.preamble) + " x FE) " + hexBytes(frame.raw.substr(frame.preamble)) +
-                "  power on: waking up");
+        logLine("<- " + shownFrame(frame) + "  power on: waking up");
         bootDoneAt = now + static_cast<int64_t>(options.bootMs) * 1000;
         bootRequester = frame.from;
         return;
@@ -179,7 +186,7 @@ void RadioSim::handleWhileOff(const CivFrame& frame) {
         std::string why = forUs && powerOn ? " (a wake-up needs " + std::to_string(needed) + " FE bytes in front, got " +
                                                  std::to_string(frame.preamble) + ")"
                                            : "";
-        logLine("<- " + hexBytes(frame.raw.substr(0, 24)) + "  ignored: the radio is off" + why +
+        logLine("<- " + shownFrame(frame) + "  ignored: the radio is off" + why +
                 "; further frames are ignored silently");
     }
 }

@@ -157,6 +157,7 @@ private:
 
     void handleFrame(const CivFrame& frame);
     void handleWhileOff(const CivFrame& frame);
+    static std::string shownFrame(const CivFrame& frame);
     void advanceTimers();
     void send(std::string bytes, int64_t at);  // from the radio, with the faults applied
     void enqueue(const std::string& bytes, int64_t at);

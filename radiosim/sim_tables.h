@@ -42,6 +42,7 @@ struct LevelRow {
 };
 
 std::span<const LevelRow> levelTable();
+constexpr uint8_t levelRfGain = 0x02, levelRfPower = 0x0A, levelMicGain = 0x0B, levelKeyerSpeed = 0x0C;
 int levelIndex(uint8_t sub);  // -1 when not a level we keep
 
 struct FunctionRow {
@@ -52,6 +53,7 @@ struct FunctionRow {
 };
 
 std::span<const FunctionRow> functionTable();
+constexpr uint8_t functionPreamp = 0x02, functionProcessor = 0x44;
 int functionIndex(uint8_t sub);
 
 // Attenuator settings the radio offers (dB, sent as a BCD byte).
