@@ -10,6 +10,7 @@ namespace radiosim {
 namespace {
 constexpr int64_t summaryMicros = 10'000'000;  // reads are summed up this often
 constexpr int maxNoiseBytes = 8;
+constexpr size_t maxReadPerTurn = 65536;
 }  // namespace
 
 RadioState::RadioState() : matched(bandTable().size(), false) {
@@ -57,9 +58,12 @@ void RadioSim::service() {
         return;
     }
     advanceTimers();
-    for (int waiting = port.bytesWaiting(); waiting > 0; waiting = port.bytesWaiting()) {
+    // Take what is waiting, but never get stuck here when the far end floods us.
+    size_t taken = 0;
+    for (int waiting = port.bytesWaiting(); waiting > 0 && taken < maxReadPerTurn; waiting = port.bytesWaiting()) {
         std::string chunk = port.read(waiting);
         if (chunk.empty()) break;
+        taken += chunk.size();
         reader.feed(chunk);
     }
     CivFrame frame;
