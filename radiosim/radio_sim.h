@@ -86,6 +86,9 @@ public:
     // The model name must be in modelTable() (check with findModel first);
     // an unknown name falls back to the 7300.
     RadioSim(platform::SerialPort& port, platform::Clock& clock, platform::Console& log, SimOptions options);
+    // The same radio with no log, for benches that only need it to answer.
+    RadioSim(platform::SerialPort& port, platform::Clock& clock, SimOptions options = {})
+        : RadioSim(port, clock, silence, std::move(options)) {}
 
     // Reads what is waiting, answers it, and moves the simulated state on to
     // the clock's present time. Call it whenever input may be waiting, and at
@@ -174,6 +177,12 @@ private:
     double smoothNoise(uint64_t key, int64_t periodMicros) const;  // 0..1, wanders with time
     double signalDbm(uint64_t hz) const;
 
+    class Silence : public platform::Console {
+    public:
+        void print(const std::string&) override {}
+        void moveWindow(int, int) override {}
+    };
+    Silence silence;  // the log of a radio built without one
     platform::SerialPort& port;
     platform::Clock& clock;
     platform::Console& log;

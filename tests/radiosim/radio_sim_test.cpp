@@ -76,6 +76,18 @@ TEST_F(RadioSimTest, AnswersItsOwnAddressAndBroadcastOnly) {
     EXPECT_EQ(ask(frame({0x19, 0x00}, 0x94, 0xE1)), "FE FE E1 94 19 00 94 FD");
 }
 
+TEST_F(RadioSimTest, RunsOnTheManualClockWithoutALog) {
+    line.a.opened = line.b.opened = true;
+    SimOptions options;
+    options.answerDelayMs = 5;
+    RadioSim quiet(line.a, clock, options);
+    clock.onAdvance = [&] { quiet.service(); };
+    line.b.write(frame({0x05, 0x00, 0x00, 0x25, 0x14, 0x00}));
+    clock.sleepMs(10);  // as a bench does while another part "waits"
+    EXPECT_EQ(received(), ack);
+    EXPECT_EQ(quiet.state().vfo[0].frequency, 14250000u);
+}
+
 TEST_F(RadioSimTest, EachModelAnswersWithItsAddress) {
     const std::pair<const char*, const char*> models[] = {
         {"7300", "94"}, {"705", "A4"}, {"746", "57"}, {"7400", "66"}, {"9700", "A2"}, {"7000", "40"}};
