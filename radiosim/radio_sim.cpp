@@ -137,8 +137,7 @@ void RadioSim::handleFrame(const CivFrame& frame) {
     RadioState before = radio;
     uint8_t command = byteAt(frame.body, 0);
     std::string_view data = std::string_view(frame.body).substr(1);
-    Reply reply;
-    reply.what = "unknown command " + hexBytes(frame.body.substr(0, 2));
+    Reply reply = refused("command " + hexBytes(frame.body.substr(0, 1)), "unknown to this radio");
     for (const CommandRow& row : commandTable)
         if (row.command == command) reply = (this->*row.handler)(data);
 
