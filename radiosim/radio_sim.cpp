@@ -67,9 +67,15 @@ void RadioSim::service() {
         reader.feed(chunk);
     }
     CivFrame frame;
-    while (reader.next(frame)) handleFrame(frame);
-    if (size_t noise = reader.takeDiscarded(); noise > 0 && radio.poweredOn)
-        logLine("<- " + std::to_string(noise) + " byte(s) that are no frame, ignored");
+    auto logNoise = [this] {
+        if (size_t noise = reader.takeDiscarded(); noise > 0 && radio.poweredOn)
+            logLine("<- " + std::to_string(noise) + " byte(s) that are no frame, ignored");
+    };
+    while (reader.next(frame)) {
+        logNoise();  // in the order it came
+        handleFrame(frame);
+    }
+    logNoise();
     flushOutput();
     logReadSummary(false);
 }

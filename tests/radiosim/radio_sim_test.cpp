@@ -625,4 +625,17 @@ TEST_F(RadioSimTest, LogShowsEachSettingAndEachChangeOnALine) {
     EXPECT_EQ(log.find("[    0.000] "), 0u);
 }
 
+TEST_F(RadioSimTest, VerboseLogShowsReadsAnswersAndNoise) {
+    SimOptions options;
+    options.verbose = true;
+    start(options);
+    ask(bytes({0x00, 0x13, 0x37}) + frame({0x03}));
+    ask(frame({0x19, 0x00}, 0x66));
+    const std::string& log = console.output;
+    EXPECT_NE(log.find("<- FE FE 94 E0 03 FD  read frequency\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("-> FE FE E0 94 03 00 00 10 07 00 FD\n"), std::string::npos) << log;
+    EXPECT_LT(log.find("<- 3 byte(s) that are no frame, ignored\n"), log.find("read frequency")) << log;
+    EXPECT_NE(log.find("<- FE FE 66 E0 19 00 FD  for another station\n"), std::string::npos) << log;
+}
+
 }  // namespace
