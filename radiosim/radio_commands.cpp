@@ -1,0 +1,343 @@
+// What the simulated radio does with each CI-V command: one handler per
+// command byte, found through commandTable.
+
+#include <algorithm>
+#include <utility>
+
+#include "radio_sim.h"
+#include "sim_text.h"
+
+namespace radiosim {
+
+namespace {
+
+std::string bytes(std::initializer_list<int> list) {
+    std::string out;
+    for (int b : list) out.push_back(static_cast<char>(b));
+    return out;
+}
+
+std::string oneByte(int b) { return std::string(1, static_cast<char>(b)); }
+
+}  // namespace
+
+RadioSim::Reply RadioSim::answered(std::string body, std::string what) {
+    return Reply{Outcome::answer, std::move(body), std::move(what), true};
+}
+
+RadioSim::Reply RadioSim::accepted(std::string what) { return Reply{Outcome::accept, {}, std::move(what), false}; }
+
+RadioSim::Reply RadioSim::refused(const std::string& what, const std::string& why) {
+    return Reply{Outcome::refuse, {}, what + ": refused (" + why + ")", false};
+}
+
+const std::array<RadioSim::CommandRow, 17> RadioSim::commandTable{{
+    {0x03, &RadioSim::readFrequency},
+    {0x04, &RadioSim::readMode},
+    {0x05, &RadioSim::setFrequency},
+    {0x06, &RadioSim::setMode},
+    {0x07, &RadioSim::selectVfo},
+    {0x0F, &RadioSim::split},
+    {0x10, &RadioSim::tuningStep},
+    {0x11, &RadioSim::attenuator},
+    {0x14, &RadioSim::level},
+    {0x15, &RadioSim::meter},
+    {0x16, &RadioSim::function},
+    {0x18, &RadioSim::power},
+    {0x19, &RadioSim::identity},
+    {0x1A, &RadioSim::extended},
+    {0x1B, &RadioSim::tone},
+    {0x1C, &RadioSim::transmit},
+    {0x25, &RadioSim::vfoFrequency},
+}};
+
+RadioSim::Reply RadioSim::readFrequency(std::string_view data) {
+    if (!data.empty()) return refused("read frequency", "unexpected data");
+    return answered(oneByte(0x03) + encodeFrequency(radio.operating().frequency), "read frequency");
+}
+
+RadioSim::Reply RadioSim::readMode(std::string_view data) {
+    if (!data.empty()) return refused("read mode", "unexpected data");
+    return answered(bytes({0x04, radio.operating().mode, radio.operating().filter}), "read mode");
+}
+
+RadioSim::Reply RadioSim::setFrequency(std::string_view data) {
+    uint64_t hz = 0;
+    if (!decodeFrequency(data, hz)) return refused("set frequency", "not 5 BCD bytes");
+    std::string what = "set frequency " + frequencyText(hz);
+    if (hz < simModel->lowestHz || hz > simModel->highestHz) return refused(what, "outside the radio's range");
+    radio.vfo[static_cast<size_t>(radio.selected)].frequency = hz;
+    return accepted(what);
+}
+
+RadioSim::Reply RadioSim::setMode(std::string_view data) {
+    if (data.empty() || data.size() > 2) return refused("set mode", "needs a mode and at most a filter");
+    uint8_t code = byteAt(data, 0);
+    const ModeRow* mode = findMode(code);
+    std::string what = "set mode " + modeText(code);
+    if (mode == nullptr || (code == modeDv && !simModel->hasDv)) return refused(what, "not a mode of this radio");
+    VfoState& vfo = radio.vfo[static_cast<size_t>(radio.selected)];
+    uint8_t filter = vfo.filter;
+    if (data.size() == 2) {
+        filter = byteAt(data, 1);
+        what += " FIL" + std::to_string(filter);
+        if (filter < 1 || filter > 3) return refused(what, "filter must be 1 to 3");
+    }
+    vfo.mode = code;
+    vfo.filter = filter;
+    if (mode->widthLimit >= 0) vfo.width = std::min(vfo.width, mode->widthLimit);
+    return accepted(what);
+}
+
+RadioSim::Reply RadioSim::selectVfo(std::string_view data) {
+    if (data.empty()) return accepted("VFO mode");
+    if (data.size() != 1) return refused("VFO command", "unexpected data");
+    switch (byteAt(data, 0)) {
+        case 0x00: radio.selected = 0; return accepted("select VFO A");
+        case 0x01: radio.selected = 1; return accepted("select VFO B");
+        case 0xA0: radio.vfo[static_cast<size_t>(1 - radio.selected)] = radio.operating(); return accepted("VFO A=B");
+        case 0xB0: std::swap(radio.vfo[0], radio.vfo[1]); return accepted("swap VFO A and B");
+    }
+    return refused("VFO command " + hexBytes(data), "not offered by this radio");
+}
+
+RadioSim::Reply RadioSim::split(std::string_view data) {
+    if (data.empty()) return answered(bytes({0x0F, radio.split ? 0x01 : 0x00}), "read split");
+    if (data.size() == 1 && byteAt(data, 0) <= 0x01) {
+        radio.split = byteAt(data, 0) == 0x01;
+        return accepted(radio.split ? "split on" : "split off");
+    }
+    return refused("split " + hexBytes(data), "not offered by this radio");
+}
+
+RadioSim::Reply RadioSim::tuningStep(std::string_view data) {
+    if (data.empty()) return answered(bytes({0x10, encodeBcdByte(radio.tuningStep)}), "read tuning step");
+    int step = 0;
+    if (data.size() != 1 || !decodeBcdByte(byteAt(data, 0), step) || step > 13)
+        return refused("tuning step " + hexBytes(data), "no such step");
+    radio.tuningStep = step;
+    return accepted("tuning step " + std::to_string(step));
+}
+
+RadioSim::Reply RadioSim::attenuator(std::string_view data) {
+    if (data.empty()) return answered(bytes({0x11, encodeBcdByte(radio.attenuator)}), "read attenuator");
+    int db = 0;
+    if (data.size() != 1 || !decodeBcdByte(byteAt(data, 0), db) || !attenuatorAccepted(db))
+        return refused("attenuator " + hexBytes(data), "no such setting");
+    radio.attenuator = db;
+    return accepted("attenuator " + std::to_string(db) + " dB");
+}
+
+RadioSim::Reply RadioSim::level(std::string_view data) {
+    if (data.empty()) return refused("level", "no sub-command");
+    uint8_t sub = byteAt(data, 0);
+    int index = levelIndex(sub);
+    if (index < 0) return refused("level " + hexBytes(data.substr(0, 1)), "not a level of this radio");
+    std::string name = levelTable()[static_cast<size_t>(index)].name;
+    if (data.size() == 1) return answered(oneByte(0x14) + oneByte(sub) + encodeLevel(radio.level(sub)), "read " + name);
+    int value = 0;
+    if (!decodeLevel(data.substr(1), value))
+        return refused("set " + name + " " + hexBytes(data.substr(1)), "not a level 0000-0255");
+    radio.setLevel(sub, value);
+    return accepted("set " + name + " " + std::to_string(value));
+}
+
+RadioSim::Reply RadioSim::meter(std::string_view data) {
+    struct MeterRow {
+        uint8_t sub;  // 15 xx
+        const char* what;
+        int (RadioSim::*reading)() const;
+    };
+    static constexpr MeterRow meters[] = {
+        {0x02, "read S-meter", &RadioSim::sMeter},
+        {0x11, "read power meter", &RadioSim::powerMeter},
+        {0x12, "read SWR meter", &RadioSim::swrMeter},
+        {0x13, "read ALC meter", &RadioSim::alcMeter},
+    };
+    if (data.size() != 1) return refused("meter " + hexBytes(data), "meters are read only");
+    for (const MeterRow& row : meters)
+        if (row.sub == byteAt(data, 0))
+            return answered(oneByte(0x15) + oneByte(row.sub) + encodeLevel((this->*row.reading)()), row.what);
+    return refused("meter " + hexBytes(data), "not a meter of this radio");
+}
+
+RadioSim::Reply RadioSim::function(std::string_view data) {
+    if (data.empty()) return refused("function", "no sub-command");
+    uint8_t sub = byteAt(data, 0);
+    int index = functionIndex(sub);
+    if (index < 0) return refused("function " + hexBytes(data.substr(0, 1)), "not a function of this radio");
+    const FunctionRow& row = functionTable()[static_cast<size_t>(index)];
+    if (data.size() == 1) return answered(bytes({0x16, sub, radio.function(sub)}), std::string("read ") + row.name);
+    int value = byteAt(data, 1);
+    std::string what = std::string(row.name) + " " + hexBytes(data.substr(1));
+    if (data.size() != 2 || value > row.highest) return refused(what, "no such setting");
+    if (row.highest == 1) what = std::string(row.name) + (value ? " on" : " off");
+    radio.setFunction(sub, value);
+    return accepted(what);
+}
+
+RadioSim::Reply RadioSim::power(std::string_view data) {
+    if (data.size() != 1) return refused("power " + hexBytes(data), "expected 00 or 01");
+    if (byteAt(data, 0) == 0x01) return accepted("power on (already on)");
+    if (byteAt(data, 0) != 0x00) return refused("power " + hexBytes(data), "expected 00 or 01");
+    stopTransmitting();
+    radio.poweredOn = false;
+    return accepted("power off");
+}
+
+RadioSim::Reply RadioSim::identity(std::string_view data) {
+    if (data.size() != 1 || byteAt(data, 0) != 0x00) return refused("identity " + hexBytes(data), "expected 19 00");
+    return answered(bytes({0x19, 0x00, simModel->address}), "read identity");
+}
+
+RadioSim::Reply RadioSim::extended(std::string_view data) {
+    if (!data.empty() && byteAt(data, 0) == 0x03) return filterWidth(data.substr(1));
+    if (!data.empty() && byteAt(data, 0) == 0x05) return menuItem(data.substr(1));
+    return refused("1A " + hexBytes(data.substr(0, 1)), "not offered by this simulator");
+}
+
+RadioSim::Reply RadioSim::filterWidth(std::string_view data) {
+    VfoState& vfo = radio.vfo[static_cast<size_t>(radio.selected)];
+    const ModeRow* mode = findMode(vfo.mode);
+    if (mode == nullptr || mode->widthLimit < 0) return refused("filter width", modeText(vfo.mode) + " has a fixed width");
+    if (data.empty()) return answered(bytes({0x1A, 0x03, encodeBcdByte(vfo.width)}), "read filter width");
+    int index = 0;
+    if (data.size() != 1 || !decodeBcdByte(byteAt(data, 0), index) || index > mode->widthLimit)
+        return refused("filter width " + hexBytes(data), "no such width in " + modeText(vfo.mode));
+    vfo.width = index;
+    return accepted("filter width " + std::to_string(filterWidthHz(vfo.mode, index)) + " Hz");
+}
+
+RadioSim::Reply RadioSim::menuItem(std::string_view data) {
+    if (data.size() < 2) return refused("menu item", "no item number");
+    std::string item(data.substr(0, 2));
+    if (data.size() == 2) {
+        auto found = radio.menu.find(item);
+        std::string value = found == radio.menu.end() ? std::string(1, '\x00') : found->second;
+        return answered(bytes({0x1A, 0x05}) + item + value, "read menu item " + hexBytes(item));
+    }
+    radio.menu[item] = std::string(data.substr(2));
+    return accepted("menu item " + hexBytes(item) + " = " + hexBytes(data.substr(2)));
+}
+
+RadioSim::Reply RadioSim::tone(std::string_view data) {
+    if (data.empty()) return refused("tone", "no sub-command");
+    uint8_t sub = byteAt(data, 0);
+    std::string_view value = data.substr(1);
+    if (sub == 0x00 || sub == 0x01) {
+        int& tenths = sub == 0x00 ? radio.repeaterTone : radio.squelchTone;
+        std::string name = sub == 0x00 ? "repeater tone" : "tone squelch frequency";
+        if (value.empty())
+            return answered(bytes({0x1B, sub, 0x00, encodeBcdByte(tenths / 100), encodeBcdByte(tenths % 100)}),
+                          "read " + name);
+        int high = 0, low = 0;
+        if (value.size() != 3 || byteAt(value, 0) != 0x00 || !decodeBcdByte(byteAt(value, 1), high) ||
+            !decodeBcdByte(byteAt(value, 2), low))
+            return refused(name + " " + hexBytes(value), "not a tone frequency");
+        int wanted = high * 100 + low;
+        if (!ctcssToneAccepted(wanted)) return refused(name + " " + toneText(wanted), "not a standard CTCSS tone");
+        tenths = wanted;
+        return accepted(name + " " + toneText(wanted));
+    }
+    if (sub == 0x02) {
+        if (value.empty())
+            return answered(bytes({0x1B, 0x02, radio.dcsPolarity, radio.dcsCode / 100, encodeBcdByte(radio.dcsCode % 100)}),
+                          "read DCS code");
+        int pair = 0;
+        if (value.size() != 3 || !decodeBcdByte(byteAt(value, 2), pair) || byteAt(value, 1) > 9)
+            return refused("DCS code " + hexBytes(value), "not a DCS code");
+        int polarity = byteAt(value, 0);
+        int code = byteAt(value, 1) * 100 + pair;
+        if ((polarity & 0xEE) != 0) return refused("DCS code " + hexBytes(value), "polarity must be 00, 01, 10 or 11");
+        if (!dcsCodeAccepted(code)) return refused("DCS code " + dcsText(code, polarity), "not a standard DCS code");
+        radio.dcsCode = code;
+        radio.dcsPolarity = polarity;
+        return accepted("DCS code " + dcsText(code, polarity));
+    }
+    return refused("tone " + hexBytes(data.substr(0, 1)), "not offered by this radio");
+}
+
+RadioSim::Reply RadioSim::transmit(std::string_view data) {
+    if (data.empty()) return refused("1C", "no sub-command");
+    uint8_t sub = byteAt(data, 0);
+    if (sub == 0x00) {
+        if (data.size() == 1) return answered(bytes({0x1C, 0x00, radio.transmitting ? 0x01 : 0x00}), "read transmit");
+        if (data.size() != 2 || byteAt(data, 1) > 0x01) return refused("transmit " + hexBytes(data.substr(1)), "expected 00 or 01");
+        if (byteAt(data, 1) == 0x00) {
+            stopTransmitting();
+            return accepted("transmit off");
+        }
+        uint64_t hz = radio.transmitFrequency();
+        if (bandIndexFor(hz) < 0) return refused("transmit on", frequencyText(hz) + " is outside the amateur bands");
+        radio.transmitting = true;
+        return accepted("transmit on");
+    }
+    if (sub == 0x01) {
+        int code = radio.tuner == Tuner::off ? 0 : radio.tuner == Tuner::on ? 1 : 2;
+        if (data.size() == 1) return answered(bytes({0x1C, 0x01, code}), "read tuner");
+        if (data.size() != 2 || byteAt(data, 1) > 0x02) return refused("tuner " + hexBytes(data.substr(1)), "expected 00, 01 or 02");
+        switch (byteAt(data, 1)) {
+            case 0x00:
+                if (radio.tuner == Tuner::tuning) stopTransmitting();  // the tune carrier goes with it
+                radio.tuner = Tuner::off;
+                return accepted("tuner off");
+            case 0x01:
+                if (radio.tuner == Tuner::off) radio.tuner = Tuner::on;  // a running tune goes on
+                return accepted("tuner on");
+            default: return startTune();
+        }
+    }
+    return refused("1C " + hexBytes(data.substr(0, 1)), "not offered by this radio");
+}
+
+RadioSim::Reply RadioSim::startTune() {
+    uint64_t hz = radio.transmitFrequency();
+    if (bandIndexFor(hz) < 0) return refused("tune", frequencyText(hz) + " is outside the amateur bands");
+    if (radio.tuner == Tuner::tuning) return accepted("tune (already tuning)");
+    radio.tuner = Tuner::tuning;
+    radio.transmitting = true;
+    tuneStartedAt = now;
+    tuneDoneAt = now + static_cast<int64_t>(options.tuneMs) * 1000;
+    return accepted("tune");
+}
+
+void RadioSim::finishTune() {
+    int band = bandIndexFor(radio.transmitFrequency());
+    tuneStartedAt = tuneDoneAt = -1;
+    radio.tuner = Tuner::on;
+    radio.transmitting = false;
+    if (band < 0) return;
+    const BandRow& row = bandTable()[static_cast<size_t>(band)];
+    if (row.antennaSwr <= tunerRange) {
+        radio.matched[static_cast<size_t>(band)] = true;
+        notes.push_back("tune done on " + std::string(row.name) + ": SWR " + swrText(currentSwr()));
+    } else {
+        notes.push_back("tune failed on " + std::string(row.name) + ": SWR " + swrText(row.antennaSwr) +
+                        " is beyond the tuner's range");
+    }
+}
+
+void RadioSim::stopTransmitting() {
+    if (radio.tuner == Tuner::tuning) {
+        tuneStartedAt = tuneDoneAt = -1;
+        radio.tuner = Tuner::on;
+        notes.push_back("tune broken off");
+    }
+    radio.transmitting = false;
+}
+
+RadioSim::Reply RadioSim::vfoFrequency(std::string_view data) {
+    if (data.empty() || byteAt(data, 0) > 0x01) return refused("25 " + hexBytes(data.substr(0, 1)), "expected 25 00 or 25 01");
+    uint8_t sub = byteAt(data, 0);
+    size_t which = static_cast<size_t>(sub == 0x00 ? radio.selected : 1 - radio.selected);
+    std::string name = sub == 0x00 ? "selected VFO" : "unselected VFO";
+    if (data.size() == 1) return answered(bytes({0x25, sub}) + encodeFrequency(radio.vfo[which].frequency), "read " + name);
+    uint64_t hz = 0;
+    if (!decodeFrequency(data.substr(1), hz)) return refused("set " + name, "not 5 BCD bytes");
+    std::string what = "set " + name + " " + frequencyText(hz);
+    if (hz < simModel->lowestHz || hz > simModel->highestHz) return refused(what, "outside the radio's range");
+    radio.vfo[which].frequency = hz;
+    return accepted(what);
+}
+
+}  // namespace radiosim

@@ -1,0 +1,92 @@
+#pragma once
+
+// The simulated radio's fixed facts, each in one table: the models it can
+// pretend to be, the operating modes, the level and function sub-commands,
+// the amateur bands with the antenna each one has, and the tone tables.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace radiosim {
+
+struct SimModel {
+    const char* name;  // as the operator writes it: "7300"
+    uint8_t address;
+    uint64_t lowestHz;
+    uint64_t highestHz;
+    bool hasDv;  // D-STAR voice
+};
+
+std::span<const SimModel> modelTable();
+const SimModel* findModel(const std::string& name);  // exact name; nullptr when unknown
+
+struct ModeRow {
+    uint8_t code;
+    const char* name;
+    bool voice;      // ALC shows microphone drive in these
+    int widthLimit;  // highest 1A 03 width index; -1: the width is fixed
+};
+
+std::span<const ModeRow> modeTable();
+const ModeRow* findMode(uint8_t code);
+constexpr uint8_t modeDv = 0x17;
+
+// Filter passband of a width index in a mode, in hertz.
+int filterWidthHz(uint8_t mode, int index);
+
+struct LevelRow {
+    uint8_t sub;  // 14 xx
+    const char* name;
+    int start;
+};
+
+std::span<const LevelRow> levelTable();
+constexpr uint8_t levelRfGain = 0x02, levelRfPower = 0x0A, levelMicGain = 0x0B, levelKeyerSpeed = 0x0C;
+int levelIndex(uint8_t sub);  // -1 when not a level we keep
+
+struct FunctionRow {
+    uint8_t sub;  // 16 xx
+    const char* name;
+    int highest;  // values 0..highest are accepted
+    int start;
+};
+
+std::span<const FunctionRow> functionTable();
+constexpr uint8_t functionPreamp = 0x02, functionProcessor = 0x44;
+int functionIndex(uint8_t sub);
+
+// Attenuator settings the radio offers (dB, sent as a BCD byte).
+bool attenuatorAccepted(int db);
+
+struct BandRow {
+    const char* name;
+    uint64_t lowHz;
+    uint64_t highHz;
+    double antennaSwr;  // what the antenna shows without the tuner
+    double noiseDbm;    // band noise at the receiver input
+};
+
+std::span<const BandRow> bandTable();
+int bandIndexFor(uint64_t hz);  // -1 outside every amateur band
+
+// Highest SWR the built-in tuner can match.
+constexpr double tunerRange = 3.0;
+
+// CTCSS tones in tenths of a hertz; DCS codes as their three octal-looking digits.
+bool ctcssToneAccepted(int tenths);
+bool dcsCodeAccepted(int code);
+
+// Meter scales: reading (0-255) of a signal in dBm, of an SWR, of a power in percent.
+int sMeterReading(double dbm);
+int swrReading(double swr);
+int powerReading(double percent);
+
+}  // namespace radiosim
+
+namespace radiosim {
+
+// FE bytes a sleeping radio needs in front of its wake-up frame at a baud rate.
+int wakePreambleFor(int baud);
+
+}  // namespace radiosim
