@@ -43,9 +43,12 @@ TEST(Life, StartLoopAndShutdown) {
     EXPECT_EQ(rig.window.width, 950);
     EXPECT_EQ(rig.window.height, 500);
     EXPECT_EQ(rig.window.textAt(300, 10), "*** Vocrig V 3.4b ***");
-    EXPECT_EQ(rig.window.textAt(190, 355).substr(0, 12), "b=Band  f=Fr");
-    EXPECT_EQ(rig.window.textAt(155, 380).substr(0, 12), "         v=V");
-    EXPECT_EQ(rig.window.textAt(155, 405).substr(0, 12), "        F1=P");
+    EXPECT_EQ(rig.window.textAt(190, 355),
+              "b=Band  f=Freq  e=Entry m=Mode  s=Meter/SWR  Z=Zero frequency  w=Filter width");
+    EXPECT_EQ(rig.window.textAt(155, 380),
+              "         v=VFO B/Split/Repeater  c=channel save  g=goto channel  a=af gain  r=rfgain p=Power");
+    EXPECT_EQ(rig.window.textAt(155, 405),
+              "        F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch  h=help  q=quit");
     EXPECT_EQ(rig.window.drawn[0].font, (platform::Font{"System", 10, 400}));  // the window's own font
     EXPECT_EQ(rig.window.currentFont, (platform::Font{"Ariel", 50, 700}));
     EXPECT_EQ(rig.window.timerPeriodMs, 20);
@@ -99,6 +102,49 @@ TEST(Life, IdentityLockAndPowerSwitch) {
               "voc / 3 / point / 4 / shdelay / delay / shdelay / delay / delay / delay / delay / delay / delay / "
               "shdelay / delay / shdelay / shdelay / shdelay / 7 / point / 1 / mhz / "
               "shdelay / shdelay / shdelay / shdelay / shdelay / delay");
+}
+
+TEST(Life, IdentityTakenFromTheFirstReadThatBeginsWithZ1) {
+    PanelRig rig;
+    rig.files.files["vocrig.cfg"] = configText();
+    // Two other answers come first; the identity arrives for the third read.
+    const std::vector<std::string> answers = {"SM0000;", "FA00014200000;", std::string("Z1") + char(148) + ";"};
+    rig.clock.onAdvance = [&rig, &answers, next = size_t(0)]() mutable {
+        if (next < answers.size() && rig.port.written.find("Z1;") != std::string::npos && rig.port.inbox.empty())
+            rig.port.inject(answers[next++]);
+    };
+    rig.panel.run();
+    EXPECT_EQ(rig.state.radioId, 148);
+    EXPECT_EQ(rig.state.lockAvailable, 1);
+    const std::string words = rig.words();
+    EXPECT_NE(words.find("shdelay / delay / delay / delay / shdelay / shdelay / shdelay / 7"), std::string::npos)
+        << words;
+}
+
+TEST(Life, StartsOnTheSavedRowOrOnFortyMetres) {
+    struct Case {
+        std::string header;
+        int band;
+        std::string frequencyCommand;
+    } cases[] = {
+        {"VOCRIG v3.2a   3.4b", 4, "FA00007100000;"},     // saved without a band
+        {"VOCRIG v3.2a   3.4b ?0", 4, "FA00007100000;"},  // no such row
+        {"VOCRIG v3.2a   3.4b /0", 4, "FA00007100000;"},
+        {"VOCRIG v3.2a   3.4b >", 14, "FA00009600000;"},
+        {"VOCRIG v3.2a   3.4b 11", 1, "FA00001900000;"},
+    };
+    for (const auto& c : cases) {
+        PanelRig rig;
+        rig.files.files["vocrig.cfg"] = configText();
+        std::string file = c.header + "\r\n";
+        for (size_t r = 1; r <= 14; ++r) file += rig.state.bandTable[r] + "\r\n";
+        for (int i = 0; i < 100; ++i) file += "9\r\n";
+        rig.files.files["savmem.dat"] = file;
+        rig.panel.run();
+        EXPECT_EQ(rig.state.bandIndex, c.band) << c.header;
+        EXPECT_EQ(rig.port.written.substr(0, 10 + c.frequencyCommand.size()), "Z1;Z2;LO0;" + c.frequencyCommand)
+            << c.header;
+    }
 }
 
 TEST(Life, IdentitySwitches) {

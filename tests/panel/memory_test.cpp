@@ -64,13 +64,26 @@ TEST(Memory, HeaderCarriesBandRowAndNoiseReduction) {
     }
 }
 
-TEST(Memory, HeaderWithoutUsableBandLoadsRowZero) {
-    for (std::string header : {"VOCRIG v3.2a   3.4b", "VOCRIG v3.2a   3.4b ?0", "VOCRIG v3.2a   3.4b /0",
-                               "VOCRIG v3.2a   3.4b z1", "VOCRIG v3.2a"}) {
+TEST(Memory, HeaderCharacterTwentyOneIsTheBandRow) {
+    struct Case {
+        std::string header;
+        int band;  // 0: none, start-up then uses row 4
+    } cases[] = {
+        {"VOCRIG v3.2a   3.4b >", 14},    // no noise-reduction character behind it
+        {"VOCRIG v3.2a   3.4b 61", 6},
+        {"VOCRIG v3.2a   3.4b 1", 1},
+        {"VOCRIG v3.2a   3.3 40", 0},     // another version: character 21 is the "0"
+        {"VOCRIG v3.2a   3.4b", 0},       // exactly 19 characters
+        {"VOCRIG v3.2a   3.4b ?0", 0},    // row 15 does not exist
+        {"VOCRIG v3.2a   3.4b /0", 0},
+        {"VOCRIG v3.2a   3.4b z1", 0},
+        {"VOCRIG v3.2a", 0},
+    };
+    for (const auto& c : cases) {
         PanelRig rig;
-        rig.files.files["savmem.dat"] = fileOf(header);
+        rig.files.files["savmem.dat"] = fileOf(c.header);
         rig.panel.loadMemory();
-        EXPECT_EQ(rig.state.bandIndex, 0) << header;
+        EXPECT_EQ(rig.state.bandIndex, c.band) << c.header;
     }
 }
 
@@ -109,12 +122,14 @@ TEST(Memory, ForeignFileIsReplaced) {
     for (std::string foreign : {"VOCRIG v3.1  3.0 40\r\n01A\r\n", "", "\r\n", "something else\r\n"}) {
         PanelRig rig;
         rig.files.files["savmem.dat"] = foreign;
+        rig.files.files["memory.dat"] = "old\r\n";  // only a missing file clears it away
         rig.state.bandIndex = 4;
         rig.panel.loadMemory();
         const auto lines = savedLines(rig);
         ASSERT_EQ(lines.size(), 115u);
         EXPECT_EQ(lines[0], header40);
         EXPECT_EQ(rig.state.bandTable[1], "01A00001900000B000019000009990");
+        EXPECT_TRUE(rig.files.exists("memory.dat"));
     }
 }
 
