@@ -12,6 +12,7 @@ namespace {
 const char* const memoryFile = "savmem.dat";
 const char* const listingFile = "memory.txt";
 const char* const olderMemoryFile = "memory.dat";  // left behind by an older release
+const char* const foreignCopyFile = "savmem.old";  // a replaced file of another format
 const char* const olderSaveFile = "savemem.dat";   // likewise
 const std::string formatTag = "VOCRIG v3.2a";
 const char* const emptySlot = "9";
@@ -106,12 +107,24 @@ void Panel::setDefaultTables() {
 void Panel::loadMemory() {
     std::vector<std::string> lines;
     if (!files.readLines(memoryFile, lines)) {
+        if (files.exists(memoryFile)) {
+            // The file is there but cannot be read (permissions, something in
+            // its way). Run on the defaults, but never write them over the
+            // operator's channels: this run saves nothing.
+            state.memoryFileHeld = true;
+            return;
+        }
         if (files.exists(olderMemoryFile)) files.remove(olderMemoryFile);
         saveMemory();  // start the file with the tables as they are
         return;
     }
     if (lines.empty() || lines[0].compare(0, formatTag.size(), formatTag) != 0) {
-        saveMemory();  // a file of another format is replaced by the current tables
+        // A file of another format is replaced by the current tables; what it
+        // held is kept beside it, so nothing the operator stored is destroyed.
+        bool hasContent = false;
+        for (const auto& l : lines) hasContent = hasContent || !l.empty();
+        if (hasContent) files.writeLines(foreignCopyFile, lines);
+        saveMemory();
         return;
     }
 
@@ -133,6 +146,7 @@ void Panel::loadMemory() {
 }
 
 void Panel::saveMemory() {
+    if (state.memoryFileHeld) return;
     if (files.exists(olderSaveFile)) files.remove(olderSaveFile);
 
     std::string header = formatTag + "   " + state.versionText;

@@ -129,6 +129,7 @@ struct PanelState {
     // Band table and memory channels
     std::array<std::string, bandRows + 1> bandTable;
     std::array<std::string, memoryCount> memorySlots;
+    bool memoryFileHeld = false;  // savmem.dat exists but could not be read: never overwrite it
 };
 
 // What run() hands back to main() as the exit status.

@@ -7,7 +7,7 @@ namespace platform::fake {
 bool MemoryFiles::readLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     auto it = files.find(path);
-    if (it == files.end()) return false;
+    if (it == files.end() || unreadable.count(path)) return false;
     lines = splitLines(it->second);
     return true;
 }

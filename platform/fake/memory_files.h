@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/files.h"
@@ -18,7 +19,8 @@ public:
     std::unique_ptr<FileWriter> create(const std::string& path) override;
 
     std::map<std::string, std::string> files;
-    bool failWrites = false;  // every write fails, as on a full or read-only disk
+    bool failWrites = false;
+    std::set<std::string> unreadable;  // files that exist but cannot be opened for reading  // every write fails, as on a full or read-only disk
 };
 
 }  // namespace platform::fake

@@ -130,7 +130,20 @@ TEST(Memory, ForeignFileIsReplaced) {
         EXPECT_EQ(lines[0], header40);
         EXPECT_EQ(rig.state.bandTable[1], "01A00001900000B000019000009990");
         EXPECT_TRUE(rig.files.exists("memory.dat"));
+        EXPECT_EQ(rig.files.exists("savmem.old"), foreign.size() > 2);  // the old contents are kept
     }
+}
+
+TEST(Memory, UnreadableFileIsNeverOverwritten) {
+    PanelRig rig;
+    rig.files.files["savmem.dat"] = "precious channels\r\n";
+    rig.files.unreadable.insert("savmem.dat");
+    rig.state.bandIndex = 4;
+    rig.panel.loadMemory();
+    rig.panel.saveMemory();  // as at exit
+    EXPECT_EQ(rig.files.files["savmem.dat"], "precious channels\r\n");
+    EXPECT_FALSE(rig.files.exists("memory.txt"));
+    EXPECT_EQ(rig.state.bandTable[4], "01A00007100000B000071000009990");  // runs on the defaults
 }
 
 TEST(Memory, DamagedLinesKeepDefaultsAndEmptySlots) {
