@@ -27,6 +27,13 @@ constexpr ModelRow modelTable[] = {
     {"7700", 0x74},    {"7800", 0x6A},    {"7851", 0x8E},   {"9100", 0x7C},   {"9700", 0xA2},
 };
 
+// CI-V mode byte -> the panel's "MD" digit; other modes leave the digit as it was.
+struct ModeDigitRow {
+    int modeByte;
+    char digit;
+};
+constexpr ModeDigitRow modeDigitTable[] = {{0, '1'}, {1, '2'}, {2, '5'}, {3, '3'}, {5, '4'}};
+
 int digitValue(char c) { return (c >= '0' && c <= '9') ? c - '0' : 0; }
 
 // Decimal digits of a value for the fixed-width fields; a negative value counts as 0.
@@ -200,14 +207,8 @@ bool Translator::servicePassThrough() {
             // The other program set the mode: tell the panel, in its own mode digits.
             int m = at(6);
             logLine("---" + printedNumber(m));
-            switch (m) {
-                case 0: st.modeDigit = "1"; break;
-                case 1: st.modeDigit = "2"; break;
-                case 2: st.modeDigit = "5"; break;
-                case 3: st.modeDigit = "3"; break;
-                case 5: st.modeDigit = "4"; break;
-                default: break;
-            }
+            for (const ModeDigitRow& row : modeDigitTable)
+                if (row.modeByte == m) st.modeDigit.assign(1, row.digit);
             reply("Z5" + st.modeDigit);
         }
 

@@ -92,7 +92,7 @@ public:
     // Received bytes without a terminator are kept up to this many; older ones are dropped.
     static constexpr size_t bufferLimit = 4096;
     // How long an idle loop waits on the ports before looking again.
-    static constexpr int idleWaitMs = 20;
+    static constexpr int idleWaitMs = 50;
 
     Translator(platform::SerialPort& radio, platform::SerialPort& panel, platform::SerialPort& passThrough,
                platform::SerialDevices& devices, platform::PortWaiter& waiter, platform::Console& console,
