@@ -1,6 +1,31 @@
 // voctrans: wires the POSIX services into the translator and runs it.
+#include <csignal>
+
 #include "platform/posix.h"
 #include "translator.h"
+
+namespace {
+
+// Ctrl-C, a closed terminal or a kill end the run like "quit" does, so the
+// published port links are removed. The signals are held from here on (the
+// panel program, already started, keeps the usual ones) and looked at between turns.
+sigset_t holdEndSignals() {
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&endSignals, sig);
+    sigprocmask(SIG_BLOCK, &endSignals, nullptr);
+    return endSignals;
+}
+
+bool endSignalPending() {
+    sigset_t pending;
+    if (sigpending(&pending) != 0) return false;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        if (sigismember(&pending, sig) == 1) return true;
+    return false;
+}
+
+}  // namespace
 
 int main() {
     using namespace platform::posix;
@@ -13,6 +38,7 @@ int main() {
     DiskFiles files;
     vocrig::Translator translator(radio, panel, passThrough, devices, waiter, console, process, clock, files);
     translator.startUp();
-    translator.run();
+    holdEndSignals();
+    translator.run(endSignalPending);
     return 0;
 }

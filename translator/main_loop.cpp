@@ -146,7 +146,16 @@ void Translator::startUp() {
 }
 
 bool Translator::turn() {
-    if (st.ended) return false;
+    // A wait inside a turn (tone switch, pass-through, quit) lets a manual clock
+    // run other parts; a turn of our own is not started from inside one.
+    if (st.ended || st.inTurn) return false;
+    st.inTurn = true;
+    bool busy = turnSteps();
+    st.inTurn = false;
+    return busy;
+}
+
+bool Translator::turnSteps() {
     bool busy = false;
 
     runDeferredReplies();
@@ -198,9 +207,11 @@ bool Translator::turn() {
     return busy || repliesPending();
 }
 
-void Translator::run() {
+void Translator::run(const std::function<bool()>& stopRequested) {
     while (!st.ended) {
-        if (!turn() && !st.ended) waiter.waitForInput({&radio, &panel, &passThrough}, idleWaitMs);
+        bool busy = turn();
+        if (stopRequested && stopRequested()) break;
+        if (!busy && !st.ended) waiter.waitForInput({&radio, &panel, &passThrough}, idleWaitMs);
     }
     closeChannels();
 }

@@ -4,6 +4,7 @@
 // transceiver and the radio's answers back into text replies.
 
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -85,6 +86,7 @@ struct TranslatorState {
     size_t logColumn = 0;
 
     bool ended = false;
+    bool inTurn = false;  // a turn is running (clock listeners may ask for another)
 };
 
 class Translator {
@@ -108,7 +110,9 @@ public:
     // so the caller should run the next turn at once instead of waiting.
     bool turn();
     // Turns until quit, waiting on the ports whenever a turn finds nothing to do.
-    void run();
+    // `stopRequested`, when given, is asked after every turn (an operator's
+    // interrupt); either way the ports are closed and published links removed.
+    void run(const std::function<bool()>& stopRequested = {});
 
     // Console and log (log.cpp).
     void logHex(const std::string& label, const std::string& bytes);
@@ -218,6 +222,7 @@ public:
 private:
     void send(const std::string& body);  // frameHeader + body, then sendToRadio
     void reply(const std::string& text); // panelReply = text, then sendToProgram
+    bool turnSteps();
     void openPorts();
     void openPassThrough();
     static void bound(std::string& buffer, char terminator);

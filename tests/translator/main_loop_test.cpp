@@ -231,7 +231,6 @@ TEST(MainLoop, IdleTurnAsksToWaitAndPendingReplyDoesNot) {
 TEST(MainLoop, RunWaitsOnThePortsWhenIdleAndEndsOnQuit) {
     Rig rig;
     rig.start();
-    int turns = 0;
     // The fake waiter returns at once; feed "quit;" after a few idle waits.
     struct QuitAfterWaits : platform::PortWaiter {
         platform::fake::FakeSerialEnd* panel = nullptr;
@@ -247,10 +246,34 @@ TEST(MainLoop, RunWaitsOnThePortsWhenIdleAndEndsOnQuit) {
                  rig.files);
     t.startUp();
     t.run();
-    (void)turns;
     EXPECT_EQ(waiter.waits, 3);
     EXPECT_TRUE(t.ended());
     EXPECT_FALSE(rig.panel.isOpen());
+}
+
+TEST(MainLoop, RunStopsWhenAskedAndClosesThePorts) {
+    Rig rig;
+    rig.start();
+    int asked = 0;
+    rig.t.run([&] { return ++asked == 5; });
+    EXPECT_EQ(asked, 5);
+    EXPECT_FALSE(rig.t.ended());
+    EXPECT_FALSE(rig.radio.isOpen());
+    EXPECT_FALSE(rig.panel.isOpen());
+}
+
+TEST(MainLoop, NoTurnStartsInsideAnother) {
+    // A clock listener (an in-process bench) may ask for turns while the tone switch waits.
+    Rig rig;
+    rig.start();
+    int refused = 0;
+    rig.clock.onAdvance = [&] {
+        if (!rig.t.turn()) ++refused;
+    };
+    rig.panel.inject("CT1;");
+    rig.t.turn();
+    EXPECT_EQ(refused, 100);
+    EXPECT_EQ(rig.frames(), (Frames{"16 43 00", "16 42 01"}));
 }
 
 TEST(MainLoop, QuitInsideAnotherReadEndsWithoutTheSequence) {

@@ -151,5 +151,12 @@ TEST_F(VoctransProgram, TruncatedFrameAtTheEndIsHarmless) {
     EXPECT_EQ(proc.waitExit(5000), 0);
 }
 
+TEST_F(VoctransProgram, InterruptEndsTheRunAndRemovesThePublishedPort) {
+    ASSERT_TRUE(std::filesystem::is_symlink(proc.dir + "/ports/com21"));
+    kill(proc.pid, SIGINT);
+    EXPECT_EQ(proc.waitExit(5000), 0);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(proc.dir + "/ports/com21")));
+}
+
 }  // namespace
 }  // namespace vocrig::test
