@@ -7,14 +7,13 @@
 namespace {
 
 // Ctrl-C, a closed terminal or a kill end the run like "quit" does, so the
-// published port links are removed. The signals are held from here on (the
-// panel program, already started, keeps the usual ones) and looked at between turns.
-sigset_t holdEndSignals() {
+// published port links are removed. The signals are held from the start (the
+// panel program is started without them held) and looked at between turns.
+void holdEndSignals() {
     sigset_t endSignals;
     sigemptyset(&endSignals);
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&endSignals, sig);
     sigprocmask(SIG_BLOCK, &endSignals, nullptr);
-    return endSignals;
 }
 
 bool endSignalPending() {
@@ -28,6 +27,7 @@ bool endSignalPending() {
 }  // namespace
 
 int main() {
+    holdEndSignals();
     using namespace platform::posix;
     PosixSerialPort radio, panel, passThrough;
     PosixSerialDevices devices;
@@ -38,7 +38,6 @@ int main() {
     DiskFiles files;
     vocrig::Translator translator(radio, panel, passThrough, devices, waiter, console, process, clock, files);
     translator.startUp();
-    holdEndSignals();
     translator.run(endSignalPending);
     return 0;
 }
