@@ -45,13 +45,19 @@ public:
     }
 
     // Lines of vocrig.cfg after the model line are the panel's and ours.
-    bool start(const std::string& binary, const std::string& model = "7300", int debug = 1) {
+    // `panelScript`, when given, is installed as the panel program beside the copy.
+    bool start(const std::string& binary, const std::string& model = "7300", int debug = 1,
+               const std::string& panelScript = "") {
         char tmpl[] = "/tmp/vocrig-voctrans-XXXXXX";
         if (!mkdtemp(tmpl)) return false;
         dir = tmpl;
         std::filesystem::create_directories(dir + "/bin");
         // A copy of its own, so no panel program is found beside it.
         std::filesystem::copy_file(binary, dir + "/bin/voctrans");
+        if (!panelScript.empty()) {
+            std::ofstream(dir + "/bin/vocpanel") << panelScript;
+            std::filesystem::permissions(dir + "/bin/vocpanel", std::filesystem::perms::owner_all);
+        }
         std::ofstream(dir + "/vocrig.cfg")
             << "Com=5\r\nspeed=19200\r\nRadio=" << model
             << "\r\npower=100\r\nswr=0\r\ntune=0\r\nbandplan=2\r\npowersw=0\r\nVRPort=0\r\ndebug=" << debug

@@ -151,6 +151,15 @@ TEST_F(VoctransProgram, TruncatedFrameAtTheEndIsHarmless) {
     EXPECT_EQ(proc.waitExit(5000), 0);
 }
 
+TEST(VoctransPanelStart, PanelBesideTheTranslatorIsStartedInTheWorkingFolder) {
+    VoctransProcess proc;
+    ASSERT_TRUE(proc.start(VOCTRANS_PATH, "7300", 0, "#!/bin/sh\n/usr/bin/touch panel-started\n"));
+    for (int i = 0; i < 250 && !std::filesystem::exists(proc.dir + "/panel-started"); ++i) usleep(20000);
+    EXPECT_TRUE(std::filesystem::exists(proc.dir + "/panel-started"));
+    proc.panel.write("quit;");
+    EXPECT_EQ(proc.waitExit(5000), 0);
+}
+
 TEST_F(VoctransProgram, InterruptEndsTheRunAndRemovesThePublishedPort) {
     ASSERT_TRUE(std::filesystem::is_symlink(proc.dir + "/ports/com21"));
     kill(proc.pid, SIGINT);
