@@ -124,7 +124,7 @@ void Translator::startUp() {
     // Working state.
     st.freqA = "00007100000";
     st.freqB = "00007100000";
-    st.modeDigit = "1";
+    st.modeDigit.assign(1, '1');
     st.afGainValue = 50;
     st.rfGainValue = 255;
     st.squelchValue = 50;

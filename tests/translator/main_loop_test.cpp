@@ -153,12 +153,10 @@ TEST(StartUp, PanelThatCannotStartIsIgnored) {
     EXPECT_EQ(rig.replies(), "FA00007100000;");
 }
 
-TEST(StartUp, PortThatCannotBeConfiguredIsNotUsed) {
+TEST(StartUp, PortThatCannotBeOpenedIsNotUsed) {
     Rig rig;
-    Config config;
-    config.speed = "speed=0";
     rig.radio.failOpen = true;
-    rig.start(config);
+    rig.start();
     rig.command("FA;");
     EXPECT_FALSE(rig.radio.isOpen());
     EXPECT_EQ(rig.radio.takeWritten(), "");
