@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdio>
 #include <fstream>
@@ -77,6 +78,10 @@ bool PosixProcess::start(const std::string& commandLine) {
     if (middle < 0) return false;
     if (middle == 0) {
         ::setsid();
+        // The started program begins with no signals held, whatever its starter holds.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
         pid_t pid;
         int rc = searchPath ? ::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ)
                             : ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);

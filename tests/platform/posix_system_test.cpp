@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -80,6 +81,24 @@ TEST_F(PosixSystem, ProcessStartsFromPathWithoutWaiting) {
     EXPECT_TRUE(std::filesystem::exists("started"));
     EXPECT_FALSE(process.start("no-such-program-vocrig"));
     EXPECT_FALSE(process.start(""));
+}
+
+TEST_F(PosixSystem, StartedProgramHoldsNoSignals) {
+    // A starter that holds signals (to end cleanly on them) must not pass that on.
+    sigset_t held, old;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    ASSERT_EQ(sigprocmask(SIG_BLOCK, &held, &old), 0);
+    PosixProcess process;
+    bool started = process.start("cp /proc/self/status status.txt");
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    ASSERT_TRUE(started);
+    for (int i = 0; i < 100 && slurp("status.txt").find("SigBlk:") == std::string::npos; ++i) usleep(20000);
+    std::string status = slurp("status.txt");
+    size_t at = status.find("SigBlk:");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(status.substr(at, status.find('\n', at) - at), "SigBlk:\t0000000000000000");
 }
 
 TEST_F(PosixSystem, ClockGivesPlausibleLocalTimeAndSleeps) {

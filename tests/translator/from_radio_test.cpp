@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "rig.h"
+
+namespace vocrig::test {
+namespace {
+
+struct Case {
+    std::string answer;  // the bytes after FE FE E0 94, without FD
+    std::string reply;   // the deferred reply, one turn later
+};
+
+class DeferredReply : public ::testing::TestWithParam<Case> {};
+
+TEST_P(DeferredReply, AnswerIsRepliedAtTheStartOfTheNextTurn) {
+    const Case& c = GetParam();
+    Rig rig;
+    rig.start();
+    rig.radio.inject(hex("FE FE E0 94 " + c.answer + " FD"));
+    EXPECT_TRUE(rig.t.turn());  // decoded; a reply is now pending
+    EXPECT_EQ(rig.replies(), "") << c.answer;
+    rig.t.turn();
+    EXPECT_EQ(rig.replies(), c.reply) << c.answer;
+    rig.t.turn();
+    EXPECT_EQ(rig.replies(), "") << "each answer gives exactly one reply";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DeferredReply,
+                         ::testing::Values(Case{"15 13 01 50", "RM3120;"},   // lowered to 120
+                                           Case{"15 13 00 45", "RM3045;"},
+                                           Case{"14 01 00 07", "AG0007;"},
+                                           Case{"14 01 02 55", "AG0255;"},
+                                           Case{"14 03 01 28", "SQ0128;"},
+                                           Case{"14 03 09 99", "SQ0255;"},
+                                           Case{"14 06 01 00", "RL05;"},
+                                           Case{"14 12 02 55", "NL010;"},
+                                           Case{"14 12 00 60", "NL003;"},
+                                           Case{"14 0B 01 28", "MG128;"},
+                                           Case{"14 0B 03 00", "MG255;"},
+                                           Case{"14 0C 01 14", "KS025;"},
+                                           Case{"14 0C 02 55", "KS048;"},   // 48.5 goes to the even 48
+                                           Case{"16 40 01", "NR1;"},
+                                           Case{"16 40 02", "NR0;"},
+                                           Case{"16 44 01", "PR1;"},
+                                           Case{"16 46 00", "VX0;"},
+                                           Case{"16 47 02", "BI2;"},
+                                           Case{"16 47 0A", "BI:;"},
+                                           Case{"16 47 FF", "BI\xFF;"},     // no character past 255
+                                           Case{"1C 01 02", "AC0;"},
+                                           Case{"1C 01 01", "AC1;"},
+                                           Case{"1C 00 01", "AC1;"}));
+
+struct Silent {
+    std::string frame;  // whole radio read
+    std::string check;  // which reading
+    int value;
+};
+
+class StoredReading : public ::testing::TestWithParam<Silent> {};
+
+TEST_P(StoredReading, AnswerUpdatesTheReadingWithoutAReply) {
+    const Silent& c = GetParam();
+    Rig rig;
+    rig.start();
+    rig.radio.inject(hex(c.frame));
+    rig.t.turn();
+    EXPECT_FALSE(rig.t.turn());  // nothing pending
+    EXPECT_EQ(rig.replies(), "");
+    TranslatorState& s = rig.st();
+    int got = c.check == "s" ? s.sMeterValue : c.check == "swr" ? s.swrValue : s.afGainValue;
+    EXPECT_EQ(got, c.value) << c.frame;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StoredReading,
+                         ::testing::Values(Silent{"FE FE E0 94 15 02 01 28 FD", "s", 128},
+                                           Silent{"FE FE E0 94 15 12 00 40 FD", "swr", 120},
+                                           Silent{"FE FE E0 94 15 12 01 00 FD", "swr", 300},
+                                           Silent{"FE FE E0 94 FB FD", "af", 50},
+                                           Silent{"FE FE E0 94 FA FD", "af", 50},
+                                           Silent{"FE FE E0 94 14 FD", "af", 50}));
+
+TEST(FromRadio, SMeterAnswerIsUsedByTheNextQuery) {
+    Rig rig;
+    rig.start();
+    rig.radio.inject(hex("FE FE E0 94 15 02 01 28 FD"));
+    rig.t.turn();
+    rig.command("SM0;");
+    EXPECT_EQ(rig.replies(), "SM0128;");
+}
+
+TEST(FromRadio, SwrAboveTheLimitIsNotAnswered) {
+    Rig rig;
+    rig.start();
+    rig.radio.inject(hex("FE FE E0 94 15 12 00 40 FD"));
+    rig.t.turn();
+    rig.command("RM1;");
+    EXPECT_EQ(rig.replies(), "RM1120;");
+    rig.radio.inject(hex("FE FE E0 94 15 12 01 00 FD"));
+    rig.t.turn();
+    rig.command("RM1;");
+    EXPECT_EQ(rig.replies(), "");
+}
+
+TEST(FromRadio, FrequencyAnswersRewriteTheStoredFrequencies) {
+    Rig rig;
+    rig.start();
+    rig.radio.inject(hex("FE FE E0 94 03 00 00 25 14 00 FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().freqA, "00014250000");
+    rig.radio.inject(hex("FE FE E0 94 25 01 00 00 20 96 12 FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().freqB, "01296200000");
+    // Behind the echo of our own request: the echo is removed first, so the answer stands at the start.
+    rig.radio.inject(hex("FE FE 94 E0 03 FD FE FE E0 94 03 00 00 10 07 00 FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().freqA, "00007100000");
+    // Not at the start of the buffer (junk before it): ignored.
+    rig.radio.inject(hex("00 FE FE E0 94 03 00 00 10 14 00 FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().freqA, "00007100000");
+    // Half bytes above 9 give characters after "9".
+    rig.radio.inject(hex("FE FE E0 94 03 00 00 00 00 AB FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().freqA, "0:;00000000");
+}
+
+TEST(FromRadio, ShortFramesAreDecodedFromWhatIsThere) {
+    // Frames cut short before their data: no byte outside the buffer is read.
+    const char* frames[] = {"FE FE E0 94 FD",    "FE FE E0 94 03 FD", "FE FE E0 94 25 FD", "FE FE E0 94 19 FD",
+                            "FE FE E0 94 15 FD", "FE FE E0 94 16 FD", "FE FE E0 94 1C FD", "FE FE E0 FD",
+                            "FE FE E0 94 14 01 FD"};
+    for (const char* frame : frames) {
+        Rig rig;
+        Config config;
+        config.debug = 1;
+        config.model = "AUTO";
+        rig.start(config);
+        rig.radio.inject(hex(frame));
+        rig.t.turn();
+        rig.t.turn();
+        EXPECT_TRUE(rig.st().radioBuffer.empty()) << frame;
+    }
+    Rig rig;
+    rig.start();
+    rig.radio.inject(hex("FE FE E0 94 14 01 FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().afGainValue, 100 * 0xFD);  // the FD itself is the first data byte
+}
+
+TEST(FromRadio, IdentityAnswerSetsTheAddressOnlyOnce) {
+    Rig rig;
+    Config config;
+    config.model = "AUTO";
+    config.debug = 1;
+    rig.start(config);
+    EXPECT_EQ(toHex(rig.st().frameHeader), "FE FE 00 E0");
+    rig.command("FA;");
+    EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 00 E0 03 FD");
+    rig.radio.inject(hex("FE FE E0 94 19 00 94 FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().radioAddress, 0x94);
+    EXPECT_EQ(toHex(rig.st().frameHeader), "FE FE 94 E0");
+    EXPECT_EQ(rig.st().newModelGroup, 0);  // decided at start-up only
+    std::string line = "+++" + std::string(11, ' ') + " 148 " + std::string(9, ' ') + "  " + std::string(12, ' ') +
+                       " 148 \r\n";  // items in print zones of 14 columns
+    EXPECT_NE(rig.log().find(line), std::string::npos) << rig.log();
+    rig.radio.inject(hex("FE FE E0 88 19 00 88 FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().radioAddress, 0x94);
+}
+
+TEST(FromRadio, AcknowledgementChangesNothing) {
+    Rig rig;
+    rig.start();
+    TranslatorState before = rig.st();
+    rig.radio.inject(hex("FE FE E0 94 FB FD"));
+    rig.t.turn();
+    EXPECT_EQ(rig.st().freqA, before.freqA);
+    EXPECT_FALSE(rig.t.repliesPending());
+}
+
+TEST(FromRadio, RepliesAreDroppedButResetWhileTheRadioIsUnheard) {
+    Rig rig;
+    rig.start();
+    rig.st().afGainPending = 1;
+    rig.st().radioHeard = 0;
+    rig.t.turn();
+    EXPECT_EQ(rig.replies(), "");
+    EXPECT_EQ(rig.st().afGainPending, 0);
+}
+
+TEST(FromRadio, DeferredRepliesKeepTheirOrder) {
+    Rig rig;
+    rig.start();
+    TranslatorState& s = rig.st();
+    s.tunerPending = s.voxPending = s.breakInPending = s.keyerSpeedPending = s.nbLevelPending = 1;
+    s.nrLevelPending = s.afGainPending = s.squelchPending = s.alcMeterPending = s.micGainPending = 1;
+    s.processorPending = s.noiseReductionPending = 1;
+    rig.t.turn();
+    EXPECT_EQ(rig.replies(), "NR0;PR0;MG000;RM3000;SQ0050;AG0050;RL00;NL000;KS006;BI0;VX0;AC0;");
+}
+
+}  // namespace
+}  // namespace vocrig::test

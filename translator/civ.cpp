@@ -1,0 +1,238 @@
+// CI-V framing: the model table, number encodings, the port operations and
+// the pass-through service for a second CI-V program.
+#include <cmath>
+#include <string_view>
+
+#include "translator.h"
+
+namespace vocrig {
+
+namespace {
+
+constexpr char endOfFrame = '\xFD';
+
+struct ModelRow {
+    std::string_view text;
+    int address;
+};
+
+// Model text as written in vocrig.cfg -> the radio's CI-V address.
+constexpr ModelRow modelTable[] = {
+    {"703", 0x68},     {"705", 0xA4},     {"706", 0x48},    {"706MK2", 0x4E}, {"706MK2G", 0x58},
+    {"718", 0x5E},     {"728", 0x38},     {"729", 0x3A},    {"735", 0x04},    {"737", 0x3C},
+    {"738", 0x44},     {"746", 0x57},     {"746PRO", 0x66}, {"751A", 0x1C},   {"756PRO", 0x5C},
+    {"756PRO2", 0x64}, {"756PRO3", 0x6E}, {"765", 0x2C},    {"775", 0x46},    {"781", 0x26},
+    {"821", 0x4C},     {"6100", 0x70},    {"7000", 0x40},   {"7100", 0x88},   {"7200", 0x76},
+    {"7300", 0x94},    {"7400", 0x66},    {"7410", 0x80},   {"7600", 0x7A},   {"7610", 0x98},
+    {"7700", 0x74},    {"7800", 0x6A},    {"7851", 0x8E},   {"9100", 0x7C},   {"9700", 0xA2},
+};
+
+// CI-V mode byte -> the panel's "MD" digit; other modes leave the digit as it was.
+struct ModeDigitRow {
+    int modeByte;
+    char digit;
+};
+constexpr ModeDigitRow modeDigitTable[] = {{0, '1'}, {1, '2'}, {2, '5'}, {3, '3'}, {5, '4'}};
+
+int digitValue(char c) { return (c >= '0' && c <= '9') ? c - '0' : 0; }
+
+// Decimal digits of a value for the fixed-width fields; a negative value counts as 0.
+int digitOf(long value, long place) { return value < 0 ? 0 : static_cast<int>((value / place) % 10); }
+
+}  // namespace
+
+int Translator::modelAddress(const std::string& modelText) {
+    for (const ModelRow& row : modelTable)
+        if (row.text == modelText) return row.address;
+    return 0;  // "AUTO", "auto" and unknown models: the radio is found by broadcast
+}
+
+std::string Translator::frequencyForm(const std::string& text) {
+    // Digits d1..d11 of the text; the tens-of-gigahertz digit d1 is dropped.
+    auto d = [&](size_t n) { return n <= text.size() ? digitValue(text[n - 1]) : 0; };
+    return civBytes({16 * d(10) + d(11), 16 * d(8) + d(9), 16 * d(6) + d(7), 16 * d(4) + d(5), 16 * d(2) + d(3)});
+}
+
+std::string Translator::levelForm(long value) {
+    return civBytes({digitOf(value, 100), 16 * digitOf(value, 10) + digitOf(value, 1)});
+}
+
+long Translator::decimalValue(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    double value = 0;
+    bool any = false;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value < 1e15) value = value * 10 + (text[i] - '0');
+        any = true;
+    }
+    if (i < text.size() && text[i] == '.') {
+        double scale = 0.1;
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, scale /= 10) {
+            value += (text[i] - '0') * scale;
+            any = true;
+        }
+    }
+    if (!any) return 0;
+    value = std::nearbyint(value);  // halves go to the even neighbour
+    if (value > 1e9) value = 1e9;
+    return negative ? -static_cast<long>(value) : static_cast<long>(value);
+}
+
+std::string Translator::threeDigits(long value) {
+    return std::string{static_cast<char>('0' + digitOf(value, 100)), static_cast<char>('0' + digitOf(value, 10)),
+                       static_cast<char>('0' + digitOf(value, 1))};
+}
+
+std::string Translator::twoDigits(long value) {
+    return std::string{static_cast<char>('0' + digitOf(value, 10)), static_cast<char>('0' + digitOf(value, 1))};
+}
+
+char Translator::programAt(size_t position) const {
+    return (position >= 1 && position <= st.programBuffer.size()) ? st.programBuffer[position - 1] : '\0';
+}
+
+std::string Translator::programSlice(size_t position, size_t count) const {
+    if (position < 1 || position > st.programBuffer.size()) return {};
+    return st.programBuffer.substr(position - 1, count);
+}
+
+unsigned char Translator::frameByte(size_t n) const {
+    return (n >= 1 && n <= st.matchedCommand.size()) ? static_cast<unsigned char>(st.matchedCommand[n - 1]) : 0;
+}
+
+unsigned char Translator::radioAt(size_t position) const {
+    return (position >= 1 && position <= st.radioBuffer.size()) ? static_cast<unsigned char>(st.radioBuffer[position - 1])
+                                                                 : 0;
+}
+
+void Translator::send(const std::string& body) {
+    st.radioFrame = st.frameHeader + body;
+    sendToRadio();
+}
+
+void Translator::reply(const std::string& text) {
+    st.panelReply = text;
+    sendToProgram();
+}
+
+void Translator::sendToRadio() {
+    st.radioFrame += endOfFrame;
+    radio.write(st.radioFrame);
+    if (st.debugLevel > 0) logHex("TORADIO= ", st.radioFrame);
+    st.radioFrame.clear();
+}
+
+void Translator::sendToProgram() {
+    if (st.radioHeard == 0) return;  // nothing reaches the panel before the radio has spoken
+    st.panelReply += ';';
+    panel.write(st.panelReply);
+    if (st.debugLevel > 0) logText("ToProg= ", st.panelReply);
+}
+
+void Translator::bound(std::string& buffer, char terminator) {
+    // Bytes that never end in a terminator must not grow without limit: keep the newest.
+    if (buffer.size() > bufferLimit && buffer.find(terminator) == std::string::npos)
+        buffer.erase(0, buffer.size() - bufferLimit);
+}
+
+void Translator::readRadio() {
+    st.radioChunk.clear();
+    int waiting = radio.bytesWaiting();
+    if (waiting <= 0) return;
+    st.radioChunk = radio.read(waiting);
+    st.radioBuffer += st.radioChunk;
+    bound(st.radioBuffer, endOfFrame);
+    if (!st.radioBuffer.empty() && st.radioBuffer[0] == '\xFE') st.radioHeard = 1;
+}
+
+void Translator::readProgram() {
+    st.programChunk.clear();
+    int waiting = panel.bytesWaiting();
+    if (waiting <= 0) return;
+    st.programChunk = panel.read(waiting);
+    st.programBuffer += st.programChunk;
+    bound(st.programBuffer, ';');
+}
+
+void Translator::takeRadioFrame(size_t prefixAt) {
+    if (st.radioAddress == 0) {
+        // The first frame addressed to us names the radio in its source byte.
+        size_t source = prefixAt + 3;
+        if (source + 1 < st.frameEnd) {
+            st.radioAddress = static_cast<unsigned char>(st.radioBuffer[source]);
+            st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
+            if (st.debugLevel > 0) {
+                std::string number = printedNumber(st.radioAddress);
+                if (st.debugLevel == 2) {
+                    consoleWrite("--- Found in Address Field ---");
+                    consoleZone();
+                    consoleWrite(number + "\n");
+                }
+                logWrite("--- Found in Address Field --- ");
+                logZone();
+                logWrite(number + "\r\n");
+            }
+        }
+    }
+    st.matchedCommand = prefixAt + 4 < st.radioBuffer.size() ? st.radioBuffer.substr(prefixAt + 4) : std::string();
+    classifyRadioFrame();
+}
+
+bool Translator::servicePassThrough() {
+    bool readAny = false;
+    for (;;) {
+        st.passThroughChunk.clear();
+        int waiting = passThrough.bytesWaiting();
+        if (waiting <= 0) return readAny;
+        st.passThroughChunk = passThrough.read(waiting);
+        if (st.passThroughChunk.empty()) return readAny;
+        readAny = true;
+        st.passThroughBuffer += st.passThroughChunk;
+        bound(st.passThroughBuffer, endOfFrame);
+        size_t fd = st.passThroughBuffer.find(endOfFrame);
+        if (fd == std::string::npos) return readAny;  // the rest of the frame is on its way
+
+        if (st.debugLevel > 0) logHex("***fromVR1= ", st.passThroughBuffer);
+        st.radioFrame = st.passThroughBuffer.substr(0, fd);
+        sendToRadio();
+
+        auto at = [&](size_t position) {
+            return position <= st.passThroughBuffer.size() ? static_cast<unsigned char>(st.passThroughBuffer[position - 1])
+                                                           : 0;
+        };
+        if (at(5) == 0x06) {
+            // The other program set the mode: tell the panel, in its own mode digits.
+            int m = at(6);
+            logLine("---" + printedNumber(m));
+            for (const ModeDigitRow& row : modeDigitTable)
+                if (row.modeByte == m) st.modeDigit.assign(1, row.digit);
+            reply("Z5" + st.modeDigit);
+        }
+
+        // Hand the radio's answer back to the other program. It also stays in
+        // radioBuffer, so the main loop takes it up as well.
+        for (int tries = 0; tries < 5; ++tries) {
+            clock.sleepMs(10);
+            readRadio();
+            if (st.radioChunk.find(endOfFrame) != std::string::npos) {
+                passThrough.write(st.radioChunk);
+                if (st.debugLevel > 0) logHex("***toVR1= ", st.radioChunk);
+                break;
+            }
+        }
+        st.passThroughBuffer.clear();
+    }
+}
+
+void Translator::closeChannels() {
+    radio.close();
+    panel.close();
+    if (logFile) logFile->close();
+    logFile.reset();
+    passThrough.close();
+}
+
+}  // namespace vocrig

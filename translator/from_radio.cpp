@@ -1,0 +1,208 @@
+// Radio-to-program translations: the radio's answers update the stored
+// readings, and raised counters become replies at the start of the next turn.
+#include <cmath>
+
+#include "translator.h"
+
+namespace vocrig {
+
+namespace {
+
+enum class Reading { none, level, swr, switchByte };
+
+struct DecoderRow {
+    int c1;
+    int c2;  // -1: any sub-command
+    Reading reading;
+    int TranslatorState::*value;
+    int TranslatorState::*pending;
+    const char* note;  // log note, or null
+    void (Translator::*special)();
+};
+
+using S = TranslatorState;
+using T = Translator;
+
+// Tested in this order on the command and sub-command bytes; a frame matches at most one row.
+constexpr DecoderRow decoderTable[] = {
+    {0x03, -1, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyA},
+    {0x25, 0x01, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyB},
+    {0x15, 0x02, Reading::level, &S::sMeterValue, nullptr, nullptr, nullptr},
+    {0x15, 0x12, Reading::swr, &S::swrValue, nullptr, nullptr, nullptr},
+    {0x15, 0x13, Reading::level, &S::alcValue, &S::alcMeterPending, nullptr, nullptr},
+    {0x14, 0x01, Reading::level, &S::afGainValue, &S::afGainPending, "--- AF Gain", nullptr},
+    {0x14, 0x03, Reading::level, &S::squelchValue, &S::squelchPending, "--- Squelch ", nullptr},
+    {0x14, 0x06, Reading::level, &S::nrLevelValue, &S::nrLevelPending, "--- NR Level", nullptr},
+    {0x14, 0x12, Reading::level, &S::nbLevelValue, &S::nbLevelPending, "--- NB Level", nullptr},
+    {0x14, 0x0B, Reading::level, &S::micGainValue, &S::micGainPending, nullptr, nullptr},
+    {0x14, 0x0C, Reading::level, &S::keyerSpeedValue, &S::keyerSpeedPending, nullptr, nullptr},
+    {0x16, 0x40, Reading::switchByte, &S::nrState, &S::noiseReductionPending, nullptr, nullptr},
+    {0x16, 0x46, Reading::switchByte, &S::voxState, &S::voxPending, nullptr, nullptr},
+    {0x16, 0x47, Reading::switchByte, &S::breakInState, &S::breakInPending, nullptr, nullptr},
+    {0x16, 0x44, Reading::switchByte, &S::processorState, &S::processorPending, nullptr, nullptr},
+    {0x19, -1, Reading::none, nullptr, nullptr, nullptr, &T::decodeTransceiverId},
+    {0x1C, -1, Reading::switchByte, &S::tunerState, &S::tunerPending, nullptr, nullptr},
+};
+
+struct DeferredStep {
+    int TranslatorState::*pending;
+    void (Translator::*step)();
+};
+
+// Run at the start of every turn, in this order.
+constexpr DeferredStep deferredSteps[] = {
+    {&S::noiseReductionPending, &T::replyNoiseReduction},
+    {&S::processorPending, &T::replyProcessor},
+    {&S::micGainPending, &T::replyMicGain},
+    {&S::alcMeterPending, &T::replyAlcMeter},
+    {&S::squelchPending, &T::replySquelch},
+    {&S::afGainPending, &T::replyAfGain},
+    {&S::nrLevelPending, &T::replyNrLevel},
+    {&S::nbLevelPending, &T::replyNbLevel},
+    {&S::keyerSpeedPending, &T::replyKeyerSpeed},
+    {&S::breakInPending, &T::replyBreakIn},
+    {&S::voxPending, &T::replyVox},
+    {&S::tunerPending, &T::replyTuner},
+};
+
+// "BI" and "VX" carry the switch byte as the character 48 + byte; past 255 there is none.
+char switchCharacter(int state) { return static_cast<char>(state + 48 > 255 ? 255 : state + 48); }
+
+}  // namespace
+
+void Translator::classifyRadioFrame() {
+    int c1 = frameByte(1), c2 = frameByte(2);
+    for (const DecoderRow& row : decoderTable) {
+        if (row.c1 != c1 || (row.c2 >= 0 && row.c2 != c2)) continue;
+        if (row.special) {
+            (this->*row.special)();
+            return;
+        }
+        int level = 100 * frameByte(3) + 10 * (frameByte(4) >> 4) + (frameByte(4) & 0x0F);
+        int value = row.reading == Reading::swr ? 3 * level : row.reading == Reading::switchByte ? frameByte(3) : level;
+        st.*row.value = value;
+        if (row.pending) st.*row.pending = 1;
+        if (row.note && st.debugLevel > 0 && logFile) {
+            logWrite(row.note);
+            logZone();
+            logWrite(printedNumber(value) + "\r\n");
+        }
+        return;
+    }
+}
+
+void Translator::decodeFrequencyA() {
+    if (st.frameEnd != 11) return;  // only an answer standing at the start of the buffer
+    std::string text = "0";
+    for (size_t position = 10; position >= 6; --position) {
+        unsigned char b = radioAt(position);
+        text += static_cast<char>(48 + (b >> 4));
+        text += static_cast<char>(48 + (b & 0x0F));
+    }
+    st.freqA = text;
+}
+
+void Translator::decodeFrequencyB() {
+    if (st.frameEnd != 12) return;
+    std::string text = "0";
+    for (size_t position = 11; position >= 7; --position) {
+        unsigned char b = radioAt(position);
+        text += static_cast<char>(48 + (b >> 4));
+        text += static_cast<char>(48 + (b & 0x0F));
+    }
+    st.freqB = text;
+}
+
+void Translator::decodeTransceiverId() {
+    int id = radioAt(7);
+    if (st.radioAddress == 0) st.radioAddress = id;
+    if (st.debugLevel > 0 && logFile) {
+        logWrite("+++");
+        logZone();
+        logWrite(printedNumber(st.radioAddress));
+        logZone();
+        logWrite("  ");
+        logZone();
+        logWrite(printedNumber(id) + "\r\n");
+    }
+    st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
+}
+
+void Translator::runDeferredReplies() {
+    for (const DeferredStep& step : deferredSteps)
+        if (st.*step.pending > 0) (this->*step.step)();
+}
+
+bool Translator::repliesPending() const {
+    for (const DeferredStep& step : deferredSteps)
+        if (st.*step.pending > 0) return true;
+    return false;
+}
+
+void Translator::replyNoiseReduction() {
+    st.noiseReductionPending = 0;
+    reply(st.nrState == 1 ? "NR1" : "NR0");
+}
+
+void Translator::replyProcessor() {
+    st.processorPending = 0;
+    reply(st.processorState == 1 ? "PR1" : "PR0");
+}
+
+void Translator::replyMicGain() {
+    st.micGainPending = 0;
+    if (st.micGainValue > 255) st.micGainValue = 255;
+    reply("MG" + threeDigits(st.micGainValue));
+}
+
+void Translator::replyAlcMeter() {
+    st.alcMeterPending = 0;
+    if (st.alcValue > 120) st.alcValue = 120;
+    reply("RM3" + threeDigits(st.alcValue));
+}
+
+void Translator::replySquelch() {
+    st.squelchPending = 0;
+    if (st.squelchValue > 255) st.squelchValue = 255;
+    reply("SQ0" + threeDigits(st.squelchValue));
+}
+
+void Translator::replyAfGain() {
+    st.afGainPending = 0;
+    reply("AG0" + threeDigits(st.afGainValue));
+}
+
+void Translator::replyNrLevel() {
+    st.nrLevelPending = 0;
+    reply("RL" + twoDigits(st.nrLevelValue / 20));
+}
+
+void Translator::replyNbLevel() {
+    st.nbLevelPending = 0;
+    int n = st.nbLevelValue / 20;
+    if (n > 10) n = 10;
+    reply("NL0" + twoDigits(n));
+}
+
+void Translator::replyKeyerSpeed() {
+    st.keyerSpeedPending = 0;
+    long wpm = static_cast<long>(std::nearbyint(st.keyerSpeedValue / 6.0 + 6));
+    reply("KS0" + twoDigits(wpm));
+}
+
+void Translator::replyBreakIn() {
+    st.breakInPending = 0;
+    reply(std::string("BI") + switchCharacter(st.breakInState));
+}
+
+void Translator::replyVox() {
+    st.voxPending = 0;
+    reply(std::string("VX") + switchCharacter(st.voxState));
+}
+
+void Translator::replyTuner() {
+    st.tunerPending = 0;
+    reply(st.tunerState == 1 ? "AC1" : "AC0");
+}
+
+}  // namespace vocrig

@@ -1,0 +1,72 @@
+// Console display and the traffic log "debug.dat".
+#include <cstdio>
+
+#include "translator.h"
+
+namespace vocrig {
+
+namespace {
+
+constexpr size_t zoneWidth = 14;
+
+void advanceColumn(size_t& column, const std::string& text) {
+    size_t lastBreak = text.find_last_of('\n');
+    if (lastBreak == std::string::npos)
+        column += text.size();
+    else
+        column = text.size() - lastBreak - 1;
+}
+
+}  // namespace
+
+std::string Translator::printedNumber(long value) {
+    // A sign position, the digits, and one blank after them.
+    std::string digits = std::to_string(value);
+    if (value < 0) return digits + " ";
+    return " " + digits + " ";
+}
+
+std::string Translator::hexGroups(const std::string& bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    char group[4];
+    for (unsigned char b : bytes) {
+        std::snprintf(group, sizeof group, "%02X ", b);
+        out += group;
+    }
+    return out;
+}
+
+void Translator::consoleWrite(const std::string& text) {
+    console.print(text);
+    advanceColumn(st.consoleColumn, text);
+}
+
+void Translator::consoleZone() { consoleWrite(std::string(zoneWidth - st.consoleColumn % zoneWidth, ' ')); }
+
+void Translator::logWrite(const std::string& text) {
+    if (!logFile) return;
+    logFile->write(text);
+    advanceColumn(st.logColumn, text);
+}
+
+void Translator::logZone() {
+    if (logFile) logWrite(std::string(zoneWidth - st.logColumn % zoneWidth, ' '));
+}
+
+void Translator::logLine(const std::string& text) { logWrite(text + "\r\n"); }
+
+void Translator::logHex(const std::string& label, const std::string& bytes) {
+    if (st.debugLevel <= 0) return;
+    std::string groups = hexGroups(bytes);
+    if (st.debugLevel == 2) consoleWrite(label + groups + "\n");
+    logWrite(label + groups + " \r\n");
+}
+
+void Translator::logText(const std::string& label, const std::string& text) {
+    if (st.debugLevel <= 0) return;
+    if (st.debugLevel == 2) consoleWrite(label + text + "\n");
+    logWrite(label + text + "\r\n");
+}
+
+}  // namespace vocrig

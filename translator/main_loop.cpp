@@ -1,0 +1,219 @@
+// Start-up, the main loop and the end of the run.
+#include <cstdio>
+#include <vector>
+
+#include "translator.h"
+
+namespace vocrig {
+
+namespace {
+
+constexpr char endOfFrame = '\xFD';
+constexpr const char* panelPortName = "\\\\.\\COM20";
+constexpr const char* panelFarName = "\\\\.\\COM21";
+constexpr int panelBaud = 38400;
+
+// Part of a line from a position counted from 0; empty beyond its end.
+std::string mid(const std::string& text, size_t from, size_t count = std::string::npos) {
+    return from >= text.size() ? std::string() : text.substr(from, count);
+}
+
+}  // namespace
+
+Translator::Translator(platform::SerialPort& radio, platform::SerialPort& panel, platform::SerialPort& passThrough,
+                       platform::SerialDevices& devices, platform::PortWaiter& waiter, platform::Console& console,
+                       platform::Process& process, platform::Clock& clock, platform::Files& files)
+    : radio(radio),
+      panel(panel),
+      passThrough(passThrough),
+      devices(devices),
+      waiter(waiter),
+      console(console),
+      process(process),
+      clock(clock),
+      files(files) {}
+
+void Translator::readConfiguration() {
+    std::vector<std::string> lines;
+    files.readLines("vocrig.cfg", lines);  // a missing file reads as empty lines
+    size_t next = 0;
+    auto line = [&]() { return next < lines.size() ? lines[next++] : (++next, std::string()); };
+
+    std::string portLine = line();
+    std::string number = portLine.size() == 6 ? mid(portLine, 4) : mid(portLine, portLine.size() - 1);
+    if (portLine.empty()) number.clear();
+    st.radioPortName = "\\\\.\\COM" + number;
+    st.radioBaud = static_cast<int>(decimalValue(mid(line(), 6)));
+    st.radioModel = mid(line(), 6);
+    st.radioAddress = modelAddress(st.radioModel);
+    for (int i = 4; i <= 8; ++i) line();  // the panel's lines
+    std::string passLine = line();
+    if (passLine.compare(0, 4, "lock") == 0) passLine = line();
+    st.passThroughPort = passLine.size() == 8 ? mid(passLine, 7, 1) : mid(passLine, 7, 2);
+    st.debugLevel = static_cast<int>(decimalValue(mid(line(), 6, 1)));
+}
+
+void Translator::openPorts() {
+    if (radio.open(st.radioPortName) && !radio.configure(st.radioBaud, 1)) radio.close();
+
+    // A panel port supplied by the user is used as it is; otherwise this
+    // program makes the null-modem pair and publishes the panel's end.
+    bool panelOpen = devices.exists(panelPortName) && panel.open(panelPortName);
+    if (!panelOpen) panelOpen = panel.openVirtualPair(panelFarName);
+    if (panelOpen && !panel.configure(panelBaud, 1)) panel.close();
+}
+
+void Translator::openPassThrough() {
+    std::string name = "\\\\.\\COM" + st.passThroughPort;
+    int n = platform::portNumberFromName(name);
+    // The panel pair's own names are never taken for the second program.
+    if (n == 0 || n == 20 || n == 21) return;
+    bool open = devices.exists(name) && passThrough.open(name);
+    if (!open && n + 1 <= 256 && n + 1 != 20) {
+        std::string farName = "\\\\.\\COM" + std::to_string(n + 1);
+        if (!devices.exists(farName)) open = passThrough.openVirtualPair(farName);
+    }
+    if (open && !passThrough.configure(panelBaud, 1)) passThrough.close();
+}
+
+void Translator::startUp() {
+    st.debugLevel = 0;
+    st.sMeterValue = 0;
+    st.swrValue = 300;
+    files.remove("debug.dat");
+
+    platform::LocalTime now = clock.localTime();
+    char date[64];
+    std::snprintf(date, sizeof date, "%02d-%02d-%04d  %02d:%02d:%02d", now.month, now.day, now.year, now.hour,
+                  now.minute, now.second);
+    std::string banner = std::string("Vocrig Translator v3.4b  ") + date;
+    consoleWrite(banner + "\n");
+
+    readConfiguration();
+    console.moveWindow(st.debugLevel > 0 ? 500 : 2000, 50);
+
+    std::string portShown = st.radioPortName.substr(4);  // without "\\.\"
+    std::string settings =
+        "Com= " + portShown + "  speed= " + printedNumber(st.radioBaud) + "  Radio= " + st.radioModel;
+    consoleWrite(settings + "\n\n");
+
+    if (st.debugLevel > 0) {
+        logFile = files.create("debug.dat");
+        st.logColumn = 0;
+        logLine(banner);
+        logLine(settings);
+        logLine(" ");
+    }
+
+    openPorts();
+
+    if (st.radioAddress == 0) {
+        // Ask every radio on the bus for its identity; the answer fixes the address.
+        const std::string broadcast = civBytes({0xFE, 0xFE, 0x00, 0xE0, 0x19, 0x00});
+        st.radioFrame = broadcast;
+        sendToRadio();
+        readRadio();
+        st.radioFrame = broadcast;
+        sendToRadio();
+    }
+
+    if (st.passThroughPort != "0") openPassThrough();
+
+    process.start("vocpanel");  // a missing panel program is no reason to stop
+
+    // Working state.
+    st.freqA = "00007100000";
+    st.freqB = "00007100000";
+    st.modeDigit.assign(1, '1');
+    st.afGainValue = 50;
+    st.rfGainValue = 255;
+    st.squelchValue = 50;
+    st.nrLevelValue = 5;
+    st.nbLevelValue = 5;
+    st.alcValue = st.micGainValue = st.keyerSpeedValue = 0;
+    st.nrState = st.processorState = st.breakInState = st.voxState = st.tunerState = 0;
+    st.noiseReductionPending = st.processorPending = st.micGainPending = st.alcMeterPending = 0;
+    st.squelchPending = st.afGainPending = st.nrLevelPending = st.nbLevelPending = 0;
+    st.keyerSpeedPending = st.breakInPending = st.voxPending = st.tunerPending = 0;
+    st.radioHeard = 0;
+    st.radioFrame.clear();
+    st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
+    st.replyPrefix = civBytes({0xFE, 0xFE, 0xE0});
+    int a = st.radioAddress;
+    st.newModelGroup = (a == 0xA4 || a == 0x88 || a == 0x94 || a == 0x98 || a == 0xA2) ? 1 : 0;
+    st.radioBuffer.clear();
+    st.programBuffer.clear();
+}
+
+bool Translator::turn() {
+    // A wait inside a turn (tone switch, pass-through, quit) lets a manual clock
+    // run other parts; a turn of our own is not started from inside one.
+    if (st.ended || st.inTurn) return false;
+    st.inTurn = true;
+    bool busy = turnSteps();
+    st.inTurn = false;
+    return busy;
+}
+
+bool Translator::turnSteps() {
+    bool busy = false;
+
+    runDeferredReplies();
+
+    readRadio();
+    if (!st.radioChunk.empty()) busy = true;
+
+    // Radio intake: at most one frame addressed to us per turn.
+    while (!st.radioBuffer.empty()) {
+        size_t fd = st.radioBuffer.find(endOfFrame);
+        if (fd == std::string::npos) break;  // the rest of the frame is still on its way
+        if (st.debugLevel > 0) logHex("FROMRADIO= ", st.radioBuffer);
+        size_t prefix = st.radioBuffer.find(st.replyPrefix);
+        if (prefix == std::string::npos) {
+            // Only echoes and other stations' traffic: the panel waits a turn.
+            st.radioBuffer.clear();
+            return true;
+        }
+        if (fd < prefix) {
+            st.radioBuffer.erase(0, fd + 1);  // the echo of our own frame, or traffic not for us
+            continue;
+        }
+        st.frameEnd = fd + 1;
+        takeRadioFrame(prefix);
+        st.radioBuffer.clear();  // anything after the frame in the same read goes with it
+        break;
+    }
+
+    readProgram();
+    if (!st.programChunk.empty()) busy = true;
+
+    // Panel intake: at most one command per read.
+    if (!st.programBuffer.empty() && st.programBuffer.find(';') != std::string::npos) {
+        if (st.programBuffer.find('*') != std::string::npos) {
+            // A key echoed by the panel for diagnosis: logged, never translated.
+            if (st.debugLevel > 0) logText("", st.programBuffer.substr(0, st.programBuffer.find(';')));
+        } else {
+            recognise();
+        }
+        if (st.programBuffer.find("qu") != std::string::npos) {
+            st.ended = true;
+            return true;
+        }
+        st.programBuffer.clear();
+    }
+
+    if (st.passThroughPort != "0" && servicePassThrough()) busy = true;
+
+    return busy || repliesPending();
+}
+
+void Translator::run(const std::function<bool()>& stopRequested) {
+    while (!st.ended) {
+        bool busy = turn();
+        if (stopRequested && stopRequested()) break;
+        if (!busy && !st.ended) waiter.waitForInput({&radio, &panel, &passThrough}, idleWaitMs);
+    }
+    closeChannels();
+}
+
+}  // namespace vocrig

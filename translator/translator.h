@@ -1,0 +1,243 @@
+#pragma once
+
+// voctrans: turns the panel's text commands into CI-V frames for an ICOM
+// transceiver and the radio's answers back into text replies.
+
+#include <cstddef>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/serial.h"
+
+namespace vocrig {
+
+// A byte string from byte values, as CI-V frames are written down.
+inline std::string civBytes(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values) out += static_cast<char>(v & 0xFF);
+    return out;
+}
+
+struct TranslatorState {
+    // Settings read from vocrig.cfg.
+    int debugLevel = 0;              // 0 quiet, 1 traffic log, 2 log and console echo
+    std::string radioPortName;       // "\\.\COM5"
+    int radioBaud = 0;
+    std::string radioModel;          // "7300", "AUTO", ...
+    std::string passThroughPort;     // COM number of the second CI-V program's port, "0" = none
+
+    // Addressing.
+    int radioAddress = 0;            // CI-V address of the radio; 0 = not found yet
+    int newModelGroup = 0;           // decided once at start-up from the configured address
+    std::string frameHeader;         // FE FE radioAddress E0
+    std::string replyPrefix;         // FE FE E0
+    int radioHeard = 0;              // replies to the panel are held back until the radio is heard
+
+    // Received bytes and work strings (binary-safe).
+    std::string radioBuffer, radioChunk;
+    std::string programBuffer, programChunk;
+    std::string passThroughBuffer, passThroughChunk;
+    std::string radioFrame, panelReply, matchedCommand;
+    size_t keywordPosition = 0;      // where the recognised keyword stands in programBuffer, from 1
+    size_t frameEnd = 0;             // position of the FD that ended the radio frame taken, from 1
+
+    // Stored readings.
+    std::string freqA = "00007100000";
+    std::string freqB = "00007100000";
+    std::string modeDigit = "1";
+    int sMeterValue = 0;
+    int swrValue = 300;              // above 299: no reading to report
+    int alcValue = 0;
+    int afGainValue = 50;
+    int rfGainValue = 255;
+    int squelchValue = 50;
+    int nrLevelValue = 5;
+    int nbLevelValue = 5;
+    int micGainValue = 0;
+    int keyerSpeedValue = 0;
+    int nrState = 0;
+    int processorState = 0;
+    int breakInState = 0;
+    int voxState = 0;
+    int tunerState = 0;
+
+    // Pending replies: raised by a radio answer, sent at the start of the next turn.
+    int noiseReductionPending = 0;
+    int processorPending = 0;
+    int micGainPending = 0;
+    int alcMeterPending = 0;
+    int squelchPending = 0;
+    int afGainPending = 0;
+    int nrLevelPending = 0;
+    int nbLevelPending = 0;
+    int keyerSpeedPending = 0;
+    int breakInPending = 0;
+    int voxPending = 0;
+    int tunerPending = 0;
+
+    // Output columns, for print zones.
+    size_t consoleColumn = 0;
+    size_t logColumn = 0;
+
+    bool ended = false;
+    bool inTurn = false;  // a turn is running (clock listeners may ask for another)
+};
+
+class Translator {
+public:
+    // Received bytes without a terminator are kept up to this many; older ones are dropped.
+    static constexpr size_t bufferLimit = 4096;
+    // How long an idle loop waits on the ports before looking again.
+    static constexpr int idleWaitMs = 50;
+
+    Translator(platform::SerialPort& radio, platform::SerialPort& panel, platform::SerialPort& passThrough,
+               platform::SerialDevices& devices, platform::PortWaiter& waiter, platform::Console& console,
+               platform::Process& process, platform::Clock& clock, platform::Files& files);
+
+    TranslatorState& state() { return st; }
+    bool ended() const { return st.ended; }
+
+    // Start-up and main loop (main_loop.cpp).
+    void startUp();
+    void readConfiguration();
+    // One main-loop turn. True when it found work (bytes read, a reply pending),
+    // so the caller should run the next turn at once instead of waiting.
+    bool turn();
+    // Turns until quit, waiting on the ports whenever a turn finds nothing to do.
+    // `stopRequested`, when given, is asked after every turn (an operator's
+    // interrupt); either way the ports are closed and published links removed.
+    void run(const std::function<bool()>& stopRequested = {});
+
+    // Console and log (log.cpp).
+    void logHex(const std::string& label, const std::string& bytes);
+    void logText(const std::string& label, const std::string& text);
+    void consoleWrite(const std::string& text);
+    void consoleZone();
+    void logWrite(const std::string& text);
+    void logZone();
+    void logLine(const std::string& text);  // log file only, CR LF added
+    static std::string printedNumber(long value);
+    static std::string hexGroups(const std::string& bytes);
+
+    // CI-V framing and ports (civ.cpp).
+    static int modelAddress(const std::string& modelText);
+    static std::string frequencyForm(const std::string& text);
+    static std::string levelForm(long value);
+    void sendToRadio();
+    void sendToProgram();
+    void readRadio();
+    void readProgram();
+    bool servicePassThrough();  // true when it read anything
+    void takeRadioFrame(size_t prefixAt);
+    void closeChannels();
+
+    // Recogniser (recognise.cpp).
+    void recognise();
+    void quitSequence();
+
+    // Program-to-radio translations (to_radio.cpp).
+    void translatePower();
+    void translateMenuItem();
+    void translateMonitor();
+    void translateFrequencyA();
+    void translateFrequencyB();
+    void translateSMeter();
+    void translateSwr();
+    void translateMode();
+    void translateSplitOn();
+    void translateSplitOff();
+    void translateAfGain();
+    void translateRfGain();
+    void translatePowerLevel();
+    void translateKeyerSpeed();
+    void translateFilterWidth();
+    void translateCwWidth();
+    void translatePreamp();
+    void translateAttenuator();
+    void translateNoiseBlanker();
+    void translateBreakIn();
+    void translateVox();
+    void translateToneSwitch();
+    void translateTone();
+    void translateNoiseReduction();
+    void translateNotch();
+    void translateNrLevel();
+    void translateNbLevel();
+    void translateSquelch();
+    void translateTransmit();
+    void translateReceive();
+    void translateMicGain();
+    void translateAlc();
+    void translateTuner();
+    void translateProcessor();
+    void translateLock();
+    void translateIdentify();
+    void translateFmNarrow();
+    void translateFmWide();
+    void translateTransmitOn();
+    void translateTransmitOff();
+    void translateTxBandwidth();
+    void translateSwap();
+    void translateDialStep();
+    void translateModelSetUp();
+    void translatePowerOnPrep();
+
+    // Radio-to-program translations (from_radio.cpp).
+    void classifyRadioFrame();
+    void decodeFrequencyA();
+    void decodeFrequencyB();
+    void decodeTransceiverId();
+    void runDeferredReplies();
+    bool repliesPending() const;
+    void replyNoiseReduction();
+    void replyProcessor();
+    void replyMicGain();
+    void replyAlcMeter();
+    void replySquelch();
+    void replyAfGain();
+    void replyNrLevel();
+    void replyNbLevel();
+    void replyKeyerSpeed();
+    void replyBreakIn();
+    void replyVox();
+    void replyTuner();
+
+    // Text helpers shared by the translations.
+    static long decimalValue(const std::string& text);
+    static std::string threeDigits(long value);
+    static std::string twoDigits(long value);
+    // Byte of programBuffer at a position counted from 1; 0 when there is none.
+    char programAt(size_t position) const;
+    std::string programSlice(size_t position, size_t count) const;
+    // Byte of the classified frame (c1 = command byte), 0 when there is none.
+    unsigned char frameByte(size_t n) const;
+    unsigned char radioAt(size_t position) const;
+
+private:
+    void send(const std::string& body);  // frameHeader + body, then sendToRadio
+    void reply(const std::string& text); // panelReply = text, then sendToProgram
+    bool turnSteps();
+    void openPorts();
+    void openPassThrough();
+    static void bound(std::string& buffer, char terminator);
+
+    platform::SerialPort& radio;
+    platform::SerialPort& panel;
+    platform::SerialPort& passThrough;
+    platform::SerialDevices& devices;
+    platform::PortWaiter& waiter;
+    platform::Console& console;
+    platform::Process& process;
+    platform::Clock& clock;
+    platform::Files& files;
+    std::unique_ptr<platform::FileWriter> logFile;
+    TranslatorState st;
+};
+
+}  // namespace vocrig
