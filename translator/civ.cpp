@@ -1,6 +1,5 @@
 // CI-V framing: the model table, number encodings, the port operations and
 // the pass-through service for a second CI-V program.
-#include <cmath>
 #include <string_view>
 
 #include "translator.h"
@@ -62,23 +61,32 @@ long Translator::decimalValue(const std::string& text) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    double value = 0;
+    constexpr long cap = 1000000000;
+    auto isDigit = [&](size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+    long value = 0;
     bool any = false;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value < 1e15) value = value * 10 + (text[i] - '0');
+    for (; isDigit(i); ++i) {
+        if (value <= cap) value = value * 10 + (text[i] - '0');
         any = true;
     }
     if (i < text.size() && text[i] == '.') {
-        double scale = 0.1;
-        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, scale /= 10) {
-            value += (text[i] - '0') * scale;
+        // Rounded on the decimal digits themselves, so a long fraction cannot tip
+        // a value over or under the half: halves go to the even neighbour.
+        ++i;
+        int first = -1;   // first fraction digit
+        bool rest = false;  // a non-zero digit after it
+        for (; isDigit(i); ++i) {
+            if (first < 0)
+                first = text[i] - '0';
+            else if (text[i] != '0')
+                rest = true;
             any = true;
         }
+        if (first > 5 || (first == 5 && (rest || value % 2 == 1))) ++value;
     }
     if (!any) return 0;
-    value = std::nearbyint(value);  // halves go to the even neighbour
-    if (value > 1e9) value = 1e9;
-    return negative ? -static_cast<long>(value) : static_cast<long>(value);
+    if (value > cap) value = cap;
+    return negative ? -value : value;
 }
 
 std::string Translator::threeDigits(long value) {

@@ -129,13 +129,23 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"705", "Z1;", {"1A 05 01 32 00"}, std::string("Z1\xA4;")},
         Case{"7100", "Z1;", {"1A 05 01 32 01 28"}, std::string("Z1\x88;")},
         Case{"746", "Z1;", {}, std::string("Z1\x57;")},
+        Case{"7610", "Z1;", {"1A 05 01 16 00"}, std::string("Z1\x98;")},
+        Case{"9700", "Z1;", {"1A 05 01 30 00"}, std::string("Z1\xA2;")},
         Case{"705", "Z2;", {"1A 05 00 63 01", "07 00"}, ""},
         Case{"7610", "Z2;", {"1A 05 00 51 01", "07 00"}, ""},
+        Case{"7100", "Z2;", {"1A 05 00 25 01", "07 00"}, ""},
+        Case{"7300", "Z2;", {"1A 05 00 45 01", "07 00"}, ""},
+        Case{"9700", "Z2;", {"1A 05 00 59 01", "07 00"}, ""},
         Case{"746", "Z2;", {"07 00"}, ""},
+        Case{"AUTO", "Z2;", {"07 00"}, ""},
         Case{"9700", "EX1081;", {"1A 05 01 20 02"}, ""},
         Case{"7300", "EX1081;", {"1A 05 00 78 02"}, ""},
         Case{"7100", "EX1080;", {"1A 05 01 28 00"}, ""},
         Case{"7610", "EX1089;", {"1A 05 00 95"}, ""},
+        Case{"705", "EX1080;", {"1A 05 01 25 00"}, ""},
+        Case{"9100", "EX1081;", {"1A 05 00 59 02"}, ""},
+        Case{"7851", "EX1080;", {"1A 05 01 60 00"}, ""},
+        Case{"7300", "EX108;", {"1A 05 00 78"}, ""},
         Case{"7300", "EX0300;", {}, ""},
         Case{"7300", "Poweron;", {"1A 05 01 55"}, ""},
         Case{"7300", "PS9;", {"18 00"}, ""}));
@@ -201,6 +211,27 @@ TEST(ToRadioState, PowerOnWakesTheRadioWithPreambleInOneWrite) {
     ASSERT_EQ(written.size(), 307u);
     EXPECT_EQ(written.substr(0, 300), std::string(300, '\xFE'));
     EXPECT_EQ(toHex(written.substr(300)), "FE FE 94 E0 18 01 FD");
+}
+
+TEST(ToRadioState, CwWidthTakesTheFirstBoundAboveTheWidth) {
+    struct Row {
+        int below;
+        const char* widthByte;
+    } rows[] = {{100, "00"},  {200, "01"},  {300, "03"},  {400, "05"},  {500, "07"},  {600, "09"},
+                {700, "10"},  {800, "11"},  {900, "12"},  {1000, "13"}, {1100, "14"}, {1200, "15"},
+                {1300, "16"}, {1400, "17"}, {1500, "18"}, {1600, "19"}};
+    Rig rig;
+    rig.start();
+    int lowest = 0;
+    for (const Row& row : rows) {
+        for (int width : {lowest, row.below - 1}) {
+            char command[16];
+            std::snprintf(command, sizeof command, "FW%04d;", width);
+            rig.command(command);
+            EXPECT_EQ(rig.frames(), Frames{std::string("1A 03 ") + row.widthByte}) << command;
+        }
+        lowest = row.below;
+    }
 }
 
 TEST(ToRadioState, ToneSwitchPausesBetweenItsFrames) {
