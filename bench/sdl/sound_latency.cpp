@@ -2,6 +2,9 @@
 // device) and the gap between consecutive words (silence handed to the device
 // between one word's end and the next one's start), on SDL's dummy driver
 // unless SDL_AUDIODRIVER names another. Prints numbers; asserts nothing.
+//
+//   bench_sound [rounds]                 the measurements on generated tones
+//   bench_sound --say <dir> <word>...    plays words of a word folder, timing each
 #include <unistd.h>
 
 #include <algorithm>
@@ -51,9 +54,34 @@ void report(const char* what, std::vector<double> values, const char* unit) {
                 values.back(), unit, values.size());
 }
 
+// Plays the words one after the other as the panel does, with the time each took.
+int say(const std::string& dir, int count, char** words) {
+    const auto start = std::chrono::steady_clock::now();
+    SdlSound sound(dir);
+    const auto loaded = std::chrono::steady_clock::now();
+    std::printf("driver %s, words of %s loaded in %.1f ms\n", sound.driverName().c_str(), dir.c_str(),
+                std::chrono::duration<double, std::milli>(loaded - start).count());
+    for (int i = 0; i < count; ++i) {
+        const auto before = std::chrono::steady_clock::now();
+        sound.play(std::string("wave\\") + words[i]);
+        const auto after = std::chrono::steady_clock::now();
+        std::printf("%-10s %7.1f ms\n", words[i], std::chrono::duration<double, std::milli>(after - before).count());
+    }
+    std::printf("%-10s %7.1f ms\n", "all", std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loaded).count());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--say") {
+        if (argc < 3) {
+            std::fprintf(stderr, "usage: %s --say <dir> <word>...\n", argv[0]);
+            return 2;
+        }
+        setenv("SDL_AUDIODRIVER", std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "dummy", 1);
+        return say(argv[2], argc - 3, argv + 3);
+    }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
     setenv("SDL_AUDIODRIVER", std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "dummy", 1);
     const fs::path dir = fs::temp_directory_path() / ("vocrig_bench_sound_" + std::to_string(getpid()));

@@ -7,6 +7,8 @@
 #include <strings.h>
 #include <utility>
 
+#include "lsan_suppressions.h"
+
 namespace platform::sdl {
 
 namespace {
@@ -79,10 +81,3 @@ std::optional<FontFile> findFontFile(const std::string& face, bool bold) {
 }
 
 }  // namespace platform::sdl
-
-#if defined(__SANITIZE_ADDRESS__)
-// fontconfig (parsing its configuration) and D-Bus (started by SDL's video)
-// lose a few bytes once per process; that is not ours to fix, and it must not
-// fail sanitized runs.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libdbus-1.so\n"; }
-#endif

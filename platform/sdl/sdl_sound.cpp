@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/sdl.h"
+#include "sdl_start.h"
 #include "word_files.h"
 
 namespace platform::sdl {
@@ -59,6 +60,7 @@ struct SdlSound::Impl {
     bool currentStarted = false;
     Clock::time_point requestedAt;
     bool closing = false;
+    std::thread clock;  // feeds the dummy driver's device in real time
     long long silenceSinceWord = -1;   // samples of silence fed since the last word ended
     FeedStats stats;
 
@@ -69,13 +71,14 @@ struct SdlSound::Impl {
                 closing = true;
             }
             changed.notify_all();
+            if (clock.joinable()) clock.join();
             SDL_CloseAudioDevice(device);
         }
         if (audioStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
 
     bool openDevice() {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        if (startSdl(SDL_INIT_AUDIO) != 0) return false;
         audioStarted = true;
         SDL_AudioSpec wanted{};
         wanted.freq = deviceRate;
@@ -97,7 +100,7 @@ struct SdlSound::Impl {
 
     // A real sound device when there is one, else SDL's dummy driver, which
     // consumes samples in real time without playing them.
-    void start() {
+    void openAnyDevice() {
         if (openDevice()) return;
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
         const bool opened = openDevice();
@@ -151,6 +154,27 @@ struct SdlSound::Impl {
         const size_t frame = SDL_AUDIO_BITSIZE(target.format) / 8 * target.channels;
         samples.resize(samples.size() / frame * frame);
         return true;
+    }
+
+    // SDL's dummy driver consumes a buffer, then sleeps a little longer than
+    // the buffer lasts, and so runs about a tenth slower than real time. Its
+    // device is fed here instead, one buffer every buffer length on a fixed
+    // schedule, so words take their real time without a sound card.
+    void run() {
+        if (driver != "dummy") {
+            SDL_PauseAudioDevice(device, 0);
+            return;
+        }
+        clock = std::thread([this] {
+            std::vector<Uint8> buffer(spec.size ? spec.size : deviceSamples * bytesPerSample());
+            const auto period = std::chrono::microseconds(1000000LL * (buffer.size() / bytesPerSample()) / spec.freq);
+            const Clock::time_point begin = Clock::now();
+            for (long long n = 1;; ++n) {
+                feed(buffer.data(), static_cast<int>(buffer.size()));
+                std::unique_lock lock(mutex);
+                if (changed.wait_until(lock, begin + n * period, [this] { return closing; })) return;
+            }
+        });
     }
 
     size_t bytesPerSample() const { return SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels; }
@@ -224,9 +248,9 @@ struct SdlSound::Impl {
 };
 
 SdlSound::SdlSound(const std::string& waveDir) : impl(std::make_unique<Impl>()) {
-    impl->start();
+    impl->openAnyDevice();
     impl->load(waveDir);
-    if (impl->device) SDL_PauseAudioDevice(impl->device, 0);
+    if (impl->device) impl->run();
 }
 
 SdlSound::~SdlSound() = default;

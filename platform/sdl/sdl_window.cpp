@@ -14,6 +14,7 @@
 
 #include "font_lookup.h"
 #include "platform/sdl.h"
+#include "sdl_start.h"
 
 namespace platform::sdl {
 
@@ -217,7 +218,7 @@ struct SdlWindow::Impl {
 SdlWindow::SdlWindow() : impl(std::make_unique<Impl>()) {
     // Only the window reports closing; the program decides what ends it.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (startSdl(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         impl->error = std::string("no display for the window (") + SDL_GetError() +
                       "); run it in a graphical session or set DISPLAY";
         return;
