@@ -24,9 +24,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Mono 16-bit at 44.1 kHz, fed 441 samples (10 ms) at a time: the buffer
-// length is a whole number of milliseconds, which keeps the dummy driver
-// (it sleeps one buffer length per feed) in step with real time.
+// Mono 16-bit at 44.1 kHz, fed 441 samples (10 ms) at a time: small buffers
+// keep the wait from a play call to its first sample short.
 constexpr int deviceRate = 44100;
 constexpr int deviceChannels = 1;
 constexpr Uint16 deviceSamples = 441;
@@ -98,8 +97,8 @@ struct SdlSound::Impl {
         return true;
     }
 
-    // A real sound device when there is one, else SDL's dummy driver, which
-    // consumes samples in real time without playing them.
+    // A real sound device when there is one, else SDL's dummy driver, whose
+    // device consumes samples in real time without playing them (see run()).
     void openAnyDevice() {
         if (openDevice()) return;
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
@@ -108,15 +107,21 @@ struct SdlSound::Impl {
         if (!opened) std::fprintf(stderr, "no audio device, not even SDL's dummy one: %s\n", SDL_GetError());
     }
 
+    // Every word is loaded once, here: a word played later costs no file access.
+    // A folder that is missing or unreadable leaves the words silent.
     void load(const std::string& folder) {
         std::error_code failure;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, failure)) {
-            const std::string key = fileKey(entry.path().filename().string());
-            if (key.empty() || words.count(key) != 0) continue;
-            if (!loadWord(entry.path().string(), words[key])) {
-                std::fprintf(stderr, "cannot use the word file %s: %s\n", entry.path().c_str(), SDL_GetError());
-                words.erase(key);
+        try {
+            for (const auto& entry : std::filesystem::directory_iterator(folder, failure)) {
+                const std::string key = fileKey(entry.path().filename().string());
+                if (key.empty() || words.count(key) != 0) continue;
+                if (!loadWord(entry.path().string(), words[key])) {
+                    std::fprintf(stderr, "cannot use the word file %s: %s\n", entry.path().c_str(), SDL_GetError());
+                    words.erase(key);
+                }
             }
+        } catch (const std::filesystem::filesystem_error& error) {
+            std::fprintf(stderr, "cannot read the word folder %s: %s\n", folder.c_str(), error.what());
         }
     }
 

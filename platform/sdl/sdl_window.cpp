@@ -228,6 +228,7 @@ SdlWindow::SdlWindow() : impl(std::make_unique<Impl>()) {
     // nobody can see or type into would leave the program waiting for ever.
     // Those drivers are used only when asked for by name (SDL_VIDEODRIVER).
     if (headlessUnasked()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         impl->error = "no display for the window (set DISPLAY, or run it in a graphical session)";
         return;
     }
