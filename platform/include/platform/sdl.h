@@ -57,6 +57,16 @@ public:
     // Name of the audio driver in use ("pulseaudio", "alsa", "dummy", ...).
     std::string driverName() const;
 
+    // What the audio feed saw of the most recent word, for measurements.
+    struct FeedStats {
+        long long words = 0;            // words whose first samples reached the device so far
+        double startLatencyMs = -1;     // play call to its first samples handed to the device
+        long long gapSamples = -1;      // silence handed over between the previous word's end and
+                                        // this word's start (0 when it followed at once or cut in)
+        int sampleRate = 0;             // of the device
+    };
+    FeedStats feedStats() const;
+
     struct Impl;
 
 private:

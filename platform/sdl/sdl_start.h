@@ -1,0 +1,10 @@
+#pragma once
+
+#include <SDL2/SDL.h>
+
+namespace platform::sdl {
+
+// Starts SDL subsystems (SDL_InitSubSystem); every service starts SDL here.
+int startSdl(Uint32 subsystems);
+
+}  // namespace platform::sdl
