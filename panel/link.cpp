@@ -14,7 +14,7 @@ const int powerOnPauses = 6;
 // The pacing words are silences of these lengths; without their files the
 // panel still waits this long, so the translator gets time to answer.
 const int pauseMs = 120;
-const int commandSpacingMs = 40;
+const int commandSpacingMs = 130;  // longer than the translator's 100 ms tone wait
 
 const std::string helpLines[] = {
     "b=Band  f=Freq  e=Entry m=Mode  s=Meter/SWR  Z=Zero frequency  w=Filter width",

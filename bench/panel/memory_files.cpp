@@ -61,7 +61,7 @@ int main() {
     platform::fake::ScriptedWindow quietWindow(quietClock);
     platform::fake::FakeSpeaker quietSpeaker(quietClock);
     quietSpeaker.defaultLengthMs = 0;
-    quietSpeaker.lengthMs = {{"delay", 120}, {"shdelay", 40}, {"shdel", 80}};
+    quietSpeaker.lengthMs = {{"delay", 120}, {"shdelay", 130}, {"shdel", 80}};
     platform::fake::FakeSerialEnd quietPort;
     panel::Panel quiet(quietWindow, quietSpeaker, quietPort, memoryFiles, quietClock);
     quiet.run();

@@ -38,7 +38,7 @@ done
 [ "$(ls -A "$work" | wc -l)" -eq 1 ] || fail "left something beside the set: $(ls -A "$work")"
 
 length() { soxi -D "$work/wave/$1.wav"; }
-for pause in delay:0.120 shdel:0.080 shdelay:0.040; do
+for pause in delay:0.120 shdel:0.080 shdelay:0.130; do
   [ "$(length "${pause%%:*}")" = "${pause#*:}000" ] || fail "${pause%%:*} lasts $(length "${pause%%:*}") s"
 done
 [ "$(soxi -r "$work/wave/voc.wav")" = 22050 ] || fail "voc.wav is not 22050 Hz"

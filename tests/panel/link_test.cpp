@@ -113,7 +113,7 @@ TEST(Link, PauseIsTheDelayWord) {
     rig.panel.pause();
     EXPECT_EQ(rig.clock.now, 240000);
     rig.panel.send("RX0");
-    EXPECT_EQ(rig.clock.now, 280000);
+    EXPECT_EQ(rig.clock.now, 370000);
     EXPECT_EQ(rig.words(), "");
 }
 
