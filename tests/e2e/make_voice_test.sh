@@ -39,7 +39,9 @@ done
 
 length() { soxi -D "$work/wave/$1.wav"; }
 for pause in delay:0.120 shdel:0.080 shdelay:0.130; do
-  [ "$(length "${pause%%:*}")" = "${pause#*:}000" ] || fail "${pause%%:*} lasts $(length "${pause%%:*}") s"
+  # Exact to a sample: within 0.1 ms of the length asked for.
+  awk -v l="$(length "${pause%%:*}")" -v want="${pause#*:}" 'BEGIN { d = l - want; exit !(d < 0.0001 && d > -0.0001) }' \
+    || fail "${pause%%:*} lasts $(length "${pause%%:*}") s"
 done
 [ "$(soxi -r "$work/wave/voc.wav")" = 22050 ] || fail "voc.wav is not 22050 Hz"
 [ "$(soxi -c "$work/wave/voc.wav")" = 1 ] || fail "voc.wav is not mono"
