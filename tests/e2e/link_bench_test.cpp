@@ -194,7 +194,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Deferred{"afGain", "AG0200", "AG0", "AG0128;", "AG0200;"},
                       Deferred{"squelch", "SQ0077", "SQ0", "SQ0000;", "SQ0077;"},
                       Deferred{"processor", "PR1", "PR", "PR0;", "PR1;"},
-                      Deferred{"breakIn", "BI1", "BI", "BI0;", "BI1;"}),
+                      Deferred{"breakIn", "BI1", "BI", "BI0;", "BI1;"},
+                      Deferred{"vox", "VX1", "VX", "VX0;", "VX1;"},
+                      Deferred{"tuner", "AC110", "AC", "AC0;", "AC1;"},
+                      Deferred{"keyerSpeed", "KS030", "KS", "KS020;", "KS030;"},
+                      Deferred{"micGain", "MG050", "MG", "MG128;", "MG050;"},
+                      Deferred{"nrLevel", "RL07", "RL", "RL04;", "RL07;"},
+                      Deferred{"nbLevel", "NL003", "NL", "NL006;", "NL003;"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LinkBench, ShutdownEndsTheTranslatorAndSavesTheTables) {
