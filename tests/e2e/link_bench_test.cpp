@@ -233,6 +233,22 @@ TEST(LinkBench, ShutdownEndsTheTranslatorAndSavesTheTables) {
     EXPECT_NE(b.file("memory.txt"), "<none>");
 }
 
+TEST(LinkBench, PowerSwitchedRadioIsSwitchedOffAtShutdown) {
+    LinkBench b;
+    b.radio->state().poweredOn = false;
+    b.startTranslator();
+    std::string cfg = b.files.files["vocrig.cfg"];
+    cfg.replace(cfg.find("powersw0"), 8, "powersw1");
+    b.files.files["vocrig.cfg"] = cfg;
+    b.window.idleTicks = 2;
+    EXPECT_EQ(b.panel.run(), panel::exitNormal);
+    EXPECT_TRUE(b.translator.ended());
+    EXPECT_FALSE(b.radio->state().poweredOn);
+    const std::string log = b.file("debug.dat");
+    EXPECT_NE(log.find("FromProg= PS9;"), std::string::npos) << log;
+    EXPECT_NE(log.find("TORADIO= FE FE 94 E0 18 00 FD"), std::string::npos) << log;
+}
+
 TEST(LinkBench, ShutdownQuitWaitsASecondOnTheClock) {
     LinkBench b;
     b.startTranslator();
