@@ -1,7 +1,7 @@
 // The whole link with the real programs: vocsim as the radio, voctrans, and
 // this program as the panel on ports/com21. Prints numbers; asserts nothing.
 //
-//   bench_e2e [rounds] [seconds]
+//   bench_e2e [rounds] [seconds] [vocsim options...]    e.g. bench_e2e 500 10 --echo --pace
 //
 // 1. Set to read-back: the time from writing a frequency set "FA...;" until a
 //    "FA;" poll's reply carries the frequency as the radio read it back. The
@@ -62,36 +62,22 @@ void report(const char* what, std::vector<double> micros) {
 constexpr int64_t commandGapMicros = 2000;
 constexpr int64_t replyTimeoutMicros = 200000;
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 500;
-    const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
-
-    LinkProcesses p;
-    if (!p.start(VOCRIG_BIN_DIR, "7300", 0)) {
-        std::fprintf(stderr, "bench_e2e: the programs did not come up\n%s%s", p.file("voctrans.txt").c_str(),
-                     p.file("vocsim.txt").c_str());
-        return 1;
-    }
-    p.collect(300);
-    std::string id = p.exchange("Z1;");
-    p.exchange("Z2;");
-    std::printf("vocsim pid %d, voctrans pid %d, identity reply %zu bytes\n", p.radio.pid, p.translator.pid,
-                id.size());
-
-    // 1. Set to read-back.
+// Rounds of: a frequency set, then "FA;" polls `pollGapMicros` apart until one
+// carries the radio's read-back. `offset` keeps each series on fresh frequencies.
+void setToReadBack(LinkProcesses& p, int rounds, int64_t pollGapMicros, int offset) {
     std::vector<double> toStored, toRadio;
     int lostPolls = 0, pollsSent = 0, unconfirmed = 0;
     for (int i = 0; i < rounds; ++i) {
-        const std::string digits = elevenDigits(14000000 + 100LL * (i + 1));
+        const std::string digits = elevenDigits(14000000 + 100LL * (offset + i + 1));
         const std::string stored = "FA1" + digits.substr(1) + ";";
         const std::string readBack = "FA" + digits + ";";
         const int64_t t0 = nowMicros();
-        p.panel.write("FA1" + digits.substr(1) + ";");
+        p.panel.write(stored);
         bool storedSeen = false, confirmed = false;
+        int64_t nextPoll = t0 + pollGapMicros;
         while (nowMicros() - t0 < 1000000) {
-            sleepMicros(commandGapMicros);
+            sleepMicros(nextPoll - nowMicros());
+            nextPoll += pollGapMicros;
             p.panel.write("FA;");
             ++pollsSent;
             std::string reply = awaitReply(p.panel, replyTimeoutMicros);
@@ -111,12 +97,41 @@ int main(int argc, char** argv) {
             }
         }
         if (!confirmed) ++unconfirmed;
-        sleepMicros(commandGapMicros);
+        sleepMicros(std::max<int64_t>(commandGapMicros, nextPoll - nowMicros()));
     }
-    std::printf("\n1. frequency set -> poll replies, %d rounds (%d polls, %d unanswered, %d rounds never confirmed)\n",
-                rounds, pollsSent, lostPolls, unconfirmed);
+    std::printf("\n1. frequency set, then a poll every %.0f ms: %d rounds, %d polls, %d unanswered, "
+                "%d rounds without a read-back within 1 s\n",
+                static_cast<double>(pollGapMicros) / 1000, rounds, pollsSent, lostPolls, unconfirmed);
     report("set -> reply with the translator's copy", toStored);
     report("set -> reply with the radio's read-back", toRadio);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 500;
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
+    const std::vector<std::string> radioOptions(argv + std::min(argc, 3), argv + argc);
+
+#ifndef NDEBUG
+    std::printf("note: a debug build (the programs beside this one likely carry the sanitizers); "
+                "build with -DCMAKE_BUILD_TYPE=Release for representative numbers\n");
+#endif
+    LinkProcesses p;
+    if (!p.start(VOCRIG_BIN_DIR, "7300", 0, radioOptions)) {
+        std::fprintf(stderr, "bench_e2e: the programs did not come up\n%s%s", p.file("voctrans.txt").c_str(),
+                     p.file("vocsim.txt").c_str());
+        return 1;
+    }
+    p.collect(300);
+    std::string id = p.exchange("Z1;");
+    p.exchange("Z2;");
+    std::printf("vocsim pid %d, voctrans pid %d, identity reply %zu bytes\n", p.radio.pid, p.translator.pid,
+                id.size());
+
+    // 1. Set to read-back, polling as fast as the link allows and at the panel's 20 ms tick.
+    setToReadBack(p, rounds, commandGapMicros, 0);
+    setToReadBack(p, rounds, 20000, rounds);
 
     // 2. Polling at 50 Hz.
     const int64_t period = 20000;

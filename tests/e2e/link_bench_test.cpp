@@ -209,7 +209,9 @@ TEST(LinkBench, ShutdownEndsTheTranslatorAndSavesTheTables) {
     b.window.idleTicks = 5;  // a moment of the loop, then the window closes
     EXPECT_EQ(b.panel.run(), panel::exitNormal);
 
-    EXPECT_EQ(b.words().substr(0, 30), "voc / 3 / point / 4 / 7 / poin");
+    EXPECT_EQ(b.words(), "voc / 3 / point / 4 / 7 / point / 1 / mhz");
+    EXPECT_EQ(b.window.textAt(300, 10), "*** Vocrig V 3.4b ***");
+    EXPECT_FALSE(b.window.isOpen);
     // After the link start: split off, tone off (two frames), the lock released; then "quit".
     Frames frames = b.radioFrames();
     ASSERT_GE(frames.size(), 4u);

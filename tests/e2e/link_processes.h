@@ -133,8 +133,10 @@ public:
         if (!dir.empty()) std::filesystem::remove_all(dir);
     }
 
-    // `binDir` holds vocsim and voctrans. False when something did not come up.
-    bool start(const std::string& binDir, const std::string& model = "7300", int debug = 1) {
+    // `binDir` holds vocsim and voctrans; `radioOptions` go to vocsim as well.
+    // False when something did not come up.
+    bool start(const std::string& binDir, const std::string& model = "7300", int debug = 1,
+               const std::vector<std::string>& radioOptions = {}) {
         char tmpl[] = "/tmp/vocrig-e2e-XXXXXX";
         if (!mkdtemp(tmpl)) return false;
         dir = tmpl;
@@ -145,8 +147,10 @@ public:
                                            << "\r\npower=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n"
                                            << "VRPort=0\r\ndebug=" << debug << "\r\ndiagl 0\r\n";
 
-        if (!radio.start(binDir + "/vocsim", {"--publish", "ports/com5", "--model", "7300", "--seed", "1"}, dir,
-                         dir + "/vocsim.txt", std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin"))
+        std::vector<std::string> radioArgs{"--publish", "ports/com5", "--model", "7300", "--seed", "1"};
+        radioArgs.insert(radioArgs.end(), radioOptions.begin(), radioOptions.end());
+        if (!radio.start(binDir + "/vocsim", radioArgs, dir, dir + "/vocsim.txt",
+                         std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin"))
             return false;
         if (!waitForLink(dir + "/ports/com5")) return false;
         if (!translator.start(dir + "/bin/voctrans", {}, dir, dir + "/voctrans.txt", dir + "/nothing-here"))
