@@ -140,6 +140,25 @@ TEST(LinkBench, DISABLED_AnswerStartingInTheEchoReadIsKept) {
     EXPECT_EQ(b.panelReads(), "FA00014074000;");
 }
 
+TEST(LinkBench, LinkWorksWithoutThePacingWords) {
+    // Without the silence files the panel still waits its shortest pauses, and
+    // the translator and the radio keep up.
+    LinkBench b;
+    b.speaker.missing = {"delay", "shdelay"};
+    b.startTranslator();
+    ASSERT_TRUE(b.openPanel());
+    EXPECT_EQ(b.panel.state.radioId, 148);
+    const int64_t before = b.clock.now;
+    b.panelSends("NR");
+    EXPECT_EQ(b.panelReads(), "NR0;");
+    EXPECT_LT(b.clock.now - before, 200000);  // 40 ms before the write, 120 ms for the answer
+    b.radio->state().vfo[0].frequency = 3650000;
+    b.panelSends("FA");
+    b.panelReads();
+    b.panelSends("FA");
+    EXPECT_EQ(b.panelReads(), "FA00003650000;");
+}
+
 TEST(LinkBench, SplitPollReadsVfoB) {
     Linked l;
     LinkBench& b = l.bench;
