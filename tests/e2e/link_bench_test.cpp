@@ -270,6 +270,31 @@ TEST(LinkBench, PowerSwitchedRadioIsSwitchedOffAtShutdown) {
     EXPECT_NE(log.find("TORADIO= FE FE 94 E0 18 00 FD"), std::string::npos) << log;
 }
 
+TEST(LinkBench, NextSessionStartsOnTheSavedBand) {
+    std::string saved;
+    {
+        Linked first;
+        ASSERT_TRUE(first.opened);
+        panel::PanelState& s = first.bench.panel.state;
+        s.bandIndex = 6;
+        s.bandTable[6] = "12A00014074000B000140740009991";  // split flag set: saved without it
+        first.bench.panel.shutDown();
+        EXPECT_TRUE(first.bench.translator.ended());
+        saved = first.bench.file("savmem.dat");
+    }
+    LinkBench second;
+    second.files.files["savmem.dat"] = saved;
+    second.startTranslator();
+    ASSERT_TRUE(second.openPanel());
+    EXPECT_EQ(second.panel.state.bandIndex, 6);
+    EXPECT_EQ(second.panel.state.bandSplitFlag, 0);
+    EXPECT_EQ(second.radioFrames().back(), "FE FE 94 E0 05 00 40 07 14 00 FD");
+    EXPECT_EQ(second.words(), "1 / 4 / point / 0 / 7 / 4 / mhz");
+    EXPECT_EQ(second.radio->state().vfo[0].frequency, 14074000u);
+    second.panelSends("FA");
+    EXPECT_EQ(second.panelReads(), "FA00014074000;");
+}
+
 TEST(LinkBench, ShutdownQuitWaitsASecondOnTheClock) {
     LinkBench b;
     b.startTranslator();
