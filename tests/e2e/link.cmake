@@ -1,0 +1,14 @@
+# The panel, the translator and the simulated radio joined in one process.
+add_executable(e2e_link_tests link_bench_test.cpp)
+target_link_libraries(e2e_link_tests PRIVATE panel_core translator_core radiosim platform_fake GTest::gtest_main)
+gtest_discover_tests(e2e_link_tests TEST_PREFIX "e2e.link." WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+  DISCOVERY_TIMEOUT 60)
+
+# The real programs over pseudo-terminals.
+add_executable(e2e_link_process_tests link_process_test.cpp)
+target_include_directories(e2e_link_process_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(e2e_link_process_tests PRIVATE platform_posix GTest::gtest_main)
+target_compile_definitions(e2e_link_process_tests PRIVATE VOCRIG_BIN_DIR="$<TARGET_FILE_DIR:voctrans>")
+add_dependencies(e2e_link_process_tests voctrans vocsim)
+gtest_discover_tests(e2e_link_process_tests TEST_PREFIX "e2e.link.process." WORKING_DIRECTORY
+  ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,156 @@
+#pragma once
+
+// The whole system in one process: a Panel, a Translator and the simulated
+// radio joined by in-memory serial cables, all on one manual clock. Whenever
+// time passes (the panel speaks, pauses, or the test lets time go by) the
+// clock's listener gives the translator its loop turns and the radio its
+// service, as real time would while the panel waits.
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fake_serial.h"
+#include "fake_speaker.h"
+#include "manual_clock.h"
+#include "memory_files.h"
+#include "panel.h"
+#include "radio_sim.h"
+#include "recorders.h"
+#include "scripted_window.h"
+#include "translator.h"
+
+namespace vocrig::e2e {
+
+// bytes -> "FE FE 94 E0".
+inline std::string toHex(const std::string& bytes) {
+    std::string out;
+    char group[4];
+    for (unsigned char b : bytes) {
+        std::snprintf(group, sizeof group, "%s%02X", out.empty() ? "" : " ", b);
+        out += group;
+    }
+    return out;
+}
+
+// The shared vocrig.cfg: the translator's three lines, the panel's five, the
+// pass-through port, the translator's debug level and the panel's diagnostic level.
+struct LinkConfig {
+    std::string model = "7300";
+    int debug = 1;
+    bool lockLine = false;
+    char lock = '0';
+
+    std::string text() const {
+        std::string s = "Com=5\r\nspeed=19200\r\nRadio=" + model + "\r\n";
+        s += "power=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n";
+        if (lockLine) s += std::string("lock=") + lock + "\r\n";
+        s += "VRPort=0\r\ndebug=" + std::to_string(debug) + "\r\ndiagl 0\r\n";
+        return s;
+    }
+};
+
+class LinkBench {
+public:
+    // How many loop turns the translator may take in one clock step while it
+    // still finds work; real time gives it thousands per millisecond.
+    static constexpr int turnsPerStep = 8;
+
+    explicit LinkBench(radiosim::SimOptions radioOptions = {}) {
+        radioLine.b.opened = true;  // the radio's own end of its cable
+        radio = std::make_unique<radiosim::RadioSim>(radioLine.b, clock, radioLog, std::move(radioOptions));
+        clock.onAdvance = [this] { step(); };
+    }
+
+    // Writes the configuration and starts the translator (it opens its ports
+    // and, without a known model, asks for the radio by broadcast).
+    void startTranslator(const LinkConfig& config = LinkConfig()) {
+        files.files["vocrig.cfg"] = config.text();
+        translator.startUp();
+    }
+
+    // The panel's link start as its start-up runs it: configuration, then openLink.
+    bool openPanel() {
+        if (!panel.readConfiguration()) return false;
+        panel.openLink();
+        return panel.state.linkFailed == 0;
+    }
+
+    // One slice of real time: the radio answers, the translator turns while it
+    // finds work, and the radio gets to send what the turns asked of it.
+    void step() {
+        for (int i = 0; i < turnsPerStep; ++i) {
+            radio->service();
+            if (!translator.turn()) break;
+        }
+        radio->service();
+    }
+
+    void passMs(int ms) { clock.advance(static_cast<int64_t>(ms) * 1000); }
+
+    // The panel sends one command by hand, as its key handlers do.
+    void panelSends(const std::string& text) {
+        panel.state.commandText = text;
+        panel.sendCommand();
+    }
+    // A pause, then a read: what the panel does after a query.
+    std::string panelReads() {
+        panel.pause();
+        panel.readReply();
+        return panel.state.replyText;
+    }
+
+    // Frames the translator wrote to the radio since the last call, as hex
+    // text with the FD, one per frame.
+    std::vector<std::string> radioFrames() {
+        std::string all = radioLine.a.takeWritten();
+        std::vector<std::string> out;
+        size_t start = 0;
+        while (start < all.size()) {
+            size_t fd = all.find('\xFD', start);
+            size_t end = fd == std::string::npos ? all.size() : fd + 1;
+            out.push_back(toHex(all.substr(start, end - start)));
+            start = end;
+        }
+        return out;
+    }
+
+    // Words spoken since the last call, joined with " / ", pacing silences left out.
+    std::string words() {
+        std::string out;
+        for (const auto& w : speaker.words) {
+            if (w == "delay" || w == "shdelay") continue;
+            if (!out.empty()) out += " / ";
+            out += w;
+        }
+        speaker.words.clear();
+        return out;
+    }
+
+    std::string file(const std::string& name) {
+        auto it = files.files.find(name);
+        return it == files.files.end() ? std::string("<none>") : it->second;
+    }
+
+    platform::fake::ManualClock clock;
+    platform::fake::FakeSpeaker speaker{clock};
+    platform::fake::ScriptedWindow window{clock};
+    platform::fake::MemoryFiles files;  // the working directory both programs share
+    platform::fake::FakeSerialPair panelLine;  // a: translator's COM20, b: panel's COM21
+    platform::fake::FakeSerialPair radioLine;  // a: translator's radio port, b: the radio
+    platform::fake::FakeSerialEnd passThrough;
+    platform::fake::FakeSerialDevices devices;
+    platform::fake::FakePortWaiter waiter;
+    platform::fake::RecordingConsole console;   // the translator's console
+    platform::fake::RecordingConsole radioLog;  // what the radio logs
+    platform::fake::RecordingProcess process;
+
+    vocrig::Translator translator{radioLine.a, panelLine.a, passThrough, devices, waiter,
+                                  console,     process,     clock,       files};
+    panel::Panel panel{window, speaker, panelLine.b, files, clock};
+    std::unique_ptr<radiosim::RadioSim> radio;
+};
+
+}  // namespace vocrig::e2e

@@ -1,0 +1,97 @@
+// voctrans and vocsim as programs, over pseudo-terminals, with the test as the panel.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "link_processes.h"
+
+using vocrig::e2e::LinkProcesses;
+
+namespace {
+
+const std::string binDir = VOCRIG_BIN_DIR;
+
+TEST(LinkProcess, IdentifiesSetsPollsAndQuits) {
+    LinkProcesses p;
+    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt") << p.file("vocsim.txt");
+
+    EXPECT_EQ(p.exchange("Z1;"), std::string("Z1\x94;"));
+    EXPECT_EQ(p.exchange("Z2;"), "");
+    EXPECT_EQ(p.exchange("FA00014200000;"), "");
+    // The first poll tells what the translator was told, the next what the radio read back.
+    EXPECT_EQ(p.exchange("FA;"), "FA00014200000;");
+    EXPECT_EQ(p.exchange("FA;"), "FA00014200000;");
+    EXPECT_EQ(p.exchange("SM0;").substr(0, 3), "SM0");
+
+    // A deferred reply: the AF gain comes back once the radio has answered.
+    EXPECT_EQ(p.exchange("AG0200;"), "");
+    EXPECT_EQ(p.exchange("AG0;"), "AG0200;");
+    EXPECT_EQ(p.exchange("NR;"), "NR0;");
+
+    EXPECT_EQ(p.exchange("quit;", 0), "");
+    EXPECT_EQ(p.translator.waitExit(5000), 0) << p.file("voctrans.txt");
+    EXPECT_FALSE(p.linkExists("ports/com21"));
+    EXPECT_TRUE(p.linkExists("ports/com5"));  // the radio stays
+
+    const std::string log = p.file("debug.dat");
+    EXPECT_NE(log.find("TORADIO= FE FE 94 E0 05 00 00 20 14 00 FD"), std::string::npos) << log;
+    EXPECT_NE(log.find("FROMRADIO= FE FE E0 94 03 00 00 20 14 00 FD"), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\n"), std::string::npos);
+    EXPECT_NE(p.file("voctrans.txt").find("Quit"), std::string::npos);
+    // The radio was really retuned.
+    EXPECT_NE(p.file("vocsim.txt").find("14"), std::string::npos);
+}
+
+TEST(LinkProcess, AutoModelFindsTheRadio) {
+    LinkProcesses p;
+    ASSERT_TRUE(p.start(binDir, "AUTO")) << p.file("voctrans.txt") << p.file("vocsim.txt");
+    // The panel speaks its name before it asks; by then the broadcast has been answered.
+    // (Asked at once, "Z1" would still be answered with the address 0.)
+    p.collect(500);
+    EXPECT_EQ(p.exchange("Z1;"), std::string("Z1\x94;"));
+    EXPECT_EQ(p.exchange("FA00003650000;"), "");
+    EXPECT_EQ(p.exchange("FA;"), "FA00003650000;");
+    EXPECT_EQ(p.exchange("FA;"), "FA00003650000;");
+    const std::string log = p.file("debug.dat");
+    EXPECT_NE(log.find("TORADIO= FE FE 00 E0 19 00 FD"), std::string::npos) << log;
+    EXPECT_NE(log.find("--- Found in Address Field"), std::string::npos) << log;
+    EXPECT_EQ(p.exchange("quit;", 0), "");
+    EXPECT_EQ(p.translator.waitExit(5000), 0);
+}
+
+TEST(LinkProcess, NothingReachesThePanelBeforeTheRadioIsHeard) {
+    // Without "Z1" first (whose set-up frame the radio answers), a poll is the
+    // first thing the radio hears: its reply is held back, the next one comes.
+    LinkProcesses p;
+    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
+    EXPECT_EQ(p.exchange("FA;"), "");
+    EXPECT_EQ(p.exchange("FA;"), "FA00007100000;");
+}
+
+// DISABLED: lost radio answers with an echoing radio (a CI-V bus). When a read
+// ends one or two bytes into the answer that follows the echo
+// ("FE FE 94 E0 03 FD FE"), Translator::turnSteps (translator/main_loop.cpp)
+// finds no FE FE E0 and empties the whole buffer, so the answer is lost and the
+// poll keeps telling the frequency the translator was sent, not the one the
+// radio has. At 19200 Bd this happens to a few polls in ten. The set is sent
+// with the tens-of-gigahertz digit 1, which the radio cannot hold, so its
+// read-back ("FA0...") is told from the translator's own copy ("FA1...").
+TEST(LinkProcess, DISABLED_EchoingRadioIsReadBackEveryTime) {
+    LinkProcesses p;
+    ASSERT_TRUE(p.start(binDir, "7300", 1, {"--echo", "--pace"})) << p.file("voctrans.txt");
+    EXPECT_EQ(p.exchange("Z1;"), std::string("Z1\x94;"));
+    int readBack = 0;
+    for (int i = 0; i < 10; ++i) {
+        std::string digits = "1" + std::to_string(14000000 + 1000 * i);
+        digits.insert(1, 11 - digits.size(), '0');
+        p.exchange("FA" + digits + ";");
+        p.exchange("FA;");
+        std::string r = p.exchange("FA;");
+        if (r == "FA0" + digits.substr(1) + ";") ++readBack;
+        else ADD_FAILURE() << "round " << i << ": " << r;
+    }
+    EXPECT_EQ(readBack, 10) << p.file("debug.dat");
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+#pragma once
+
+// The real programs, joined the way an operator runs them: vocsim publishes
+// the radio as ports/com5, voctrans reads vocrig.cfg in a scratch working
+// directory and publishes the panel's end as ports/com21, and the caller plays
+// the panel on that end. voctrans runs as a copy in a folder of its own with an
+// empty PATH, so no panel program is started beside it.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/posix.h"
+
+extern char** environ;
+
+namespace vocrig::e2e {
+
+inline int64_t nowMicros() {
+    platform::posix::SystemClock clock;
+    return clock.monotonicMicros();
+}
+
+inline void sleepMicros(int64_t micros) {
+    if (micros > 0) usleep(static_cast<useconds_t>(micros));
+}
+
+inline std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// One started program, known by its process id only.
+class Child {
+public:
+    ~Child() { stop(); }
+
+    // Starts `exe` with `args` in `dir`, output into `outFile`; `path` replaces PATH.
+    bool start(const std::string& exe, const std::vector<std::string>& args, const std::string& dir,
+               const std::string& outFile, const std::string& path) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "PATH=", 5) != 0) env.emplace_back(*e);
+        env.push_back("PATH=" + path);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::vector<std::string> all{exe};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all) argv.push_back(a.data());
+        argv.push_back(nullptr);
+
+        pid = fork();
+        if (pid < 0) return false;
+        if (pid == 0) {
+            if (chdir(dir.c_str()) != 0) _exit(126);
+            int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int nul = ::open("/dev/null", O_RDONLY);
+            if (out < 0 || nul < 0) _exit(126);
+            dup2(out, 1);
+            dup2(out, 2);
+            dup2(nul, 0);
+            execve(exe.c_str(), argv.data(), envp.data());
+            _exit(127);
+        }
+        return true;
+    }
+
+    // The exit status once the program has ended within `ms`, else -1.
+    int waitExit(int ms) {
+        int64_t end = nowMicros() + static_cast<int64_t>(ms) * 1000;
+        while (pid > 0) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                return exitStatus;
+            }
+            if (nowMicros() > end) return -1;
+            usleep(5000);
+        }
+        return exitStatus;
+    }
+
+    // CPU time (user + system) used so far, in seconds.
+    double cpuSeconds() const {
+        std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
+        size_t close = stat.rfind(')');
+        if (close == std::string::npos) return 0;
+        std::istringstream in(stat.substr(close + 2));
+        std::string field;
+        long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && in >> field; ++i) {
+            if (i == 14) utime = std::stol(field);
+            if (i == 15) stime = std::stol(field);
+        }
+        return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+
+    // Asks the program to end (it tidies its published links), then insists.
+    void stop() {
+        if (pid <= 0) return;
+        kill(pid, SIGTERM);
+        if (waitExit(2000) >= 0) return;
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+
+    bool running() const { return pid > 0; }
+    pid_t pid = -1;
+    int exitStatus = -1;
+};
+
+class LinkProcesses {
+public:
+    ~LinkProcesses() {
+        panel.close();
+        translator.stop();
+        radio.stop();
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+    }
+
+    // `binDir` holds vocsim and voctrans; `radioOptions` go to vocsim as well.
+    // False when something did not come up.
+    bool start(const std::string& binDir, const std::string& model = "7300", int debug = 1,
+               const std::vector<std::string>& radioOptions = {}) {
+        char tmpl[] = "/tmp/vocrig-e2e-XXXXXX";
+        if (!mkdtemp(tmpl)) return false;
+        dir = tmpl;
+        std::filesystem::create_directories(dir + "/bin");
+        std::filesystem::create_directories(dir + "/ports");
+        std::filesystem::copy_file(binDir + "/voctrans", dir + "/bin/voctrans");
+        std::ofstream(dir + "/vocrig.cfg") << "Com=5\r\nspeed=19200\r\nRadio=" << model
+                                           << "\r\npower=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n"
+                                           << "VRPort=0\r\ndebug=" << debug << "\r\ndiagl 0\r\n";
+
+        std::vector<std::string> radioArgs{"--publish", "ports/com5", "--model", "7300", "--seed", "1"};
+        radioArgs.insert(radioArgs.end(), radioOptions.begin(), radioOptions.end());
+        if (!radio.start(binDir + "/vocsim", radioArgs, dir, dir + "/vocsim.txt",
+                         std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin"))
+            return false;
+        if (!waitForLink(dir + "/ports/com5")) return false;
+        if (!translator.start(dir + "/bin/voctrans", {}, dir, dir + "/voctrans.txt", dir + "/nothing-here"))
+            return false;
+        if (!waitForLink(dir + "/ports/com21")) return false;
+        return panel.openPath(dir + "/ports/com21") && panel.configure(38400, 2);
+    }
+
+    // Writes one panel command and collects what comes back for `ms`
+    // (the translator takes one command per read, so commands go out paced).
+    std::string exchange(const std::string& command, int ms = 100) {
+        panel.write(command);
+        return collect(ms);
+    }
+
+    std::string collect(int ms) {
+        std::string got;
+        int64_t end = nowMicros() + static_cast<int64_t>(ms) * 1000;
+        while (nowMicros() < end) {
+            int n = panel.bytesWaiting();
+            if (n > 0) got += panel.read(n);
+            else usleep(1000);
+        }
+        return got;
+    }
+
+    std::string file(const std::string& name) const { return slurp(dir + "/" + name); }
+    bool linkExists(const std::string& name) const { return std::filesystem::is_symlink(dir + "/" + name); }
+
+    Child radio, translator;
+    platform::posix::PosixSerialPort panel;
+    std::string dir;
+
+private:
+    static bool waitForLink(const std::string& path) {
+        int64_t end = nowMicros() + 10'000'000;
+        while (nowMicros() < end) {
+            if (std::filesystem::is_symlink(path)) return true;
+            usleep(10000);
+        }
+        return false;
+    }
+};
+
+}  // namespace vocrig::e2e
