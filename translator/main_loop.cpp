@@ -171,7 +171,10 @@ bool Translator::turnSteps() {
         size_t prefix = st.radioBuffer.find(st.replyPrefix);
         if (prefix == std::string::npos) {
             // Only echoes and other stations' traffic: the panel waits a turn.
-            st.radioBuffer.clear();
+            // Bytes after the last FD may be the start of our answer, split
+            // from its rest by the read: they stay for the next read, or the
+            // answer would be lost.
+            st.radioBuffer.erase(0, st.radioBuffer.rfind(endOfFrame) + 1);
             return true;
         }
         if (fd < prefix) {

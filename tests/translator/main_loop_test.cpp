@@ -183,6 +183,23 @@ TEST(MainLoop, EchoAloneSkipsThePanelForOneTurn) {
     EXPECT_EQ(rig.replies(), "FA00007100000;");
 }
 
+TEST(MainLoop, AnswerSplitRightAfterTheEchoIsKept) {
+    // A read that ends a byte or two into the answer behind our echo: the
+    // echo goes, the answer's first bytes wait for the rest.
+    for (const char* head : {"FE", "FE FE", "FE FE E0"}) {
+        Rig rig;
+        rig.start();
+        std::string first = hex(std::string("FE FE 94 E0 03 FD ") + head);
+        std::string rest = hex("FE FE E0 94 03 00 00 25 14 00 FD").substr(first.size() - 6);
+        rig.radio.inject(first);
+        rig.t.turn();
+        EXPECT_EQ(rig.st().radioBuffer, first.substr(6)) << head;
+        rig.radio.inject(rest);
+        rig.t.turn();
+        EXPECT_EQ(rig.st().freqA, "00014250000") << head;
+    }
+}
+
 TEST(MainLoop, OnlyTheFirstOfTwoAnswersIsTaken) {
     Rig rig;
     rig.start();
