@@ -218,6 +218,9 @@ struct SdlWindow::Impl {
 SdlWindow::SdlWindow() : impl(std::make_unique<Impl>()) {
     // Only the window reports closing; the program decides what ends it.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // A text board needs no 3-D driver behind its surface: without this SDL
+    // loads the GL stack (tens of megabytes, and CPU at every present).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (startSdl(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         impl->error = std::string("no display for the window (") + SDL_GetError() +
                       "); run it in a graphical session or set DISPLAY";
