@@ -1,6 +1,7 @@
 # The two commands of the README: `make demo` and `make test`. Plain `make`
 # builds the programs (and the word set, when its builder is present).
 JOBS ?= $(shell nproc)
+MAKEFLAGS += --no-print-directory
 RELEASE := build/release
 DEBUG := build/debug
 
