@@ -53,17 +53,6 @@ TEST(Ports, ReplyIsHeldBackUntilTheRadioIsHeard) {
     EXPECT_EQ(rig.replies(), "SM0001;");
 }
 
-TEST(Ports, FrameGetsItsEndAndIsWrittenOnce) {
-    Rig rig;
-    rig.start();
-    rig.st().radioFrame = hex("FE FE 94 E0 03");
-    int before = rig.radio.writeCount;
-    rig.t.sendToRadio();
-    EXPECT_EQ(rig.radio.writeCount, before + 1);
-    EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 94 E0 03 FD");
-    EXPECT_TRUE(rig.st().radioFrame.empty());
-}
-
 // A second CI-V program on the pass-through port.
 TEST(PassThrough, SetModeFrameGoesToTheRadioAndTellsThePanelItsDigit) {
     Rig rig;

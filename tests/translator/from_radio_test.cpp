@@ -26,29 +26,18 @@ TEST_P(DeferredReply, AnswerIsRepliedAtTheStartOfTheNextTurn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DeferredReply,
-                         ::testing::Values(Case{"15 13 01 50", "RM3120;"},   // lowered to 120
-                                           Case{"15 13 00 45", "RM3045;"},
-                                           Case{"14 01 00 07", "AG0007;"},
-                                           Case{"14 01 02 55", "AG0255;"},
-                                           Case{"14 03 01 28", "SQ0128;"},
-                                           Case{"14 03 09 99", "SQ0255;"},
-                                           Case{"14 06 01 00", "RL05;"},
-                                           Case{"14 12 02 55", "NL010;"},
-                                           Case{"14 12 00 60", "NL003;"},
-                                           Case{"14 0B 01 28", "MG128;"},
-                                           Case{"14 0B 03 00", "MG255;"},
+                         ::testing::Values(Case{"15 13 01 50", "RM3120;"} /* lowered to 120 */,
+                                           Case{"15 13 00 45", "RM3045;"}, Case{"14 01 00 07", "AG0007;"},
+                                           Case{"14 01 02 55", "AG0255;"}, Case{"14 03 01 28", "SQ0128;"},
+                                           Case{"14 03 09 99", "SQ0255;"}, Case{"14 06 01 00", "RL05;"},
+                                           Case{"14 12 02 55", "NL010;"}, Case{"14 12 00 60", "NL003;"},
+                                           Case{"14 0B 01 28", "MG128;"}, Case{"14 0B 03 00", "MG255;"},
                                            Case{"14 0C 01 14", "KS025;"},
-                                           Case{"14 0C 02 55", "KS048;"},   // 48.5 goes to the even 48
-                                           Case{"16 40 01", "NR1;"},
-                                           Case{"16 40 02", "NR0;"},
-                                           Case{"16 44 01", "PR1;"},
-                                           Case{"16 46 00", "VX0;"},
-                                           Case{"16 47 02", "BI2;"},
-                                           Case{"16 47 0A", "BI:;"},
-                                           Case{"16 47 FF", "BI\xFF;"},     // no character past 255
-                                           Case{"1C 01 02", "AC0;"},
-                                           Case{"1C 01 01", "AC1;"},
-                                           Case{"1C 00 01", "AC1;"}));
+                                           Case{"14 0C 02 55", "KS048;"} /* 48.5 goes to the even 48 */,
+                                           Case{"16 40 01", "NR1;"}, Case{"16 40 02", "NR0;"}, Case{"16 44 01", "PR1;"},
+                                           Case{"16 46 00", "VX0;"}, Case{"16 47 02", "BI2;"}, Case{"16 47 0A", "BI:;"},
+                                           Case{"16 47 FF", "BI\xFF;"} /* no character past 255 */,
+                                           Case{"1C 01 02", "AC0;"}, Case{"1C 01 01", "AC1;"}, Case{"1C 00 01", "AC1;"}));
 
 struct Silent {
     std::string frame;  // whole radio read
@@ -75,8 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Table, StoredReading,
                          ::testing::Values(Silent{"FE FE E0 94 15 02 01 28 FD", "s", 128},
                                            Silent{"FE FE E0 94 15 12 00 40 FD", "swr", 120},
                                            Silent{"FE FE E0 94 15 12 01 00 FD", "swr", 300},
-                                           Silent{"FE FE E0 94 FB FD", "af", 50},
-                                           Silent{"FE FE E0 94 FA FD", "af", 50},
+                                           Silent{"FE FE E0 94 FB FD", "af", 50}, Silent{"FE FE E0 94 FA FD", "af", 50},
                                            Silent{"FE FE E0 94 14 FD", "af", 50}));
 
 TEST(FromRadio, SMeterAnswerIsUsedByTheNextQuery) {

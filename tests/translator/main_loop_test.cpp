@@ -186,16 +186,6 @@ TEST(MainLoop, PartialFrameWaitsForItsEnd) {
     EXPECT_EQ(rig.st().afGainValue, 99);
 }
 
-TEST(MainLoop, IdleTurnAsksToWaitAndPendingReplyDoesNot) {
-    Rig rig;
-    rig.start();
-    EXPECT_FALSE(rig.t.turn());
-    rig.radio.inject(hex("FE FE E0 94 14 01 01 28 FD"));
-    EXPECT_TRUE(rig.t.turn());
-    EXPECT_TRUE(rig.t.repliesPending());
-    EXPECT_FALSE(rig.t.turn());
-}
-
 TEST(MainLoop, RunWaitsOnThePortsWhenIdleAndEndsOnQuit) {
     Rig rig;
     rig.start();
