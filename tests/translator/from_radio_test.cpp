@@ -104,7 +104,9 @@ TEST(FromRadio, FrequencyAnswersRewriteTheStoredFrequencies) {
     EXPECT_TRUE(rig.st().radioBuffer.empty());
     // Not at the start of the buffer (junk before it): ignored.
     rig.hear("00 FE FE E0 94 03 00 00 10 14 00 FD");
+    rig.hear("00 FE FE E0 94 25 01 00 00 10 14 00 FD");
     EXPECT_EQ(rig.st().freqA, "00007100000");
+    EXPECT_EQ(rig.st().freqB, "01296200000");
     // Half bytes above 9 give characters after "9".
     rig.hear("FE FE E0 94 03 00 00 00 00 AB FD");
     EXPECT_EQ(rig.st().freqA, "0:;00000000");
