@@ -37,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(Table, DeferredReply,
                                            Case{"16 40 01", "NR1;"}, Case{"16 40 02", "NR0;"}, Case{"16 44 01", "PR1;"},
                                            Case{"16 46 00", "VX0;"}, Case{"16 47 02", "BI2;"}, Case{"16 47 0A", "BI:;"},
                                            Case{"16 47 FF", "BI\xFF;"} /* no character past 255 */,
-                                           Case{"1C 01 02", "AC0;"}, Case{"1C 01 01", "AC1;"}, Case{"1C 00 01", "AC1;"}));
+                                           Case{"1C 01 02", "AC0;"}, Case{"1C 01 01", "AC1;"},
+                                           Case{"1C 00 01", "AC1;"}));
 
 struct Silent {
     std::string frame;  // whole radio read
