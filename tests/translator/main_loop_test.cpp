@@ -122,21 +122,17 @@ TEST(StartUp, BroadcastTwiceOnlyWhenTheModelIsNotKnown) {
     EXPECT_EQ(known.radio.takeWritten(), "");
 }
 
-TEST(StartUp, PanelThatCannotStartIsIgnored) {
-    Rig rig;
-    rig.process.succeed = false;
-    rig.start();
-    rig.command("FA;");
-    EXPECT_EQ(rig.replies(), "FA00007100000;");
-}
-
-TEST(StartUp, PortThatCannotBeOpenedIsNotUsed) {
-    Rig rig;
-    rig.radio.failOpen = true;
-    rig.start();
-    rig.command("FA;");
-    EXPECT_FALSE(rig.radio.isOpen());
-    EXPECT_EQ(rig.radio.takeWritten(), "");
+TEST(StartUp, APanelThatCannotStartOrARadioPortThatCannotOpenIsNoReasonToStop) {
+    Rig noPanel, noRadio;
+    noPanel.process.succeed = false;
+    noPanel.start();
+    noPanel.command("FA;");
+    EXPECT_EQ(noPanel.replies(), "FA00007100000;");
+    noRadio.radio.failOpen = true;
+    noRadio.start();
+    noRadio.command("FA;");
+    EXPECT_FALSE(noRadio.radio.isOpen());
+    EXPECT_EQ(noRadio.radio.takeWritten(), "");
 }
 
 TEST(MainLoop, EchoAloneSkipsThePanelForOneTurn) {
