@@ -65,12 +65,6 @@ TEST(RadioSimCodec, LevelIsHundredsThenTensAndUnits) {
     EXPECT_EQ(v, -1);
 }
 
-TEST(RadioSimCodec, HexIsUpperCaseAndSpaced) {
-    EXPECT_EQ(hexBytes(b({0xFE, 0xFE, 0x94, 0xE0, 0x03, 0xFD})), "FE FE 94 E0 03 FD");
-    EXPECT_EQ(hexBytes(""), "");
-    EXPECT_EQ(hexBytes(buildFrame(0xE0, 0x94, b({0xFB}))), "FE FE E0 94 FB FD");
-}
-
 struct Taken {
     std::vector<std::string> frames;  // hex of each frame body with its addresses
     size_t discarded = 0;

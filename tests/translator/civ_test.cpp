@@ -53,42 +53,17 @@ TEST(Ports, ReplyIsHeldBackUntilTheRadioIsHeard) {
     EXPECT_EQ(rig.replies(), "SM0001;");
 }
 
-TEST(Ports, FrameGetsItsEndAndIsWrittenOnce) {
-    Rig rig;
-    rig.start();
-    rig.st().radioFrame = hex("FE FE 94 E0 03");
-    int before = rig.radio.writeCount;
-    rig.t.sendToRadio();
-    EXPECT_EQ(rig.radio.writeCount, before + 1);
-    EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 94 E0 03 FD");
-    EXPECT_TRUE(rig.st().radioFrame.empty());
-}
-
 // A second CI-V program on the pass-through port.
-struct PassThroughRig : Rig {
-    void startWithPassThrough(int debug = 0) {
-        Config config;
-        config.passThrough = "7";
-        config.debug = debug;
-        start(config);
-    }
-};
-
-TEST(PassThrough, SetModeFrameGoesToTheRadioAndTellsThePanel) {
-    PassThroughRig rig;
-    rig.startWithPassThrough(1);
+TEST(PassThrough, SetModeFrameGoesToTheRadioAndTellsThePanelItsDigit) {
+    Rig rig;
+    rig.start({.passThrough = "7", .debug = 1});
     rig.passThrough.inject(hex("FE FE 94 E0 06 01 01 FD"));
     rig.t.turn();
     EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 94 E0 06 01 01 FD");
     EXPECT_EQ(rig.replies(), "Z52;");
-    EXPECT_EQ(rig.st().modeDigit, "2");
     EXPECT_NE(rig.log().find("***fromVR1= FE FE 94 E0 06 01 01 FD  \r\n"), std::string::npos);
     EXPECT_NE(rig.log().find("--- 1 \r\n"), std::string::npos);
-}
-
-TEST(PassThrough, UnknownModeKeepsThePreviousDigit) {
-    PassThroughRig rig;
-    rig.startWithPassThrough();
+    // A mode the panel has no digit for keeps the previous one.
     struct Row {
         const char* mode;
         const char* digit;
@@ -101,8 +76,8 @@ TEST(PassThrough, UnknownModeKeepsThePreviousDigit) {
 }
 
 TEST(PassThrough, RadioAnswerIsForwardedAndAlsoDecoded) {
-    PassThroughRig rig;
-    rig.startWithPassThrough(1);
+    Rig rig;
+    rig.start({.passThrough = "7", .debug = 1});
     // The radio answers while the service waits.
     int ticks = 0;
     rig.clock.onAdvance = [&] {
@@ -118,8 +93,8 @@ TEST(PassThrough, RadioAnswerIsForwardedAndAlsoDecoded) {
 }
 
 TEST(PassThrough, NoAnswerWithinFiveWaits) {
-    PassThroughRig rig;
-    rig.startWithPassThrough();
+    Rig rig;
+    rig.start({.passThrough = "7"});
     int64_t before = rig.clock.now;
     rig.passThrough.inject(hex("FE FE 94 E0 03 FD"));
     rig.t.turn();
@@ -128,8 +103,8 @@ TEST(PassThrough, NoAnswerWithinFiveWaits) {
 }
 
 TEST(PassThrough, PartialFrameWaitsAndBytesAfterTheEndAreDropped) {
-    PassThroughRig rig;
-    rig.startWithPassThrough();
+    Rig rig;
+    rig.start({.passThrough = "7"});
     rig.passThrough.inject(hex("FE FE 94"));
     rig.t.turn();
     EXPECT_EQ(rig.radio.takeWritten(), "");
@@ -140,8 +115,8 @@ TEST(PassThrough, PartialFrameWaitsAndBytesAfterTheEndAreDropped) {
 }
 
 TEST(PassThrough, ShortSetModeFrameReadsNoFurther) {
-    PassThroughRig rig;
-    rig.startWithPassThrough();
+    Rig rig;
+    rig.start({.passThrough = "7"});
     rig.passThrough.inject(hex("FE FE 94 E0 06"));
     rig.t.turn();
     rig.passThrough.inject(hex("FD"));

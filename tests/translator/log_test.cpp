@@ -16,15 +16,21 @@ TEST(Printing, NumbersAndHexGroups) {
     EXPECT_EQ(Translator::hexGroups(""), "");
 }
 
+// The same short session at every debug level: an answer, a poll and "quit".
+void session(Rig& rig, int debug) {
+    rig.start({.debug = debug});
+    rig.hear("FE FE E0 94 03 00 00 25 14 00 FD");
+    rig.command("FA;");
+    rig.command("quit;");
+}
+
+const std::string started = banner + "\n" + settings + "\n\n";
+
 TEST(Log, LevelZeroShowsOnlyStartAndQuitAndKeepsNoLog) {
     Rig rig;
     rig.files.files["debug.dat"] = "old run";
-    rig.start();
-    rig.radio.inject(hex("FE FE E0 94 03 00 00 25 14 00 FD"));
-    rig.t.turn();
-    rig.command("FA;");
-    rig.command("quit;");
-    EXPECT_EQ(rig.console.output, banner + "\n" + settings + "\n\nQuit\n");
+    session(rig, 0);
+    EXPECT_EQ(rig.console.output, started + "Quit\n");
     EXPECT_EQ(rig.log(), "<none>");
     EXPECT_EQ(rig.console.movedX, 2000);
     EXPECT_EQ(rig.console.movedY, 50);
@@ -32,14 +38,8 @@ TEST(Log, LevelZeroShowsOnlyStartAndQuitAndKeepsNoLog) {
 
 TEST(Log, LevelOneWritesTheTrafficLogOnly) {
     Rig rig;
-    Config config;
-    config.debug = 1;
-    rig.start(config);
-    rig.radio.inject(hex("FE FE E0 94 03 00 00 25 14 00 FD"));
-    rig.t.turn();
-    rig.command("FA;");
-    rig.command("quit;");
-    EXPECT_EQ(rig.console.output, banner + "\n" + settings + "\n\nQuit\n");
+    session(rig, 1);
+    EXPECT_EQ(rig.console.output, started + "Quit\n");
     EXPECT_EQ(rig.console.movedX, 500);
     EXPECT_EQ(rig.log(), banner + "\r\n" + settings + "\r\n \r\n" +
                              "FROMRADIO= FE FE E0 94 03 00 00 25 14 00 FD  \r\n"
@@ -52,43 +52,29 @@ TEST(Log, LevelOneWritesTheTrafficLogOnly) {
 
 TEST(Log, LevelTwoEchoesTrafficOnTheConsole) {
     Rig rig;
-    Config config;
-    config.debug = 2;
-    rig.start(config);
-    rig.console.output.clear();
-    rig.radio.inject(hex("FE FE E0 94 03 00 00 25 14 00 FD"));
-    rig.t.turn();
-    rig.command("FA;");
-    rig.command("quit;");
-    EXPECT_EQ(rig.console.output,
-              "FROMRADIO= FE FE E0 94 03 00 00 25 14 00 FD \n"
-              "FromProg= FA;\n"
-              "ToProg= FA00014250000;\n"
-              "TORADIO= FE FE 94 E0 03 FD \n"
-              "FromProg= quit;\n"
-              "Quit\nquit\n");
+    session(rig, 2);
+    EXPECT_EQ(rig.console.output, started +
+                                      "FROMRADIO= FE FE E0 94 03 00 00 25 14 00 FD \n"
+                                      "FromProg= FA;\n"
+                                      "ToProg= FA00014250000;\n"
+                                      "TORADIO= FE FE 94 E0 03 FD \n"
+                                      "FromProg= quit;\n"
+                                      "Quit\nquit\n");
 }
 
 TEST(Log, EchoDiscardedGivesASecondRadioLine) {
     Rig rig;
-    Config config;
-    config.debug = 1;
-    rig.start(config);
-    rig.radio.inject(hex("FE FE 94 E0 03 FD FE FE E0 94 FB FD"));
-    rig.t.turn();
+    rig.start({.debug = 1});
+    rig.hear("FE FE 94 E0 03 FD FE FE E0 94 FB FD");
     EXPECT_NE(rig.log().find("FROMRADIO= FE FE 94 E0 03 FD FE FE E0 94 FB FD  \r\nFROMRADIO= FE FE E0 94 FB FD  \r\n"),
               std::string::npos);
 }
 
 TEST(Log, AddressFoundByBroadcast) {
     Rig rig;
-    Config config;
-    config.debug = 2;
-    config.model = "AUTO";
-    rig.start(config);
+    rig.start({.model = "AUTO", .debug = 2});
     rig.console.output.clear();
-    rig.radio.inject(hex("FE FE E0 94 19 00 94 FD"));
-    rig.t.turn();
+    rig.hear("FE FE E0 94 19 00 94 FD");
     // 30 characters, blanks to column 42, then the printed number.
     EXPECT_NE(rig.console.output.find("--- Found in Address Field ---" + std::string(12, ' ') + " 148 \n"),
               std::string::npos)
@@ -99,18 +85,12 @@ TEST(Log, AddressFoundByBroadcast) {
 
 TEST(Log, DecoderNotesGoToTheLogOnly) {
     Rig rig;
-    Config config;
-    config.debug = 2;
-    rig.start(config);
+    rig.start({.debug = 2});
     rig.console.output.clear();
-    rig.radio.inject(hex("FE FE E0 94 14 01 01 28 FD"));
-    rig.t.turn();
-    rig.radio.inject(hex("FE FE E0 94 14 03 00 10 FD"));
-    rig.t.turn();
-    rig.radio.inject(hex("FE FE E0 94 14 06 01 00 FD"));
-    rig.t.turn();
-    rig.radio.inject(hex("FE FE E0 94 14 12 00 60 FD"));
-    rig.t.turn();
+    rig.hear("FE FE E0 94 14 01 01 28 FD");
+    rig.hear("FE FE E0 94 14 03 00 10 FD");
+    rig.hear("FE FE E0 94 14 06 01 00 FD");
+    rig.hear("FE FE E0 94 14 12 00 60 FD");
     std::string log = rig.log();
     EXPECT_NE(log.find("--- AF Gain    128 \r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("--- Squelch    10 \r\n"), std::string::npos);
@@ -122,11 +102,7 @@ TEST(Log, DecoderNotesGoToTheLogOnly) {
 TEST(Log, LogThatCannotBeCreatedLeavesTheConsoleEcho) {
     Rig rig;
     rig.files.failWrites = true;
-    Config config;
-    config.debug = 2;
-    rig.files.files["vocrig.cfg"] = config.text();
-    rig.t.startUp();
-    rig.st().radioHeard = 1;
+    rig.start({.debug = 2});
     rig.console.output.clear();
     rig.command("FA;");
     EXPECT_EQ(rig.console.output, "FromProg= FA;\nToProg= FA00007100000;\nTORADIO= FE FE 94 E0 03 FD \n");
@@ -134,9 +110,7 @@ TEST(Log, LogThatCannotBeCreatedLeavesTheConsoleEcho) {
 
 TEST(Log, DiagnosticKeyEchoIsLoggedUpToItsTerminator) {
     Rig rig;
-    Config config;
-    config.debug = 2;
-    rig.start(config);
+    rig.start({.debug = 2});
     rig.console.output.clear();
     rig.command("*5 (5);x");
     EXPECT_EQ(rig.console.output, "*5 (5)\n");

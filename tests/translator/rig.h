@@ -79,6 +79,12 @@ struct Rig {
         t.turn();
     }
 
+    // The radio sends these bytes (hex text); one turn takes them.
+    void hear(const std::string& hexText) {
+        radio.inject(hex(hexText));
+        t.turn();
+    }
+
     // Frames written to the radio since the last call, each without the header
     // FE FE xx E0 and the FD, as hex text.
     std::vector<std::string> frames() {
