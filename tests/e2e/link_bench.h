@@ -42,10 +42,11 @@ struct LinkConfig {
     int debug = 1;
     bool lockLine = false;
     char lock = '0';
+    int powerSwitch = 0;
 
     std::string text() const {
         std::string s = "Com=5\r\nspeed=19200\r\nRadio=" + model + "\r\n";
-        s += "power=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n";
+        s += "power=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw" + std::to_string(powerSwitch) + "\r\n";
         if (lockLine) s += std::string("lock=") + lock + "\r\n";
         s += "VRPort=0\r\ndebug=" + std::to_string(debug) + "\r\ndiagl 0\r\n";
         return s;
@@ -86,6 +87,12 @@ public:
             if (!translator.turn()) break;
         }
         radio->service();
+    }
+
+    // Both ends up: the translator started and the panel's link open.
+    bool link(const LinkConfig& config = LinkConfig()) {
+        startTranslator(config);
+        return openPanel();
     }
 
     void passMs(int ms) { clock.advance(static_cast<int64_t>(ms) * 1000); }
