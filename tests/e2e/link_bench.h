@@ -6,7 +6,6 @@
 // clock's listener gives the translator its loop turns and the radio its
 // service, as real time would while the panel waits.
 
-#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -21,19 +20,11 @@
 #include "recorders.h"
 #include "scripted_window.h"
 #include "translator.h"
+#include "../translator/rig.h"  // toHex
 
 namespace vocrig::e2e {
 
-// bytes -> "FE FE 94 E0".
-inline std::string toHex(const std::string& bytes) {
-    std::string out;
-    char group[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(group, sizeof group, "%s%02X", out.empty() ? "" : " ", b);
-        out += group;
-    }
-    return out;
-}
+using vocrig::test::toHex;
 
 // The shared vocrig.cfg: the translator's three lines, the panel's five, the
 // pass-through port, the translator's debug level and the panel's diagnostic level.

@@ -126,9 +126,7 @@ TEST(Life, StartsOnTheSavedRowOrOnFortyMetres) {
     } cases[] = {
         {"VOCRIG v3.2a   3.4b", 4, "FA00007100000;"},     // saved without a band
         {"VOCRIG v3.2a   3.4b ?0", 4, "FA00007100000;"},  // no such row
-        {"VOCRIG v3.2a   3.4b /0", 4, "FA00007100000;"},
         {"VOCRIG v3.2a   3.4b >", 14, "FA00009600000;"},
-        {"VOCRIG v3.2a   3.4b 11", 1, "FA00001900000;"},
         {"VOCRIG v3.2a   3.4b 61", 6, "FA00014250000;"},  // a row saved with its split flag
     };
     for (const auto& c : cases) {

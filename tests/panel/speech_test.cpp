@@ -223,33 +223,32 @@ TEST(Speech, AlcPowerKeyerAndLevel) {
     rig.panel.sayAlc();
     EXPECT_EQ(rig.words(), "1");
 
+    // Power and keyer speed tell the value's digits; the level tells it as a percentage of 255.
     struct Case {
         int value;
-        std::string power, keyer, level;
+        std::string digits, level;
     } cases[] = {
-        {100, "1 / 0 / 0 / perc", "1 / 0 / 0 / wpm", "micgain / lev / 3 / 9 / perc"},
-        {5, "5 / perc", "5 / wpm", "micgain / lev / 1 / perc"},
-        {6, "6 / perc", "6 / wpm", "micgain / lev / 2 / perc"},
-        {25, "2 / 5 / perc", "2 / 5 / wpm", "micgain / lev / 9 / perc"},
-        {128, "1 / 2 / 8 / perc", "1 / 2 / 8 / wpm", "micgain / lev / 5 / 0 / perc"},
-        {255, "2 / 5 / 5 / perc", "2 / 5 / 5 / wpm", "micgain / lev / 1 / 0 / 0 / perc"},
-        {0, "0 / perc", "0 / wpm", "micgain / lev / 0 / perc"},
-        {-30, "3 / 0 / perc", "3 / 0 / wpm", "micgain / lev / 1 / 1 / perc"},
-        {INT_MAX, "2 / 1 / 4 / 7 / 4 / 8 / 3 / 6 / 4 / 7 / perc", "2 / 1 / 4 / 7 / 4 / 8 / 3 / 6 / 4 / 7 / wpm",
-         "micgain / lev / 8 / 4 / 2 / 1 / 5 / 0 / 4 / 4 / 9 / perc"},
-        {INT_MIN, "2 / 1 / 4 / 7 / 4 / 8 / 3 / 6 / 4 / 8 / perc", "2 / 1 / 4 / 7 / 4 / 8 / 3 / 6 / 4 / 8 / wpm",
-         "micgain / lev / 8 / 4 / 2 / 1 / 5 / 0 / 4 / 5 / 0 / perc"},
+        {100, "1 / 0 / 0", "3 / 9"},
+        {5, "5", "1"},
+        {6, "6", "2"},
+        {25, "2 / 5", "9"},
+        {128, "1 / 2 / 8", "5 / 0"},
+        {255, "2 / 5 / 5", "1 / 0 / 0"},
+        {0, "0", "0"},
+        {-30, "3 / 0", "1 / 1"},
+        {INT_MAX, "2 / 1 / 4 / 7 / 4 / 8 / 3 / 6 / 4 / 7", "8 / 4 / 2 / 1 / 5 / 0 / 4 / 4 / 9"},
+        {INT_MIN, "2 / 1 / 4 / 7 / 4 / 8 / 3 / 6 / 4 / 8", "8 / 4 / 2 / 1 / 5 / 0 / 4 / 5 / 0"},
     };
     for (const auto& c : cases) {
         rig.state.powerPercent = c.value;
         rig.state.keyerSpeed = c.value;
         rig.state.micGain = c.value;
         rig.panel.sayPowerPercent();
-        EXPECT_EQ(rig.words(), c.power) << c.value;
+        EXPECT_EQ(rig.words(), c.digits + " / perc") << c.value;
         rig.panel.sayKeyerSpeed();
-        EXPECT_EQ(rig.words(), c.keyer) << c.value;
+        EXPECT_EQ(rig.words(), c.digits + " / wpm") << c.value;
         rig.panel.sayLevelPercent();
-        EXPECT_EQ(rig.words(), c.level) << c.value;
+        EXPECT_EQ(rig.words(), "micgain / lev / " + c.level + " / perc") << c.value;
     }
 }
 
