@@ -6,13 +6,12 @@ namespace {
 
 using platform::EventType;
 
-// Answers "Z1" with the given identity once the panel has asked.
-void answerIdentity(PanelRig& rig, int id) {
-    rig.clock.onAdvance = [&rig, id, answered = false]() mutable {
-        if (!answered && rig.port.written.find("Z1;") != std::string::npos) {
-            rig.port.inject(std::string("Z1") + static_cast<char>(id) + ";");
-            answered = true;
-        }
+// Once the panel has asked "Z1", gives it the answers one read at a time, the identity last.
+void answerIdentity(PanelRig& rig, int id, std::vector<std::string> before = {}) {
+    before.push_back(std::string("Z1") + static_cast<char>(id) + ";");
+    rig.clock.onAdvance = [&rig, answers = std::move(before), next = size_t(0)]() mutable {
+        if (next < answers.size() && rig.port.written.find("Z1;") != std::string::npos && rig.port.inbox.empty())
+            rig.port.inject(answers[next++]);
     };
 }
 
@@ -104,12 +103,7 @@ TEST(Life, IdentityLockAndPowerSwitch) {
 TEST(Life, IdentityTakenFromTheFirstReadThatBeginsWithZ1) {
     PanelRig rig;
     rig.files.files["vocrig.cfg"] = configText();
-    // Two other answers come first; the identity arrives for the third read.
-    const std::vector<std::string> answers = {"SM0000;", "FA00014200000;", std::string("Z1") + char(148) + ";"};
-    rig.clock.onAdvance = [&rig, &answers, next = size_t(0)]() mutable {
-        if (next < answers.size() && rig.port.written.find("Z1;") != std::string::npos && rig.port.inbox.empty())
-            rig.port.inject(answers[next++]);
-    };
+    answerIdentity(rig, 148, {"SM0000;", "FA00014200000;"});  // the identity arrives for the third read
     rig.panel.run();
     EXPECT_EQ(rig.state.radioId, 148);
     EXPECT_EQ(rig.state.lockAvailable, 1);
