@@ -6,7 +6,6 @@
 // clock's listener gives the translator its loop turns and the radio its
 // service, as real time would while the panel waits.
 
-#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -21,19 +20,11 @@
 #include "recorders.h"
 #include "scripted_window.h"
 #include "translator.h"
+#include "../translator/rig.h"  // toHex
 
 namespace vocrig::e2e {
 
-// bytes -> "FE FE 94 E0".
-inline std::string toHex(const std::string& bytes) {
-    std::string out;
-    char group[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(group, sizeof group, "%s%02X", out.empty() ? "" : " ", b);
-        out += group;
-    }
-    return out;
-}
+using vocrig::test::toHex;
 
 // The shared vocrig.cfg: the translator's three lines, the panel's five, the
 // pass-through port, the translator's debug level and the panel's diagnostic level.
@@ -42,10 +33,11 @@ struct LinkConfig {
     int debug = 1;
     bool lockLine = false;
     char lock = '0';
+    int powerSwitch = 0;
 
     std::string text() const {
         std::string s = "Com=5\r\nspeed=19200\r\nRadio=" + model + "\r\n";
-        s += "power=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n";
+        s += "power=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw" + std::to_string(powerSwitch) + "\r\n";
         if (lockLine) s += std::string("lock=") + lock + "\r\n";
         s += "VRPort=0\r\ndebug=" + std::to_string(debug) + "\r\ndiagl 0\r\n";
         return s;
@@ -86,6 +78,12 @@ public:
             if (!translator.turn()) break;
         }
         radio->service();
+    }
+
+    // Both ends up: the translator started and the panel's link open.
+    bool link(const LinkConfig& config = LinkConfig()) {
+        startTranslator(config);
+        return openPanel();
     }
 
     void passMs(int ms) { clock.advance(static_cast<int64_t>(ms) * 1000); }

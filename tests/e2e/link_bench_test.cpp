@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link_bench.h"
@@ -22,25 +23,12 @@ const std::string unlockFrame = "FE FE 94 E0 16 50 00 FD";
 const std::string fortyMetresFrame = "FE FE 94 E0 05 00 00 10 07 00 FD";
 const std::string broadcastFrame = "FE FE 00 E0 19 00 FD";
 
-// A bench with the translator started and the panel's link open.
-struct Linked {
-    explicit Linked(const LinkConfig& config = LinkConfig(), radiosim::SimOptions options = {}) : bench(options) {
-        bench.startTranslator(config);
-        opened = bench.openPanel();
-    }
-    LinkBench bench;
-    bool opened = false;
-};
-
 TEST(LinkBench, OpenLinkIdentifiesThe7300AndSetsItUp) {
-    Linked l;
-    LinkBench& b = l.bench;
-    ASSERT_TRUE(l.opened);
+    LinkBench b;
+    ASSERT_TRUE(b.link());
 
     EXPECT_EQ(b.panel.state.radioId, 148);
-    EXPECT_EQ(b.panel.state.radioFamily, 148);
     EXPECT_EQ(b.panel.state.lockAvailable, 1);
-    EXPECT_EQ(b.panel.state.swapFixed, 0);
     EXPECT_EQ(b.radioFrames(), (Frames{setUpFrame, modelFrame, vfoAFrame, unlockFrame, fortyMetresFrame}));
     EXPECT_EQ(b.words(), "7 / point / 1 / mhz");
 
@@ -60,17 +48,20 @@ TEST(LinkBench, LockedStartSendsTheLockToTheRadio) {
     LinkConfig config;
     config.lockLine = true;
     config.lock = '1';
-    Linked l(config);
-    ASSERT_TRUE(l.opened);
-    EXPECT_EQ(l.bench.panel.state.lockState, "1");
-    EXPECT_EQ(l.bench.radio->state().function(0x50), 1);
+    LinkBench b;
+    ASSERT_TRUE(b.link(config));
+    EXPECT_EQ(b.panel.state.lockState, "1");
+    EXPECT_EQ(b.radio->state().function(0x50), 1);
     // The debug line still follows the lock line for the translator.
-    EXPECT_EQ(l.bench.translator.state().debugLevel, 1);
-    EXPECT_EQ(l.bench.translator.state().passThroughPort, "0");
+    EXPECT_EQ(b.translator.state().debugLevel, 1);
+    EXPECT_EQ(b.translator.state().passThroughPort, "0");
 }
 
 // The frequency poll with the radio's echo on and off, and with bytes that
-// trickle in at the line's speed.
+// trickle in at the line's speed. On a CI-V bus (echo and paced) the radio's
+// answer follows the echo of the request at once, and a read often ends a byte
+// or two into it ("FE FE 94 E0 03 FD FE"): only the bytes up to the echo's FD
+// may go, or the answer is lost and every poll tells the old frequency.
 struct RadioLine {
     const char* name;
     bool echo;
@@ -84,9 +75,8 @@ TEST_P(FrequencyPoll, RoundTripsThroughTheRadio) {
     radiosim::SimOptions options;
     options.echo = GetParam().echo;
     options.pace = GetParam().pace;
-    Linked l(LinkConfig(), options);
-    LinkBench& b = l.bench;
-    ASSERT_TRUE(l.opened);
+    LinkBench b(options);
+    ASSERT_TRUE(b.link());
     b.radioFrames();
 
     b.panelSends("FA");
@@ -115,35 +105,15 @@ TEST_P(FrequencyPoll, RoundTripsThroughTheRadio) {
 
 INSTANTIATE_TEST_SUITE_P(LinkBench, FrequencyPoll,
                          ::testing::Values(RadioLine{"plain", false, false}, RadioLine{"echo", true, false},
-                                           RadioLine{"paced", false, true}),
+                                           RadioLine{"paced", false, true}, RadioLine{"bus", true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// On a CI-V bus the radio's answer follows the echo of the request at once; at
-// 19200 Bd a read often ends a byte or two into the answer ("FE FE 94 E0 03 FD
-// FE"). Only the bytes up to the echo's FD may go; the partial frame after it
-// must wait for its end, or the answer is lost and every poll tells the old
-// frequency.
-TEST(LinkBench, AnswerStartingInTheEchoReadIsKept) {
-    radiosim::SimOptions options;
-    options.echo = true;
-    options.pace = true;
-    Linked l(LinkConfig(), options);
-    LinkBench& b = l.bench;
-    ASSERT_TRUE(l.opened);
-    b.radio->state().vfo[0].frequency = 14074000;
-    b.panelSends("FA");
-    EXPECT_EQ(b.panelReads(), "FA00007100000;");
-    b.panelSends("FA");
-    EXPECT_EQ(b.panelReads(), "FA00014074000;");
-}
 
 TEST(LinkBench, LinkWorksWithoutThePacingWords) {
     // Without the silence files the panel still waits its shortest pauses, and
     // the translator and the radio keep up.
     LinkBench b;
     b.speaker.missing = {"delay", "shdelay"};
-    b.startTranslator();
-    ASSERT_TRUE(b.openPanel());
+    ASSERT_TRUE(b.link());
     EXPECT_EQ(b.panel.state.radioId, 148);
     const int64_t before = b.clock.now;
     b.panelSends("NR");
@@ -157,9 +127,8 @@ TEST(LinkBench, LinkWorksWithoutThePacingWords) {
 }
 
 TEST(LinkBench, SplitPollReadsVfoB) {
-    Linked l;
-    LinkBench& b = l.bench;
-    ASSERT_TRUE(l.opened);
+    LinkBench b;
+    ASSERT_TRUE(b.link());
     b.panelSends("FT1");
     b.panelSends("FB00014250000");
     b.passMs(50);
@@ -184,9 +153,8 @@ void PrintTo(const Deferred& d, std::ostream* out) { *out << d.query; }
 class DeferredReply : public ::testing::TestWithParam<Deferred> {};
 
 TEST_P(DeferredReply, ComesAfterTheRadioAnswers) {
-    Linked l;
-    LinkBench& b = l.bench;
-    ASSERT_TRUE(l.opened);
+    LinkBench b;
+    ASSERT_TRUE(b.link());
     const Deferred& d = GetParam();
     b.panelLine.a.takeWritten();
 
@@ -223,79 +191,6 @@ TEST(LinkBench, ShutdownEndsTheTranslatorAndSavesTheTables) {
     LinkBench b;
     b.startTranslator();
     b.window.idleTicks = 5;  // a moment of the loop, then the window closes
-    EXPECT_EQ(b.panel.run(), panel::exitNormal);
-
-    EXPECT_EQ(b.words(), "voc / 3 / point / 4 / 7 / point / 1 / mhz");
-    EXPECT_EQ(b.window.textAt(300, 10), "*** Vocrig V 3.4b ***");
-    EXPECT_FALSE(b.window.isOpen);
-    // After the link start: split off, tone off (two frames), the lock released; then "quit".
-    Frames frames = b.radioFrames();
-    ASSERT_GE(frames.size(), 4u);
-    EXPECT_EQ(Frames(frames.end() - 4, frames.end()),
-              (Frames{"FE FE 94 E0 0F 00 FD", "FE FE 94 E0 16 43 00 FD", "FE FE 94 E0 16 42 00 FD", unlockFrame}));
-    EXPECT_TRUE(b.translator.ended());
-    EXPECT_NE(b.console.output.find("Quit\n"), std::string::npos);
-    EXPECT_FALSE(b.radioLine.a.isOpen());
-    EXPECT_FALSE(b.panelLine.a.isOpen());
-    EXPECT_FALSE(b.panelLine.b.isOpen());
-
-    const std::string log = b.file("debug.dat");
-    EXPECT_NE(log.find("FromProg= quit;"), std::string::npos) << log;
-    EXPECT_NE(log.find("TORADIO= "), std::string::npos);
-    EXPECT_NE(log.find("FROMRADIO= "), std::string::npos);
-    EXPECT_NE(log.find("Quit\r\n"), std::string::npos);
-
-    const std::string saved = b.file("savmem.dat");
-    EXPECT_NE(saved, "<none>");
-    EXPECT_NE(saved.find("01A00007100000B00007100000"), std::string::npos) << saved;
-    EXPECT_NE(b.file("memory.txt"), "<none>");
-}
-
-TEST(LinkBench, PowerSwitchedRadioIsSwitchedOffAtShutdown) {
-    LinkBench b;
-    b.radio->state().poweredOn = false;
-    b.startTranslator();
-    std::string cfg = b.files.files["vocrig.cfg"];
-    cfg.replace(cfg.find("powersw0"), 8, "powersw1");
-    b.files.files["vocrig.cfg"] = cfg;
-    b.window.idleTicks = 2;
-    EXPECT_EQ(b.panel.run(), panel::exitNormal);
-    EXPECT_TRUE(b.translator.ended());
-    EXPECT_FALSE(b.radio->state().poweredOn);
-    const std::string log = b.file("debug.dat");
-    EXPECT_NE(log.find("FromProg= PS9;"), std::string::npos) << log;
-    EXPECT_NE(log.find("TORADIO= FE FE 94 E0 18 00 FD"), std::string::npos) << log;
-}
-
-TEST(LinkBench, NextSessionStartsOnTheSavedBand) {
-    std::string saved;
-    {
-        Linked first;
-        ASSERT_TRUE(first.opened);
-        panel::PanelState& s = first.bench.panel.state;
-        s.bandIndex = 6;
-        s.bandTable[6] = "12A00014074000B000140740009991";  // split flag set: saved without it
-        first.bench.panel.shutDown();
-        EXPECT_TRUE(first.bench.translator.ended());
-        saved = first.bench.file("savmem.dat");
-    }
-    LinkBench second;
-    second.files.files["savmem.dat"] = saved;
-    second.startTranslator();
-    ASSERT_TRUE(second.openPanel());
-    EXPECT_EQ(second.panel.state.bandIndex, 6);
-    EXPECT_EQ(second.panel.state.bandSplitFlag, 0);
-    EXPECT_EQ(second.radioFrames().back(), "FE FE 94 E0 05 00 40 07 14 00 FD");
-    EXPECT_EQ(second.words(), "1 / 4 / point / 0 / 7 / 4 / mhz");
-    EXPECT_EQ(second.radio->state().vfo[0].frequency, 14074000u);
-    second.panelSends("FA");
-    EXPECT_EQ(second.panelReads(), "FA00014074000;");
-}
-
-TEST(LinkBench, ShutdownQuitWaitsASecondOnTheClock) {
-    LinkBench b;
-    b.startTranslator();
-    b.window.idleTicks = 0;
     int64_t quitWritten = -1, ended = -1;
     b.clock.onAdvance = [&] {
         const std::string& sent = b.panelLine.b.written;
@@ -305,16 +200,75 @@ TEST(LinkBench, ShutdownQuitWaitsASecondOnTheClock) {
         if (ended < 0 && b.translator.ended()) ended = b.clock.now;
     };
     EXPECT_EQ(b.panel.run(), panel::exitNormal);
+    // The translator ends a second after "quit".
     ASSERT_GE(quitWritten, 0);
     ASSERT_GE(ended, 0);
     EXPECT_GE(ended - quitWritten, 1000000);
     EXPECT_LT(ended - quitWritten, 1100000);
+
+    EXPECT_EQ(b.words(), "voc / 3 / point / 4 / 7 / point / 1 / mhz");
+    // After the link start: split off, tone off (two frames), the lock released; then "quit".
+    Frames frames = b.radioFrames();
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_EQ(Frames(frames.end() - 4, frames.end()),
+              (Frames{"FE FE 94 E0 0F 00 FD", "FE FE 94 E0 16 43 00 FD", "FE FE 94 E0 16 42 00 FD", unlockFrame}));
+    EXPECT_NE(b.console.output.find("Quit\n"), std::string::npos);
+    EXPECT_FALSE(b.radioLine.a.isOpen());
+    EXPECT_FALSE(b.panelLine.a.isOpen());
+    EXPECT_FALSE(b.panelLine.b.isOpen());
+
+    const std::string log = b.file("debug.dat");
+    EXPECT_NE(log.find("FromProg= quit;"), std::string::npos) << log;
+
+    const std::string saved = b.file("savmem.dat");
+    EXPECT_NE(saved, "<none>");
+    EXPECT_NE(saved.find("01A00007100000B00007100000"), std::string::npos) << saved;
+    EXPECT_NE(b.file("memory.txt"), "<none>");
+}
+
+TEST(LinkBench, PowerSwitchWakesTheRadioAndSwitchesItOffAtShutdown) {
+    LinkConfig config;
+    config.powerSwitch = 1;
+    LinkBench b;
+    b.radio->state().poweredOn = false;
+    ASSERT_TRUE(b.link(config));  // switched on before the panel asks who it is
+    EXPECT_TRUE(b.radio->state().poweredOn);
+    EXPECT_EQ(b.panel.state.radioId, 148);
+    b.panelSends("FA");
+    EXPECT_EQ(b.panelReads(), "FA00007100000;");
+    b.panel.shutDown();
+    EXPECT_TRUE(b.translator.ended());
+    EXPECT_FALSE(b.radio->state().poweredOn);
+    EXPECT_NE(b.file("debug.dat").find("TORADIO= FE FE 94 E0 18 00 FD"), std::string::npos) << b.file("debug.dat");
+}
+
+TEST(LinkBench, NextSessionStartsOnTheSavedBand) {
+    std::string saved;
+    {
+        LinkBench first;
+        ASSERT_TRUE(first.link());
+        panel::PanelState& s = first.panel.state;
+        s.bandIndex = 6;
+        s.bandTable[6] = "12A00014074000B000140740009991";  // split flag set: saved without it
+        first.panel.shutDown();
+        EXPECT_TRUE(first.translator.ended());
+        saved = first.file("savmem.dat");
+    }
+    LinkBench second;
+    second.files.files["savmem.dat"] = saved;
+    ASSERT_TRUE(second.link());
+    EXPECT_EQ(second.panel.state.bandIndex, 6);
+    EXPECT_EQ(second.panel.state.bandSplitFlag, 0);
+    EXPECT_EQ(second.radioFrames().back(), "FE FE 94 E0 05 00 40 07 14 00 FD");
+    EXPECT_EQ(second.words(), "1 / 4 / point / 0 / 7 / 4 / mhz");
+    EXPECT_EQ(second.radio->state().vfo[0].frequency, 14074000u);
+    second.panelSends("FA");
+    EXPECT_EQ(second.panelReads(), "FA00014074000;");
 }
 
 TEST(LinkBench, AutoModelFindsTheRadioByBroadcast) {
-    Linked l(LinkConfig{"AUTO"});
-    LinkBench& b = l.bench;
-    ASSERT_TRUE(l.opened);
+    LinkBench b;
+    ASSERT_TRUE(b.link(LinkConfig{"AUTO"}));
 
     EXPECT_EQ(b.translator.state().radioAddress, 0x94);
     EXPECT_EQ(b.translator.state().newModelGroup, 0);  // decided at start, before the radio was found
@@ -329,50 +283,21 @@ TEST(LinkBench, AutoModelFindsTheRadioByBroadcast) {
     EXPECT_EQ(b.panelReads(), "FA00007100000;");
 }
 
-TEST(LinkBench, RadioSwitchedOffAnswersNothingAndStaysUnknown) {
-    LinkBench b;
-    b.radio->state().poweredOn = false;
-    b.startTranslator(LinkConfig{"AUTO"});
-    ASSERT_TRUE(b.openPanel());
-
-    EXPECT_EQ(b.panel.state.radioId, 0);
-    EXPECT_EQ(b.panel.state.lockAvailable, 0);
-    EXPECT_EQ(b.translator.state().radioAddress, 0);
-    EXPECT_EQ(b.translator.state().radioHeard, 0);
-    EXPECT_EQ(b.radioLine.b.written, "");
-    // Polls find no answer: the translator holds every reply back.
-    b.panelSends("FA");
-    EXPECT_EQ(b.panelReads(), "");
-    b.panelSends("SM");
-    EXPECT_EQ(b.panelReads(), "");
-}
-
-TEST(LinkBench, ConfiguredModelIsReportedEvenWithTheRadioOff) {
-    // The identity answer carries the configured address before the radio is
-    // heard; every other reply waits for the radio.
-    LinkBench b;
-    b.radio->state().poweredOn = false;
-    b.startTranslator();
-    ASSERT_TRUE(b.openPanel());
-    EXPECT_EQ(b.panel.state.radioId, 148);
-    EXPECT_EQ(b.translator.state().radioHeard, 0);
-    b.panelSends("FA");
-    EXPECT_EQ(b.panelReads(), "");
-}
-
-TEST(LinkBench, PowerSwitchWakesTheRadio) {
-    // "powersw1": the panel switches the radio on before asking who it is.
-    LinkBench b;
-    b.radio->state().poweredOn = false;
-    b.startTranslator();
-    std::string cfg = b.files.files["vocrig.cfg"];
-    cfg.replace(cfg.find("powersw0"), 8, "powersw1");
-    b.files.files["vocrig.cfg"] = cfg;
-    ASSERT_TRUE(b.openPanel());
-    EXPECT_TRUE(b.radio->state().poweredOn);
-    EXPECT_EQ(b.panel.state.radioId, 148);
-    b.panelSends("FA");
-    EXPECT_EQ(b.panelReads(), "FA00007100000;");
+// With the radio off, AUTO finds nobody; a configured model is still reported
+// (the identity answer carries its address), but every other reply waits for the radio.
+TEST(LinkBench, RadioSwitchedOffAnswersNothing) {
+    for (const auto& [model, id] : {std::pair<std::string, int>{"AUTO", 0}, {"7300", 148}}) {
+        LinkBench b;
+        b.radio->state().poweredOn = false;
+        ASSERT_TRUE(b.link(LinkConfig{model})) << model;
+        EXPECT_EQ(b.panel.state.radioId, id) << model;
+        EXPECT_EQ(b.translator.state().radioHeard, 0) << model;
+        EXPECT_EQ(b.radioLine.b.written, "") << model;
+        b.panelSends("FA");
+        EXPECT_EQ(b.panelReads(), "") << model;
+        b.panelSends("SM");
+        EXPECT_EQ(b.panelReads(), "") << model;
+    }
 }
 
 }  // namespace

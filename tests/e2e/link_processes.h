@@ -19,26 +19,16 @@
 #include <string>
 #include <vector>
 
+#include "../translator/process_harness.h"  // nowMicros, slurp
 #include "platform/posix.h"
-
-extern char** environ;
 
 namespace vocrig::e2e {
 
-inline int64_t nowMicros() {
-    platform::posix::SystemClock clock;
-    return clock.monotonicMicros();
-}
+using vocrig::test::nowMicros;
+using vocrig::test::slurp;
 
 inline void sleepMicros(int64_t micros) {
     if (micros > 0) usleep(static_cast<useconds_t>(micros));
-}
-
-inline std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // One started program, known by its process id only.

@@ -72,24 +72,14 @@ protected:
     fs::path dir;
 };
 
-TEST_F(SdlSoundTest, UsesTheDummyDriverWhenAskedTo) {
-    SdlSound sound(dir.string());
-    EXPECT_EQ(sound.driverName(), "dummy");
-}
-
 TEST_F(SdlSoundTest, PlayReturnsWhenTheWordHasBeenHeard) {
     SdlSound sound(dir.string());
-    EXPECT_GE(timedPlay(sound, "wave\\beep"), 90);
-    EXPECT_GE(timedPlay(sound, "wave\\fast"), 90);  // another sample rate, converted
-    EXPECT_EQ(sound.feedStats().words, 2);
-}
-
-TEST_F(SdlSoundTest, NamesMatchWithOrWithoutExtensionAndCase) {
-    SdlSound sound(dir.string());
-    for (const char* name : {"wave\\on", "wave\\on.wav", "wave\\ON", "WAVE\\On.Wav", "wave\\BEEP"}) {
+    EXPECT_EQ(sound.driverName(), "dummy");
+    // Names match with or without extension, in any case; another sample rate is converted.
+    for (const char* name : {"wave\\on", "wave\\on.wav", "wave\\ON", "WAVE\\On.Wav", "wave\\BEEP", "wave\\fast"}) {
         EXPECT_GE(timedPlay(sound, name), 90) << name;
     }
-    EXPECT_EQ(sound.feedStats().words, 5);
+    EXPECT_EQ(sound.feedStats().words, 6);
 }
 
 TEST_F(SdlSoundTest, MissingOrBrokenWordPlaysNothingAndReturnsAtOnce) {
@@ -124,14 +114,6 @@ TEST_F(SdlSoundTest, MissingWordAlsoCutsOffTheAsyncWord) {
     const auto start = Clock::now();
     sound.play("wave\\beep");
     EXPECT_LT(msSince(start), 2000);
-}
-
-TEST_F(SdlSoundTest, ConsecutiveWordsAllPlay) {
-    SdlSound sound(dir.string());
-    const auto start = Clock::now();
-    for (int i = 0; i < 5; ++i) sound.play("wave\\beep");
-    EXPECT_GE(msSince(start), 450);
-    EXPECT_EQ(sound.feedStats().words, 5);
 }
 
 TEST_F(SdlSoundTest, MissingFolderGivesASilentPlayer) {

@@ -65,11 +65,11 @@ TEST(Configuration, SwrTunerPlanAndPowerSwitchComeFromFixedCharacters) {
 }
 
 TEST(Configuration, BandPlanTwoEndingInThreeMeansSeventy) {
-    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bandplan2 with 70cm 3"})).bandPlan, "7");
-    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bandplan2 with 70cm 4"})).bandPlan, "2");
-    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bandplan2"})).bandPlan, "2");
-    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bandplan1 3"})).bandPlan, "1");
-    EXPECT_EQ(readConfig(withLines({"p", "s", "t", "bands"})).bandPlan, "");
+    for (const auto& [line, plan] : std::vector<std::pair<std::string, std::string>>{
+             {"bandplan2 with 70cm 3", "7"}, {"bandplan2 with 70cm 4", "2"}, {"bandplan2", "2"},
+             {"bandplan1 3", "1"}, {"bands", ""}}) {
+        EXPECT_EQ(readConfig(withLines({"p", "s", "t", line})).bandPlan, plan) << line;
+    }
 }
 
 TEST(Configuration, LockLineShiftsTheDiagnosticLine) {

@@ -150,25 +150,22 @@ TEST(Link, ModeSendCarriesWidthAndFmExtras) {
 }
 
 TEST(Link, ModeSendReadsTheSquelchInFm) {
-    PanelRig rig;
-    rig.state.mode = 5;
-    rig.state.bandIndex = 12;
-    rig.clock.onAdvance = [&] {
-        if (rig.port.written.find("SQ0;") != std::string::npos && rig.port.inbox.empty()) rig.port.inject("SQ0045;");
-    };
-    rig.panel.sendMode();
-    EXPECT_EQ(rig.state.squelch, 45);
-    EXPECT_EQ(rig.state.fmWide, 0);
-
-    PanelRig zero;
-    zero.state.mode = 6;
-    zero.state.squelch = 10;
-    zero.clock.onAdvance = [&] {
-        if (zero.port.written.find("SQ0;") != std::string::npos && zero.port.inbox.empty()) zero.port.inject("SQ0000;");
-    };
-    zero.panel.sendMode();
-    EXPECT_EQ(zero.state.squelch, 60);
-    EXPECT_EQ(zero.state.fmWide, 1);
+    struct Case {
+        int mode;
+        std::string answer;
+        int squelch, fmWide;
+    } cases[] = {{5, "SQ0045;", 45, 0}, {6, "SQ0000;", 60, 1}};  // 0 reads as 60
+    for (const auto& c : cases) {
+        PanelRig rig;
+        rig.state.mode = c.mode;
+        rig.state.squelch = 10;
+        rig.clock.onAdvance = [&] {
+            if (rig.port.written.find("SQ0;") != std::string::npos && rig.port.inbox.empty()) rig.port.inject(c.answer);
+        };
+        rig.panel.sendMode();
+        EXPECT_EQ(rig.state.squelch, c.squelch) << c.mode;
+        EXPECT_EQ(rig.state.fmWide, c.fmWide) << c.mode;
+    }
 }
 
 TEST(Link, LsbEndsARepeaterTone) {

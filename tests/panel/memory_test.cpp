@@ -56,11 +56,6 @@ TEST(Memory, HeaderCarriesBandRowAndNoiseReduction) {
         rig.state.nrOn = c.nr;
         rig.panel.saveMemory();
         EXPECT_EQ(savedLines(rig)[0], "VOCRIG v3.2a   3.4b" + c.tail) << c.band;
-        // And the band row comes back on loading.
-        PanelRig again;
-        again.files.files = rig.files.files;
-        again.panel.loadMemory();
-        EXPECT_EQ(again.state.bandIndex, c.band >= 1 && c.band <= 14 ? c.band : 0) << c.band;
     }
 }
 
@@ -146,6 +141,7 @@ TEST(Memory, UnreadableFileIsNeverOverwritten) {
     EXPECT_EQ(rig.state.bandTable[4], "01A00007100000B000071000009990");  // runs on the defaults
 }
 
+// Damaged lines, and a file cut off in the middle of a line as after a crash of an older writer.
 TEST(Memory, DamagedLinesKeepDefaultsAndEmptySlots) {
     PanelRig defaults;
     std::vector<std::string> rows = {
@@ -165,9 +161,13 @@ TEST(Memory, DamagedLinesKeepDefaultsAndEmptySlots) {
         "",                                   // empty line
         "9 whatever",                         // an empty slot stays as it is
         "0206A00014200000B000142000009991;",  // junk after the record
+        "1512A00145500000B0014490000088.50",  // good
     };
     PanelRig rig;
-    rig.files.files["savmem.dat"] = fileOf(header40, rows, slots);
+    const std::string whole = fileOf(header40, rows, slots);
+    size_t end = 0;
+    for (size_t line = 0; line < 1 + 14 + slots.size(); ++line) end = whole.find("\r\n", end) + 2;
+    rig.files.files["savmem.dat"] = whole.substr(0, end) + "0206A0001";
     rig.panel.loadMemory();
     EXPECT_EQ(rig.state.bandTable[1], rows[0]);
     for (int r = 2; r <= 7; ++r) EXPECT_EQ(rig.state.bandTable[r], defaults.state.bandTable[r]) << r;
@@ -178,22 +178,8 @@ TEST(Memory, DamagedLinesKeepDefaultsAndEmptySlots) {
     EXPECT_EQ(rig.state.memorySlots[3], "9");
     EXPECT_EQ(rig.state.memorySlots[4], "9 whatever");
     EXPECT_EQ(rig.state.memorySlots[5], "9");
-}
-
-TEST(Memory, CutOffFileKeepsWhatItHas) {
-    PanelRig rig;
-    std::string text = fileOf(header40, {"12A00001850000B000018600009991"},
-                              {"0206A00014200000B000142000009991"});
-    // Keep the header, 14 rows and the first channel only.
-    auto lines = splitLines(text);
-    std::string cut;
-    for (size_t i = 0; i < 16; ++i) cut += lines[i] + "\r\n";
-    cut += "0206A0001";  // half a line, as after a crash of an older writer
-    rig.files.files["savmem.dat"] = cut;
-    rig.panel.loadMemory();
-    EXPECT_EQ(rig.state.bandTable[1], "12A00001850000B000018600009991");
-    EXPECT_EQ(rig.state.memorySlots[0], "0206A00014200000B000142000009991");
-    EXPECT_EQ(rig.state.memorySlots[1], "9");
+    EXPECT_EQ(rig.state.memorySlots[6], slots[6]);
+    EXPECT_EQ(rig.state.memorySlots[7], "9");
 }
 
 TEST(Memory, SaveRemovesTheOlderFileName) {
@@ -221,16 +207,12 @@ public:
 };
 
 TEST(Memory, InterruptedSaveLeavesTheOldFiles) {
-    platform::fake::ManualClock clock;
-    platform::fake::ScriptedWindow window{clock};
-    platform::fake::FakeSpeaker speaker{clock};
-    platform::fake::FakeSerialEnd port;
-    CrashingFiles files;
+    BasicPanelRig<CrashingFiles> rig;
+    CrashingFiles& files = rig.files;
     files.files["savmem.dat"] = "VOCRIG v3.2a   3.4b 60\r\nold\r\n";
     files.files["memory.txt"] = "Memory Bank Information\r\n  \r\nEmpty\r\n";
-    panel::Panel panel(window, speaker, port, files, clock);
-    panel.state.memorySlots[3] = "0206A00014200000B000142000009991";
-    panel.saveMemory();
+    rig.state.memorySlots[3] = "0206A00014200000B000142000009991";
+    rig.panel.saveMemory();
     EXPECT_EQ(files.files["savmem.dat"], "VOCRIG v3.2a   3.4b 60\r\nold\r\n");
     EXPECT_EQ(files.files["memory.txt"], "Memory Bank Information\r\n  \r\nEmpty\r\n");
     EXPECT_EQ(files.creates, 0);

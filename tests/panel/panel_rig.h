@@ -9,17 +9,18 @@
 #include "panel.h"
 #include "scripted_window.h"
 
-// A panel wired to the test doubles.
-struct PanelRig {
+// A panel wired to the test doubles; `Files` may be a MemoryFiles that misbehaves.
+template <class Files = platform::fake::MemoryFiles>
+struct BasicPanelRig {
     platform::fake::ManualClock clock;
     platform::fake::ScriptedWindow window{clock};
     platform::fake::FakeSpeaker speaker{clock};
     platform::fake::FakeSerialEnd port;
-    platform::fake::MemoryFiles files;
+    Files files;
     panel::Panel panel{window, speaker, port, files, clock};
     panel::PanelState& state = panel.state;
 
-    PanelRig() { port.opened = true; }  // as after the link was opened
+    BasicPanelRig() { port.opened = true; }  // as after the link was opened
 
     // Words spoken since the last call, joined with " / ".
     std::string words() {
@@ -29,6 +30,7 @@ struct PanelRig {
     }
     std::string sent() { return port.takeWritten(); }
 };
+using PanelRig = BasicPanelRig<>;
 
 // A configuration file: three translator lines, then the panel's.
 inline std::string configText(const std::string& power = "power 100", const std::string& lockLine = "",
