@@ -101,27 +101,23 @@ void Translator::translateMonitor() {
     send("\x16\x45"s + onOff(programSlice(3, 3) != "000"));
 }
 
-void Translator::translateFrequencyA() {
-    if (st.matchedCommand == "FA") {
-        reply("FA" + st.freqA);
-        send("\x03"s);
+// "FA"/"FB" alone asks: the reply is the frequency known so far, and the radio
+// is asked for the current one. With digits it sets the VFO and keeps the text.
+void Translator::translateFrequency(const char* code, std::string& stored, const std::string& query,
+                                    const std::string& set) {
+    if (st.matchedCommand == code) {
+        reply(code + stored);
+        send(query);
         return;
     }
     std::string digits = st.matchedCommand.substr(2);
-    send("\x05"s + frequencyForm(digits.substr(0, 11)));
-    st.freqA = digits;
+    send(set + frequencyForm(digits.substr(0, 11)));
+    stored = digits;
 }
 
-void Translator::translateFrequencyB() {
-    if (st.matchedCommand == "FB") {
-        reply("FB" + st.freqB);
-        send("\x25\x01"s);
-        return;
-    }
-    std::string digits = st.matchedCommand.substr(2);
-    send("\x25\x01"s + frequencyForm(digits.substr(0, 11)));
-    st.freqB = digits;
-}
+void Translator::translateFrequencyA() { translateFrequency("FA", st.freqA, "\x03"s, "\x05"s); }
+
+void Translator::translateFrequencyB() { translateFrequency("FB", st.freqB, "\x25\x01"s, "\x25\x01"s); }
 
 void Translator::translateSMeter() {
     send("\x15\x02"s);

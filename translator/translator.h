@@ -147,6 +147,7 @@ public:
     void translateMonitor();
     void translateFrequencyA();
     void translateFrequencyB();
+    void translateFrequency(const char* code, std::string& stored, const std::string& query, const std::string& set);
     void translateSMeter();
     void translateSwr();
     void translateMode();
