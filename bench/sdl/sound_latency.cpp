@@ -20,32 +20,14 @@
 #include <vector>
 
 #include "platform/sdl.h"
+#include "../../tests/e2e/wave_tone.h"
 
 namespace fs = std::filesystem;
 using platform::sdl::SdlSound;
 
 namespace {
 
-void put16(std::ofstream& out, uint16_t v) { out.put(char(v & 0xff)).put(char(v >> 8)); }
-void put32(std::ofstream& out, uint32_t v) { put16(out, uint16_t(v & 0xffff)), put16(out, uint16_t(v >> 16)); }
-
-void writeTone(const fs::path& path, int ms) {
-    const uint32_t rate = 22050, samples = rate * ms / 1000;
-    std::ofstream out(path, std::ios::binary);
-    out.write("RIFF", 4);
-    put32(out, 36 + samples * 2);
-    out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, 1);
-    put32(out, rate);
-    put32(out, rate * 2);
-    put16(out, 2);
-    put16(out, 16);
-    out.write("data", 4);
-    put32(out, samples * 2);
-    for (uint32_t i = 0; i < samples; ++i) put16(out, uint16_t(int16_t(8000 * std::sin(i * 0.06))));
-}
+using vocrig::test::writeTone;
 
 void report(const char* what, std::vector<double> values, const char* unit) {
     if (values.empty()) return;

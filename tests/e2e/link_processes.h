@@ -85,19 +85,7 @@ public:
     }
 
     // CPU time (user + system) used so far, in seconds.
-    double cpuSeconds() const {
-        std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
-        size_t close = stat.rfind(')');
-        if (close == std::string::npos) return 0;
-        std::istringstream in(stat.substr(close + 2));
-        std::string field;
-        long utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && in >> field; ++i) {
-            if (i == 14) utime = std::stol(field);
-            if (i == 15) stime = std::stol(field);
-        }
-        return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
+    double cpuSeconds() const { return vocrig::test::cpuSecondsOf(pid); }
 
     // Asks the program to end (it tidies its published links), then insists.
     void stop() {

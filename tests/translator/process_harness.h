@@ -35,6 +35,21 @@ inline std::string slurp(const std::string& path) {
     return s.str();
 }
 
+// CPU time (user + system) a process has used so far, in seconds.
+inline double cpuSecondsOf(pid_t pid) {
+    std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream in(stat.substr(close + 2));
+    std::string field;
+    long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && in >> field; ++i) {
+        if (i == 14) utime = std::stol(field);
+        if (i == 15) stime = std::stol(field);
+    }
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 class VoctransProcess {
 public:
     ~VoctransProcess() {
@@ -117,19 +132,7 @@ public:
     }
 
     // CPU time used by the process so far, in seconds.
-    double cpuSeconds() const {
-        std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
-        size_t close = stat.rfind(')');
-        if (close == std::string::npos) return 0;
-        std::istringstream in(stat.substr(close + 2));
-        std::string field;
-        long utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && in >> field; ++i) {
-            if (i == 14) utime = std::stol(field);
-            if (i == 15) stime = std::stol(field);
-        }
-        return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
+    double cpuSeconds() const { return cpuSecondsOf(pid); }
 
     bool running() const { return pid > 0; }
 
