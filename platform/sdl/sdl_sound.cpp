@@ -173,11 +173,16 @@ struct SdlSound::Impl {
         clock = std::thread([this] {
             std::vector<Uint8> buffer(spec.size ? spec.size : deviceSamples * bytesPerSample());
             const auto period = std::chrono::microseconds(1000000LL * (buffer.size() / bytesPerSample()) / spec.freq);
-            const Clock::time_point begin = Clock::now();
-            for (long long n = 1;; ++n) {
+            Clock::time_point next = Clock::now();
+            for (;;) {
                 feed(buffer.data(), static_cast<int>(buffer.size()));
+                // A thread stalled by a loaded machine starts a new schedule
+                // rather than catching up in a burst, which would play words
+                // faster than they last; small lateness is still made up.
+                const auto now = Clock::now();
+                next = now - next > std::chrono::milliseconds(2) ? now + period : next + period;
                 std::unique_lock lock(mutex);
-                if (changed.wait_until(lock, begin + n * period, [this] { return closing; })) return;
+                if (changed.wait_until(lock, next, [this] { return closing; })) return;
             }
         });
     }
