@@ -5,7 +5,7 @@ MAKEFLAGS += --no-print-directory
 RELEASE := build/release
 DEBUG := build/debug
 
-.PHONY: all build test demo bootstrap clean
+.PHONY: all build test demo bootstrap clean install package
 
 all: build
 
@@ -24,6 +24,15 @@ test: bootstrap
 
 demo: build
 	@if [ -x tools/demo ]; then tools/demo; else echo "The demo is not ready yet."; fi
+
+# Installs into PREFIX (default /usr/local): the programs, the word set, manual pages.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(RELEASE) --prefix $(PREFIX)
+
+# A Debian package of the same, in build/release (installs under /usr).
+package: build
+	@cd $(RELEASE) && cpack -G DEB >/dev/null && ls -1 $$(pwd)/*.deb
 
 clean:
 	rm -rf build

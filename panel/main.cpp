@@ -1,10 +1,24 @@
 // vocpanel: wires the real window, sound, serial port, files and clock to the panel.
 
+#include <filesystem>
 #include <iostream>
+#include <string>
 
 #include "panel.h"
 #include "platform/posix.h"
 #include "platform/sdl.h"
+
+namespace {
+
+// The working folder's own word set (an operator's recordings) first, else the
+// installed one beside the programs (bin/../share/vocrig/wave).
+std::string wordFolder() {
+    std::error_code error;
+    if (std::filesystem::is_directory("wave", error)) return "wave";
+    return platform::posix::executableDir() + "/../share/vocrig/wave";
+}
+
+}  // namespace
 
 int main() {
     platform::sdl::SdlWindow window;
@@ -12,7 +26,7 @@ int main() {
         std::cerr << "vocpanel: " << window.error() << "\n";
         return panel::exitNoWindow;
     }
-    platform::sdl::SdlSound sound;
+    platform::sdl::SdlSound sound(wordFolder());
     platform::posix::PosixSerialPort port;
     platform::posix::DiskFiles files;
     platform::posix::SystemClock clock;
