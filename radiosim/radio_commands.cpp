@@ -31,7 +31,7 @@ RadioSim::Reply RadioSim::refused(const std::string& what, const std::string& wh
     return Reply{Outcome::refuse, {}, what + ": refused (" + why + ")", false};
 }
 
-const std::array<RadioSim::CommandRow, 17> RadioSim::commandTable{{
+const std::array<RadioSim::CommandRow, 18> RadioSim::commandTable{{
     {0x03, &RadioSim::readFrequency},
     {0x04, &RadioSim::readMode},
     {0x05, &RadioSim::setFrequency},
@@ -49,6 +49,7 @@ const std::array<RadioSim::CommandRow, 17> RadioSim::commandTable{{
     {0x1B, &RadioSim::tone},
     {0x1C, &RadioSim::transmit},
     {0x25, &RadioSim::vfoFrequency},
+    {0x26, &RadioSim::vfoMode},
 }};
 
 RadioSim::Reply RadioSim::readFrequency(std::string_view data) {
@@ -70,12 +71,25 @@ RadioSim::Reply RadioSim::setFrequency(std::string_view data) {
     return accepted(what);
 }
 
+const ModeRow* RadioSim::offeredMode(uint8_t code) const {
+    const ModeRow* mode = findMode(code);
+    if (mode == nullptr || (code == modeDv && !simModel->hasDv)) return nullptr;
+    return mode;
+}
+
+void RadioSim::applyMode(VfoState& vfo, const ModeRow& mode, uint8_t data, uint8_t filter) {
+    vfo.mode = mode.code;
+    vfo.data = data;
+    vfo.filter = filter;
+    if (mode.widthLimit >= 0) vfo.width = std::min(vfo.width, mode.widthLimit);
+}
+
 RadioSim::Reply RadioSim::setMode(std::string_view data) {
     if (data.empty() || data.size() > 2) return refused("set mode", "needs a mode and at most a filter");
     uint8_t code = byteAt(data, 0);
-    const ModeRow* mode = findMode(code);
+    const ModeRow* mode = offeredMode(code);
     std::string what = "set mode " + modeText(code);
-    if (mode == nullptr || (code == modeDv && !simModel->hasDv)) return refused(what, "not a mode of this radio");
+    if (mode == nullptr) return refused(what, "not a mode of this radio");
     VfoState& vfo = radio.vfo[static_cast<size_t>(radio.selected)];
     uint8_t filter = vfo.filter;
     if (data.size() == 2) {
@@ -83,9 +97,8 @@ RadioSim::Reply RadioSim::setMode(std::string_view data) {
         what += " FIL" + std::to_string(filter);
         if (filter < 1 || filter > 3) return refused(what, "filter must be 1 to 3");
     }
-    vfo.mode = code;
-    vfo.filter = filter;
-    if (mode->widthLimit >= 0) vfo.width = std::min(vfo.width, mode->widthLimit);
+    // 06 knows no data modes: whoever asks for USB gets USB with the microphone live, not USB-D.
+    applyMode(vfo, *mode, 0, filter);
     return accepted(what);
 }
 
@@ -337,6 +350,31 @@ RadioSim::Reply RadioSim::vfoFrequency(std::string_view data) {
     std::string what = "set " + name + " " + frequencyText(hz);
     if (hz < simModel->lowestHz || hz > simModel->highestHz) return refused(what, "outside the radio's range");
     radio.vfo[which].frequency = hz;
+    return accepted(what);
+}
+
+// 26 00/01 [mode [data [filter]]]: like 04/06 with the data mode, for either VFO.
+// Left out, the data mode is off and the filter stays as it was.
+RadioSim::Reply RadioSim::vfoMode(std::string_view data) {
+    if (!simModel->hasVfoMode) return refused("command 26", "unknown to this radio");
+    if (data.empty() || byteAt(data, 0) > 0x01) return refused("26 " + hexBytes(data.substr(0, 1)), "expected 26 00 or 26 01");
+    uint8_t sub = byteAt(data, 0);
+    VfoState& vfo = radio.vfo[static_cast<size_t>(sub == 0x00 ? radio.selected : 1 - radio.selected)];
+    std::string name = sub == 0x00 ? "selected VFO" : "unselected VFO";
+    std::string_view value = data.substr(1);
+    if (value.empty()) return answered(bytes({0x26, sub, vfo.mode, vfo.data, vfo.filter}), "read mode of the " + name);
+    if (value.size() > 3) return refused("set mode of the " + name, "needs a mode, a data mode and a filter at most");
+    uint8_t code = byteAt(value, 0);
+    uint8_t dataMode = value.size() >= 2 ? byteAt(value, 1) : 0;
+    uint8_t filter = value.size() == 3 ? byteAt(value, 2) : vfo.filter;
+    std::string what = "set " + name + " mode " + modeText(code, dataMode);
+    if (value.size() == 3) what += " FIL" + std::to_string(filter);
+    const ModeRow* mode = offeredMode(code);
+    if (mode == nullptr) return refused(what, "not a mode of this radio");
+    if (dataMode > simModel->highestDataMode) return refused(what, "no such data mode");
+    if (dataMode > 0 && !mode->dataMode) return refused(what, modeText(code) + " has no data mode");
+    if (filter < 1 || filter > 3) return refused(what, "filter must be 1 to 3");
+    applyMode(vfo, *mode, dataMode, filter);
     return accepted(what);
 }
 

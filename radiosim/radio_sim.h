@@ -47,6 +47,7 @@ struct VfoState {
     uint64_t frequency = 7100000;
     uint8_t mode = 0x00;  // LSB
     uint8_t filter = 1;   // FIL1..FIL3
+    uint8_t data = 0;     // data mode: 0 off, 1 on (D1), 2 and 3 D2 and D3
     int width = 28;       // 1A 03 index: 2.4 kHz in SSB
 };
 
@@ -131,7 +132,7 @@ private:
         uint8_t command;
         Handler handler;
     };
-    static const std::array<CommandRow, 17> commandTable;
+    static const std::array<CommandRow, 18> commandTable;
 
     // Command handlers; `data` is everything after the command byte.
     Reply readFrequency(std::string_view data);
@@ -151,7 +152,11 @@ private:
     Reply tone(std::string_view data);
     Reply transmit(std::string_view data);
     Reply vfoFrequency(std::string_view data);
+    Reply vfoMode(std::string_view data);
 
+    const ModeRow* offeredMode(uint8_t code) const;  // nullptr: not a mode of this model
+    // Puts a VFO in a mode (checked by the caller) with a data mode and filter.
+    static void applyMode(VfoState& vfo, const ModeRow& mode, uint8_t data, uint8_t filter);
     Reply filterWidth(std::string_view data);
     Reply menuItem(std::string_view data);
     Reply startTune();

@@ -14,7 +14,7 @@ constexpr uint64_t kHz = 1000, MHz = 1000000;
 // Addresses are the radios' factory CI-V addresses; the coverage is the
 // receiver's tuning range (one span per radio, gaps ignored).
 constexpr std::array models{
-    SimModel{"703", 0x68, 30 * kHz, 60 * MHz, false},      SimModel{"705", 0xA4, 30 * kHz, 470 * MHz, true},
+    SimModel{"703", 0x68, 30 * kHz, 60 * MHz, false},      SimModel{"705", 0xA4, 30 * kHz, 470 * MHz, true, true},
     SimModel{"706", 0x48, 30 * kHz, 200 * MHz, false},     SimModel{"706MK2", 0x4E, 30 * kHz, 200 * MHz, false},
     SimModel{"706MK2G", 0x58, 30 * kHz, 470 * MHz, false}, SimModel{"718", 0x5E, 30 * kHz, 30 * MHz, false},
     SimModel{"728", 0x38, 30 * kHz, 30 * MHz, false},      SimModel{"729", 0x3A, 30 * kHz, 60 * MHz, false},
@@ -26,18 +26,20 @@ constexpr std::array models{
     SimModel{"775", 0x46, 30 * kHz, 30 * MHz, false},      SimModel{"781", 0x26, 30 * kHz, 30 * MHz, false},
     SimModel{"821", 0x4C, 136 * MHz, 450 * MHz, false},    SimModel{"6100", 0x70, 30 * kHz, 60 * MHz, false},
     SimModel{"7000", 0x40, 30 * kHz, 470 * MHz, false},    SimModel{"7100", 0x88, 30 * kHz, 470 * MHz, true},
-    SimModel{"7200", 0x76, 30 * kHz, 60 * MHz, false},     SimModel{"7300", 0x94, 30 * kHz, 74800 * kHz, false},
+    SimModel{"7200", 0x76, 30 * kHz, 60 * MHz, false},     SimModel{"7300", 0x94, 30 * kHz, 74800 * kHz, false, true},
     SimModel{"7400", 0x66, 30 * kHz, 148 * MHz, false},    SimModel{"7410", 0x80, 30 * kHz, 60 * MHz, false},
-    SimModel{"7600", 0x7A, 30 * kHz, 60 * MHz, false},     SimModel{"7610", 0x98, 30 * kHz, 60 * MHz, false},
+    SimModel{"7600", 0x7A, 30 * kHz, 60 * MHz, false},     SimModel{"7610", 0x98, 30 * kHz, 60 * MHz, false, true, 3},
     SimModel{"7700", 0x74, 30 * kHz, 60 * MHz, false},     SimModel{"7800", 0x6A, 30 * kHz, 60 * MHz, false},
-    SimModel{"7851", 0x8E, 30 * kHz, 60 * MHz, false},     SimModel{"9100", 0x7C, 30 * kHz, 1320 * MHz, true},
-    SimModel{"9700", 0xA2, 144 * MHz, 1300 * MHz, true},
+    SimModel{"7851", 0x8E, 30 * kHz, 60 * MHz, false, true, 3},     SimModel{"9100", 0x7C, 30 * kHz, 1320 * MHz, true},
+    SimModel{"9700", 0xA2, 144 * MHz, 1300 * MHz, true, true},
 };
 
 constexpr std::array modes{
-    ModeRow{0x00, "LSB", true, 40},  ModeRow{0x01, "USB", true, 40},     ModeRow{0x02, "AM", true, 49},
-    ModeRow{0x03, "CW", false, 40}, ModeRow{0x04, "RTTY", false, 40},   ModeRow{0x05, "FM", false, -1},
-    ModeRow{0x07, "CW-R", false, 40}, ModeRow{0x08, "RTTY-R", false, 40}, ModeRow{modeDv, "DV", false, -1},
+    ModeRow{0x00, "LSB", true, 40, true},     ModeRow{0x01, "USB", true, 40, true},
+    ModeRow{0x02, "AM", true, 49, true},      ModeRow{0x03, "CW", false, 40, false},
+    ModeRow{0x04, "RTTY", false, 40, false},  ModeRow{0x05, "FM", false, -1, true},
+    ModeRow{0x07, "CW-R", false, 40, false},  ModeRow{0x08, "RTTY-R", false, 40, false},
+    ModeRow{modeDv, "DV", false, -1, false},
 };
 
 constexpr std::array levels{

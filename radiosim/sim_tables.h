@@ -16,6 +16,10 @@ struct SimModel {
     uint64_t lowestHz;
     uint64_t highestHz;
     bool hasDv;  // D-STAR voice
+    // Command 26 (mode, data mode and filter of the selected or unselected
+    // VFO) came with the 7300 generation; older radios refuse it.
+    bool hasVfoMode = false;
+    uint8_t highestDataMode = 1;  // 26's data byte: 01 on, or D1..D3 where the radio has three
 };
 
 std::span<const SimModel> modelTable();
@@ -26,6 +30,7 @@ struct ModeRow {
     const char* name;
     bool voice;      // ALC shows microphone drive in these
     int widthLimit;  // highest 1A 03 width index; -1: the width is fixed
+    bool dataMode;   // has a data variant (USB-D, FM-D, ...)
 };
 
 std::span<const ModeRow> modeTable();

@@ -50,6 +50,11 @@ std::string modeText(uint8_t mode) {
     return text;
 }
 
+std::string modeText(uint8_t mode, uint8_t data) {
+    if (data == 0) return modeText(mode);
+    return modeText(mode) + "-D" + (data == 1 ? "" : std::to_string(data));
+}
+
 std::string toneText(int tenths) { return format("%.1f Hz", tenths / 10.0); }
 
 std::string dcsText(int code, int polarity) {
@@ -70,8 +75,8 @@ std::vector<std::string> describeChanges(const RadioState& before, const RadioSt
         const VfoState& a = before.vfo[i];
         const VfoState& b = after.vfo[i];
         change(vfoName(i), frequencyText(a.frequency), frequencyText(b.frequency));
-        change(vfoName(i) + " mode", modeText(a.mode) + " FIL" + std::to_string(a.filter),
-               modeText(b.mode) + " FIL" + std::to_string(b.filter));
+        change(vfoName(i) + " mode", modeText(a.mode, a.data) + " FIL" + std::to_string(a.filter),
+               modeText(b.mode, b.data) + " FIL" + std::to_string(b.filter));
         if (findMode(b.mode) && findMode(b.mode)->widthLimit >= 0 && a.mode == b.mode)
             change(vfoName(i) + " filter width", std::to_string(filterWidthHz(a.mode, a.width)) + " Hz",
                    std::to_string(filterWidthHz(b.mode, b.width)) + " Hz");

@@ -12,6 +12,7 @@ struct RadioState;
 
 std::string frequencyText(uint64_t hz);  // "14.250000 MHz"
 std::string modeText(uint8_t mode);      // "USB", or the code in hex
+std::string modeText(uint8_t mode, uint8_t data);  // "USB", "USB-D", "USB-D2"
 std::string toneText(int tenths);        // "88.5 Hz"
 std::string dcsText(int code, int polarity);  // "023 N/N"
 std::string swrText(double swr);         // "1.4"

@@ -3,6 +3,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "fake_serial.h"
 #include "manual_clock.h"
@@ -151,6 +152,61 @@ TEST_F(RadioSimTest, SplitModeAndFilter) {
     EXPECT_EQ(ask(frame({0x04})), "FE FE E0 94 04 01 02 FD");
     start({.model = "705"});
     EXPECT_EQ(ask(frame({0x06, 0x17}, 0xA4)), "FE FE E0 A4 FB FD");
+}
+
+// 26 00/01: mode, data mode and filter of the selected / unselected VFO, the
+// same state 04 and 06 see.
+TEST_F(RadioSimTest, VfoModeCommandSharesItsStateWithReadAndSetMode) {
+    start();
+    struct Row {
+        std::initializer_list<int> body;
+        const char* answer;  // bytes after FE FE E0 94
+    };
+    const Row rows[] = {
+        {{0x26, 0x00}, "26 00 00 00 01"},               // LSB, data off, FIL1
+        {{0x26, 0x00, 0x01, 0x01, 0x02}, "FB"},          // USB-D FIL2
+        {{0x04}, "04 01 02"},                            // 04 shows the mode without the data flag
+        {{0x26, 0x00}, "26 00 01 01 02"},
+        {{0x06, 0x01}, "FB"},                            // 06 USB: plain USB, filter kept
+        {{0x26, 0x00}, "26 00 01 00 02"},
+        {{0x26, 0x00, 0x05, 0x01}, "FB"},                // FM-D, filter kept
+        {{0x26, 0x00}, "26 00 05 01 02"},
+        {{0x26, 0x00, 0x02}, "FB"},                      // mode alone: AM, data off
+        {{0x26, 0x00}, "26 00 02 00 02"},
+        {{0x26, 0x01, 0x03, 0x00, 0x03}, "FB"},          // the unselected VFO B: CW FIL3
+        {{0x26, 0x01}, "26 01 03 00 03"},
+        {{0x04}, "04 02 02"},                            // A untouched
+        {{0x07, 0x01}, "FB"},
+        {{0x04}, "04 03 03"},
+        {{0x26, 0x01}, "26 01 02 00 02"},                // now A is the unselected one
+        {{0x26, 0x00, 0x03, 0x01, 0x01}, "FA"},          // CW has no data mode
+        {{0x26, 0x00, 0x01, 0x02, 0x01}, "FA"},          // the 7300 has no D2
+        {{0x26, 0x00, 0x01, 0x00, 0x04}, "FA"},          // no FIL4
+        {{0x26, 0x00, 0x01, 0x00, 0x00}, "FA"},
+        {{0x26, 0x00, 0x17}, "FA"},                      // no DV on a 7300
+        {{0x26, 0x00, 0x09}, "FA"},                      // no such mode
+        {{0x26, 0x00, 0x01, 0x00, 0x01, 0x00}, "FA"},    // too long
+        {{0x26, 0x02}, "FA"},
+        {{0x26}, "FA"},
+        {{0x26, 0x00}, "26 00 03 00 03"},                // the refusals changed nothing
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ask(frame(row.body)), "FE FE E0 94 " + std::string(row.answer) + " FD") << hexBytes(bytes(row.body));
+    EXPECT_NE(console.output.find("VFO A mode LSB FIL1 -> USB-D FIL2"), std::string::npos) << console.output;
+
+    // Which radios know the command, and how many data modes they offer.
+    const std::tuple<const char*, int, const char*> models[] = {
+        {"705", 0xA4, "FB"}, {"9700", 0xA2, "FB"}, {"7610", 0x98, "FB"}, {"7851", 0x8E, "FB"},
+        {"7100", 0x88, "FA"}, {"746PRO", 0x66, "FA"}, {"7600", 0x7A, "FA"}};
+    for (auto [name, address, known] : models) {
+        start({.model = name});
+        std::string from = hexBytes(bytes({address}));
+        EXPECT_EQ(ask(frame({0x26, 0x00, 0x01, 0x01, 0x01}, address)), "FE FE E0 " + from + " " + known + " FD") << name;
+        bool threeDataModes = std::string(name) == "7610" || std::string(name) == "7851";
+        EXPECT_EQ(ask(frame({0x26, 0x00, 0x01, 0x03, 0x01}, address)),
+                  "FE FE E0 " + from + (threeDataModes ? " FB" : " FA") + " FD")
+            << name;
+    }
 }
 
 TEST_F(RadioSimTest, EveryLevelIsSetAndReadBackInBcd) {
