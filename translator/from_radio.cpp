@@ -117,13 +117,26 @@ std::string frequencyText(const Translator& t, size_t lastPosition) {
 void Translator::decodeFrequencyA() {
     if (st.frameEnd != 11) return;  // only an answer standing at the start of the buffer
     std::string text = frequencyText(*this, 10);
-    if (!text.empty()) st.freqA = text;
+    if (!text.empty() && answersAfterTheLastSet(st.queriesA)) st.freqA = text;
 }
 
 void Translator::decodeFrequencyB() {
     if (st.frameEnd != 12) return;
     std::string text = frequencyText(*this, 11);
-    if (!text.empty()) st.freqB = text;
+    if (!text.empty() && answersAfterTheLastSet(st.queriesB)) st.freqB = text;
+}
+
+bool Translator::answersAfterTheLastSet(FrequencyQueries& queries) {
+    // The radio answers in order: this answer belongs to the oldest query still
+    // open. Queries whose answer is long overdue were lost on the line, so a
+    // lost answer holds nothing up for long.
+    int64_t now = clock.monotonicMicros();
+    auto& open = queries.outstanding;
+    while (!open.empty() && now - open.front().at > queryAnswerMicros) open.pop_front();
+    if (open.empty()) return true;  // unasked: the dial turned, or another program asked
+    uint64_t asked = open.front().sequence;
+    open.pop_front();
+    return asked > queries.lastSet;
 }
 
 void Translator::decodeTransceiverId() {

@@ -103,11 +103,15 @@ void Translator::translateMonitor() {
 
 // "FA"/"FB" alone asks: the reply is the frequency known so far, and the radio
 // is asked for the current one. With digits it sets the VFO and keeps the text.
-void Translator::translateFrequency(const char* code, std::string& stored, const std::string& query,
-                                    const std::string& set) {
+void Translator::translateFrequency(const char* code, std::string& stored, FrequencyQueries& queries,
+                                    const std::string& query, const std::string& set) {
     if (st.matchedCommand == code) {
         reply(code + stored);
         send(query);
+        int64_t now = clock.monotonicMicros();
+        auto& open = queries.outstanding;
+        while (!open.empty() && now - open.front().at > queryAnswerMicros) open.pop_front();  // lost on the line
+        open.push_back({++st.frequencySequence, now});
         return;
     }
     // Exactly 11 digits: anything else is a damaged command, and the radio
@@ -116,12 +120,14 @@ void Translator::translateFrequency(const char* code, std::string& stored, const
     if (digits.size() != 11 || digits.find_first_not_of("0123456789") != std::string::npos) return;
     send(set + frequencyForm(digits));
     // While the radio is gone it never gets the set: keep what it last told us.
-    if (!st.radioLost) stored = digits;
+    if (st.radioLost) return;
+    stored = digits;
+    queries.lastSet = ++st.frequencySequence;
 }
 
-void Translator::translateFrequencyA() { translateFrequency("FA", st.freqA, "\x03"s, "\x05"s); }
+void Translator::translateFrequencyA() { translateFrequency("FA", st.freqA, st.queriesA, "\x03"s, "\x05"s); }
 
-void Translator::translateFrequencyB() { translateFrequency("FB", st.freqB, "\x25\x01"s, "\x25\x01"s); }
+void Translator::translateFrequencyB() { translateFrequency("FB", st.freqB, st.queriesB, "\x25\x01"s, "\x25\x01"s); }
 
 void Translator::translateSMeter() {
     send("\x15\x02"s);

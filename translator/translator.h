@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -24,6 +25,17 @@ inline std::string civBytes(std::initializer_list<int> values) {
     for (int v : values) out += static_cast<char>(v & 0xFF);
     return out;
 }
+
+// Frequency queries of one VFO that the radio has not answered yet, so that an
+// answer to a query sent before a set never undoes the set.
+struct FrequencyQueries {
+    struct Sent {
+        uint64_t sequence;  // order among the frequency frames sent
+        int64_t at;         // when (us)
+    };
+    std::deque<Sent> outstanding;
+    uint64_t lastSet = 0;  // sequence of the last set
+};
 
 struct TranslatorState {
     // Settings read from vocrig.cfg.
@@ -55,6 +67,8 @@ struct TranslatorState {
     // Stored readings.
     std::string freqA = "00007100000";
     std::string freqB = "00007100000";
+    FrequencyQueries queriesA, queriesB;
+    uint64_t frequencySequence = 0;
     std::string modeDigit = "1";
     int sMeterValue = 0;
     int swrValue = 300;              // above 299: no reading to report
@@ -107,6 +121,8 @@ public:
     static constexpr int64_t radioSilenceMicros = 2'000'000;
     // A failed radio port is opened again by its name this often.
     static constexpr int64_t reopenMicros = 1'000'000;
+    // An answer not come this long after its frequency query is taken as lost.
+    static constexpr int64_t queryAnswerMicros = 500'000;
     // debug.dat is moved to debug.old at this size and started afresh.
     static constexpr size_t logLimit = 10'000'000;
 
@@ -164,7 +180,11 @@ public:
     void translateMonitor();
     void translateFrequencyA();
     void translateFrequencyB();
-    void translateFrequency(const char* code, std::string& stored, const std::string& query, const std::string& set);
+    void translateFrequency(const char* code, std::string& stored, FrequencyQueries& queries, const std::string& query,
+                            const std::string& set);
+    // True when a frequency answer may replace the stored value: it answers no
+    // query that was sent before the last set of that VFO.
+    bool answersAfterTheLastSet(FrequencyQueries& queries);
     void translateSMeter();
     void translateSwr();
     void translateMode();

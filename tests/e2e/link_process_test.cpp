@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -127,6 +128,43 @@ TEST(LinkProcess, PortsOpenAgainAfterARestart) {
     EXPECT_EQ(p.await("Z1;", std::string("Z1\x94;")), std::string("Z1\x94;"));
     EXPECT_EQ(p.await("FA;", "FA00007100000;"), "FA00007100000;")
         << "the radio's port stays locked: " << p.file("voctrans.txt");
+}
+
+// A frequency set right after a poll, before the radio has answered that poll's
+// query: the late answer must not undo the set, so the next poll (40 ms after
+// the first, as the panel polls) tells the value set, every time.
+TEST(LinkProcess, SetRightAfterAPollIsNotUndoneByTheLateAnswer) {
+    LinkProcesses p;
+    ASSERT_TRUE(p.start(binDir, "7300", 0, {"--pace", "--delay", "3"})) << p.file("voctrans.txt");
+    EXPECT_EQ(p.await("Z1;", std::string("Z1\x94;")), std::string("Z1\x94;"));
+    long long hz = 14100000;
+    auto text = [](long long value) {
+        std::string digits = std::to_string(value);
+        return std::string(11 - digits.size(), '0') + digits;
+    };
+    for (int gapMs : {0, 2, 5, 8, 20}) {
+        for (int trial = 0; trial < 3; ++trial) {
+            std::string before = text(hz += 1000), set = text(hz += 1000);
+            p.exchange("FA" + before + ";");
+            ASSERT_EQ(p.await("FA;", "FA" + before + ";"), "FA" + before + ";");
+            p.collect(50);
+            int64_t t0 = nowMicros();
+            p.panel.write("FA;");
+            vocrig::e2e::sleepMicros(t0 + gapMs * 1000 - nowMicros());
+            p.panel.write("FA" + set + ";");
+            vocrig::e2e::sleepMicros(t0 + 40000 - nowMicros());
+            p.panel.write("FA;");
+            // Two replies: the first poll's, then the one that counts (a set has none).
+            std::string got;
+            int64_t end = nowMicros() + 5'000'000;
+            while (std::count(got.begin(), got.end(), ';') < 2 && nowMicros() < end) got += p.collect(5);
+            EXPECT_EQ(got.substr(got.find(';') + 1), "FA" + set + ";") << "set " << gapMs << " ms after a poll";
+        }
+    }
+    // A set the radio refuses (outside its range) gives way to the radio's frequency within three polls.
+    p.exchange("FA01296200000;");
+    std::string polls = p.exchange("FA;") + p.exchange("FA;") + p.exchange("FA;") + p.collect(300);
+    EXPECT_NE(polls.find("FA" + text(hz) + ";"), std::string::npos) << polls;
 }
 
 }  // namespace

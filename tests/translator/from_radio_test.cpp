@@ -93,6 +93,29 @@ TEST(FromRadio, FrequencyAnswersRewriteTheStoredFrequencies) {
     EXPECT_EQ(rig.st().freqB, "01296200000");
 }
 
+// The radio answers in order; an answer to a query sent before a set must not undo it.
+TEST(FromRadio, AnswersToQueriesSentBeforeASetAreNotTaken) {
+    Rig rig;
+    rig.start();
+    const std::string old = "FE FE E0 94 03 00 00 10 07 00 FD", moved = "FE FE E0 94 03 00 00 25 14 00 FD";
+    rig.command("FA;");
+    rig.command("FA00014200000;");
+    rig.hear(old);  // the poll's answer, late
+    EXPECT_EQ(rig.st().freqA, "00014200000");
+    rig.command("FA;");
+    rig.hear(moved);  // a query after the set: the radio's word
+    EXPECT_EQ(rig.st().freqA, "00014250000");
+    rig.hear(old);  // unasked (the dial turned): taken
+    EXPECT_EQ(rig.st().freqA, "00007100000");
+    // An answer lost on the line holds nothing up for long.
+    rig.command("FB;");
+    rig.command("FB00014200000;");
+    rig.clock.now += Translator::queryAnswerMicros + 1;
+    rig.command("FB;");
+    rig.hear("FE FE E0 94 25 01 00 00 25 14 00 FD");
+    EXPECT_EQ(rig.st().freqB, "00014250000");
+}
+
 TEST(FromRadio, ShortFramesAreDecodedFromWhatIsThere) {
     // Frames cut short before their data: no byte outside the buffer is read.
     const char* frames[] = {"FE FE E0 94 FD",    "FE FE E0 94 03 FD", "FE FE E0 94 25 FD", "FE FE E0 94 19 FD",

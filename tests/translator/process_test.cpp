@@ -68,14 +68,11 @@ TEST_F(VoctransProgram, StartsTranslatesBothWaysAndQuits) {
     proc.panel.write("FA;");
     ASSERT_TRUE(replyArrives("FA00014250000;"));
     ASSERT_TRUE(radioReceives(header + "\x03\xFD"));
-    // The radio's answer comes back with the next poll.
-    bool seen = false;
-    for (int i = 0; i < 20 && !seen; ++i) {
-        usleep(20000);
-        proc.panel.write("FA;");
-        seen = replyArrives("FA00007074000;", 200);
-    }
-    EXPECT_TRUE(seen) << fromTranslator;
+    // The radio's answer to that poll's query is told by the next poll.
+    settle();
+    fromTranslator.clear();
+    proc.panel.write("FA;");
+    EXPECT_TRUE(replyArrives("FA00007074000;")) << fromTranslator;
 
     // A query answered by the radio later: the reply is deferred.
     settle();
