@@ -35,10 +35,16 @@ constexpr ModeDigitRow modeDigitTable[] = {{0, '1'}, {1, '2'}, {2, '5'}, {3, '3'
 
 int digitValue(char c) { return (c >= '0' && c <= '9') ? c - '0' : 0; }
 
+
 // Decimal digits of a value for the fixed-width fields; a negative value counts as 0.
 int digitOf(long value, long place) { return value < 0 ? 0 : static_cast<int>((value / place) % 10); }
 
 }  // namespace
+
+bool Translator::usableAddress(int address) {
+    // Broadcast, our own address and the framing bytes are never a radio's.
+    return address != 0x00 && address != 0xE0 && address != 0xFD && address != 0xFE;
+}
 
 int Translator::modelAddress(const std::string& modelText) {
     for (const ModelRow& row : modelTable)
@@ -117,6 +123,12 @@ unsigned char Translator::radioAt(size_t position) const {
 }
 
 void Translator::send(const std::string& body) {
+    // FD inside a frame would end it early and FE would start another: the
+    // radio would act on a different command. Such a command is not sent.
+    if (body.find_first_of("\xFD\xFE") != std::string::npos) {
+        if (st.debugLevel > 0) logHex("NOT SENT= ", body);
+        return;
+    }
     st.radioFrame = st.frameHeader + body;
     sendToRadio();
 }
@@ -129,12 +141,15 @@ void Translator::reply(const std::string& text) {
 void Translator::sendToRadio() {
     st.radioFrame += endOfFrame;
     radio.write(st.radioFrame);
+    if (radio.isOpen() && st.unansweredSince < 0) st.unansweredSince = clock.monotonicMicros();
     if (st.debugLevel > 0) logHex("TORADIO= ", st.radioFrame);
     st.radioFrame.clear();
 }
 
 void Translator::sendToProgram() {
-    if (st.radioHeard == 0) return;  // nothing reaches the panel before the radio has spoken
+    // Nothing reaches the panel before the radio has spoken, nor while it is
+    // gone: the panel's silence rule then tells the operator.
+    if (st.radioHeard == 0 || st.radioLost) return;
     st.panelReply += ';';
     panel.write(st.panelReply);
     if (st.debugLevel > 0) logText("ToProg= ", st.panelReply);
@@ -161,16 +176,27 @@ void Translator::readProgram() {
     int waiting = panel.bytesWaiting();
     if (waiting <= 0) return;
     st.programChunk = panel.read(waiting);
+    int64_t now = clock.monotonicMicros();
+    if (!st.programBuffer.empty() && now - st.programSince > staleCommandMicros) {
+        // The start of a command whose end never came (its panel closed): it
+        // must not become the front of the next panel's command.
+        if (st.debugLevel > 0) logText("Dropped= ", st.programBuffer);
+        st.programBuffer.clear();
+    }
+    if (st.programBuffer.empty()) st.programSince = now;
     st.programBuffer += st.programChunk;
     bound(st.programBuffer, ';');
 }
 
 void Translator::takeRadioFrame(size_t prefixAt) {
+    size_t source = prefixAt + 3;
+    bool hasCommand = source + 2 < st.frameEnd;  // source, command byte, FD
+    if (hasCommand) radioBack();
+    int sender = hasCommand ? static_cast<unsigned char>(st.radioBuffer[source]) : 0;
     if (st.radioAddress == 0) {
         // The first frame addressed to us names the radio in its source byte.
-        size_t source = prefixAt + 3;
-        if (source + 1 < st.frameEnd) {
-            st.radioAddress = static_cast<unsigned char>(st.radioBuffer[source]);
+        if (hasCommand && usableAddress(sender)) {
+            st.radioAddress = sender;
             st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
             if (st.debugLevel > 0) {
                 std::string number = printedNumber(st.radioAddress);
@@ -200,38 +226,49 @@ bool Translator::servicePassThrough() {
         readAny = true;
         st.passThroughBuffer += st.passThroughChunk;
         bound(st.passThroughBuffer, endOfFrame);
-        size_t fd = st.passThroughBuffer.find(endOfFrame);
-        if (fd == std::string::npos) return readAny;  // the rest of the frame is on its way
-
-        if (st.debugLevel > 0) logHex("***fromVR1= ", st.passThroughBuffer);
-        st.radioFrame = st.passThroughBuffer.substr(0, fd);
-        sendToRadio();
-
-        auto at = [&](size_t position) {
-            return position <= st.passThroughBuffer.size() ? static_cast<unsigned char>(st.passThroughBuffer[position - 1])
-                                                           : 0;
-        };
-        if (at(5) == 0x06) {
-            // The other program set the mode: tell the panel, in its own mode digits.
-            int m = at(6);
-            logLine("---" + printedNumber(m));
-            for (const ModeDigitRow& row : modeDigitTable)
-                if (row.modeByte == m) st.modeDigit.assign(1, row.digit);
-            reply("Z5" + st.modeDigit);
+        // Every whole frame, in order; a frame still without its FD waits.
+        for (size_t fd = st.passThroughBuffer.find(endOfFrame); fd != std::string::npos;
+             fd = st.passThroughBuffer.find(endOfFrame)) {
+            std::string frame = st.passThroughBuffer.substr(0, fd + 1);
+            st.passThroughBuffer.erase(0, fd + 1);
+            forwardPassThroughFrame(frame);
         }
+    }
+}
 
-        // Hand the radio's answer back to the other program. It also stays in
-        // radioBuffer, so the main loop takes it up as well.
-        for (int tries = 0; tries < 5; ++tries) {
-            clock.sleepMs(10);
-            readRadio();
-            if (st.radioChunk.find(endOfFrame) != std::string::npos) {
-                passThrough.write(st.radioChunk);
-                if (st.debugLevel > 0) logHex("***toVR1= ", st.radioChunk);
-                break;
-            }
+void Translator::forwardPassThroughFrame(const std::string& bytes) {
+    // A piece without the FE FE of a frame start (the tail of a frame cut off
+    // by the buffer bound, or noise) would be taken by the radio as part of
+    // some other command: it is never sent.
+    size_t start = bytes.find("\xFE\xFE");
+    if (start == std::string::npos) return;
+    std::string frame = bytes.substr(start);
+    if (st.debugLevel > 0) logHex("***fromVR1= ", frame);
+    st.radioFrame = frame.substr(0, frame.size() - 1);
+    sendToRadio();
+
+    auto at = [&](size_t position) {
+        return position <= frame.size() ? static_cast<unsigned char>(frame[position - 1]) : 0;
+    };
+    if (at(5) == 0x06) {
+        // The other program set the mode: tell the panel, in its own mode digits.
+        int m = at(6);
+        logLine("---" + printedNumber(m));
+        for (const ModeDigitRow& row : modeDigitTable)
+            if (row.modeByte == m) st.modeDigit.assign(1, row.digit);
+        reply("Z5" + st.modeDigit);
+    }
+
+    // Hand the radio's answer back to the other program. It also stays in
+    // radioBuffer, so the main loop takes it up as well.
+    for (int tries = 0; tries < 5; ++tries) {
+        clock.sleepMs(10);
+        readRadio();
+        if (st.radioChunk.find(endOfFrame) != std::string::npos) {
+            passThrough.write(st.radioChunk);
+            if (st.debugLevel > 0) logHex("***toVR1= ", st.radioChunk);
+            break;
         }
-        st.passThroughBuffer.clear();
     }
 }
 

@@ -8,7 +8,7 @@ namespace vocrig {
 
 namespace {
 
-enum class Reading { none, level, swr, switchByte };
+enum class Reading { none, level, switchByte };
 
 struct DecoderRow {
     int c1;
@@ -28,7 +28,7 @@ constexpr DecoderRow decoderTable[] = {
     {0x03, -1, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyA},
     {0x25, 0x01, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyB},
     {0x15, 0x02, Reading::level, &S::sMeterValue, nullptr, nullptr, nullptr},
-    {0x15, 0x12, Reading::swr, &S::swrValue, nullptr, nullptr, nullptr},
+    {0x15, 0x12, Reading::level, &S::swrValue, nullptr, nullptr, nullptr},
     {0x15, 0x13, Reading::level, &S::alcValue, &S::alcMeterPending, nullptr, nullptr},
     {0x14, 0x01, Reading::level, &S::afGainValue, &S::afGainPending, "--- AF Gain", nullptr},
     {0x14, 0x03, Reading::level, &S::squelchValue, &S::squelchPending, "--- Squelch ", nullptr},
@@ -65,8 +65,8 @@ constexpr DeferredStep deferredSteps[] = {
     {&S::tunerPending, &T::replyTuner},
 };
 
-// "BI" and "VX" carry the switch byte as the character 48 + byte; past 255 there is none.
-char switchCharacter(int state) { return static_cast<char>(state + 48 > 255 ? 255 : state + 48); }
+// "BI" and "VX" carry the switch byte as its digit (the decoder takes 0-9 only).
+char switchCharacter(int state) { return static_cast<char>('0' + (state < 0 || state > 9 ? 0 : state)); }
 
 }  // namespace
 
@@ -78,8 +78,14 @@ void Translator::classifyRadioFrame() {
             (this->*row.special)();
             return;
         }
-        int level = 100 * frameByte(3) + 10 * (frameByte(4) >> 4) + (frameByte(4) & 0x0F);
-        int value = row.reading == Reading::swr ? 3 * level : row.reading == Reading::switchByte ? frameByte(3) : level;
+        int c3 = frameByte(3), c4 = frameByte(4);
+        int value = row.reading == Reading::switchByte ? c3 : 100 * c3 + 10 * (c4 >> 4) + (c4 & 0x0F);
+        // A reading that is no BCD level 0-255 or switch 0-9 is a damaged or
+        // foreign frame: the stored value stays, and nothing is replied.
+        bool valid = row.reading == Reading::switchByte
+                         ? c3 <= 9
+                         : c3 <= 9 && (c4 >> 4) <= 9 && (c4 & 0x0F) <= 9 && value <= 255;
+        if (!valid) return;
         st.*row.value = value;
         if (row.pending) st.*row.pending = 1;
         if (row.note && st.debugLevel > 0 && logFile) {
@@ -91,31 +97,51 @@ void Translator::classifyRadioFrame() {
     }
 }
 
+namespace {
+
+// The 11-digit text of five BCD bytes, most significant last in the buffer;
+// "" when a half byte is no digit (a damaged frame).
+std::string frequencyText(const Translator& t, size_t lastPosition) {
+    std::string text = "0";
+    for (size_t position = lastPosition; position >= lastPosition - 4; --position) {
+        unsigned char b = t.radioAt(position);
+        if ((b >> 4) > 9 || (b & 0x0F) > 9) return {};
+        text += static_cast<char>('0' + (b >> 4));
+        text += static_cast<char>('0' + (b & 0x0F));
+    }
+    return text;
+}
+
+}  // namespace
+
 void Translator::decodeFrequencyA() {
     if (st.frameEnd != 11) return;  // only an answer standing at the start of the buffer
-    std::string text = "0";
-    for (size_t position = 10; position >= 6; --position) {
-        unsigned char b = radioAt(position);
-        text += static_cast<char>(48 + (b >> 4));
-        text += static_cast<char>(48 + (b & 0x0F));
-    }
-    st.freqA = text;
+    std::string text = frequencyText(*this, 10);
+    if (!text.empty() && answersAfterTheLastSet(st.queriesA)) st.freqA = text;
 }
 
 void Translator::decodeFrequencyB() {
     if (st.frameEnd != 12) return;
-    std::string text = "0";
-    for (size_t position = 11; position >= 7; --position) {
-        unsigned char b = radioAt(position);
-        text += static_cast<char>(48 + (b >> 4));
-        text += static_cast<char>(48 + (b & 0x0F));
-    }
-    st.freqB = text;
+    std::string text = frequencyText(*this, 11);
+    if (!text.empty() && answersAfterTheLastSet(st.queriesB)) st.freqB = text;
+}
+
+bool Translator::answersAfterTheLastSet(FrequencyQueries& queries) {
+    // The radio answers in order: this answer belongs to the oldest query still
+    // open. Queries whose answer is long overdue were lost on the line, so a
+    // lost answer holds nothing up for long.
+    int64_t now = clock.monotonicMicros();
+    auto& open = queries.outstanding;
+    while (!open.empty() && now - open.front().at > queryAnswerMicros) open.pop_front();
+    if (open.empty()) return true;  // unasked: the dial turned, or another program asked
+    uint64_t asked = open.front().sequence;
+    open.pop_front();
+    return asked > queries.lastSet;
 }
 
 void Translator::decodeTransceiverId() {
     int id = radioAt(7);
-    if (st.radioAddress == 0) st.radioAddress = id;
+    if (st.radioAddress == 0 && usableAddress(id)) st.radioAddress = id;
     if (st.debugLevel > 0 && logFile) {
         logWrite("+++");
         logZone();

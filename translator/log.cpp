@@ -48,6 +48,15 @@ void Translator::logWrite(const std::string& text) {
     if (!logFile) return;
     logFile->write(text);
     advanceColumn(st.logColumn, text);
+    st.logBytes += text.size();
+    if (st.logBytes >= logLimit && st.logColumn == 0) {
+        // At 50 polls a second the log grows by about 30 MB an hour: keep the
+        // latest stretch, in two files, never more.
+        logFile->close();
+        files.rename("debug.dat", "debug.old");
+        logFile = files.create("debug.dat");
+        st.logBytes = 0;
+    }
 }
 
 void Translator::logZone() {

@@ -53,8 +53,12 @@ void Translator::readConfiguration() {
     st.debugLevel = static_cast<int>(decimalValue(mid(line(), 6, 1)));
 }
 
-void Translator::openPorts() {
+void Translator::openRadio() {
     if (radio.open(st.radioPortName) && !radio.configure(st.radioBaud, 1)) radio.close();
+}
+
+void Translator::openPorts() {
+    openRadio();
 
     // A panel port supplied by the user is used as it is; otherwise this
     // program makes the null-modem pair and publishes the panel's end.
@@ -81,6 +85,7 @@ void Translator::startUp() {
     st.sMeterValue = 0;
     st.swrValue = 300;
     files.remove("debug.dat");
+    files.remove("debug.old");  // the older part of an earlier run's log
 
     platform::LocalTime now = clock.localTime();
     char date[64];
@@ -100,6 +105,7 @@ void Translator::startUp() {
     if (st.debugLevel > 0) {
         logFile = files.create("debug.dat");
         st.logColumn = 0;
+        st.logBytes = 0;
         logLine(banner);
         logLine(settings);
         logLine(" ");
@@ -158,6 +164,7 @@ bool Translator::turn() {
 bool Translator::turnSteps() {
     bool busy = false;
 
+    watchRadio();
     runDeferredReplies();
 
     readRadio();
@@ -189,25 +196,72 @@ bool Translator::turnSteps() {
 
     readProgram();
     if (!st.programChunk.empty()) busy = true;
-
-    // Panel intake: at most one command per read.
-    if (!st.programBuffer.empty() && st.programBuffer.find(';') != std::string::npos) {
-        if (st.programBuffer.find('*') != std::string::npos) {
-            // A key echoed by the panel for diagnosis: logged, never translated.
-            if (st.debugLevel > 0) logText("", st.programBuffer.substr(0, st.programBuffer.find(';')));
-        } else {
-            recognise();
-        }
-        if (st.programBuffer.find("qu") != std::string::npos) {
-            st.ended = true;
-            return true;
-        }
-        st.programBuffer.clear();
-    }
+    panelIntake();
+    if (st.ended) return true;
 
     if (st.passThroughPort != "0" && servicePassThrough()) busy = true;
 
     return busy || repliesPending();
+}
+
+// Every complete command of what the panel sent is handled, in order; the
+// start of the next one waits for the rest.
+void Translator::panelIntake() {
+    size_t end = st.programBuffer.find(';');
+    if (end == std::string::npos) return;
+    std::string rest = st.programBuffer;
+    while (end != std::string::npos && !st.ended) {
+        // Each command is handled as if it had come in a read of its own:
+        // some translations look at the whole read.
+        st.programBuffer = rest.substr(0, end + 1);
+        st.programChunk = st.programBuffer;
+        rest.erase(0, end + 1);
+        if (st.programBuffer.find('*') != std::string::npos) {
+            // A key echoed by the panel for diagnosis: logged, never translated.
+            if (st.debugLevel > 0) logText("", st.programBuffer.substr(0, end));
+        } else {
+            recognise();
+        }
+        end = rest.find(';');
+    }
+    st.programBuffer = rest;
+    st.programSince = clock.monotonicMicros();
+}
+
+void Translator::watchRadio() {
+    int64_t now = clock.monotonicMicros();
+    if (radio.isOpen() && radio.failed()) {
+        // Unplugged or switched off: let go of the dead port and look for it again.
+        radio.close();
+        st.radioBuffer.clear();
+        st.nextReopenAt = now + reopenMicros;
+        radioGone();
+    } else if (!radio.isOpen() && now >= st.nextReopenAt) {
+        st.nextReopenAt = now + reopenMicros;
+        openRadio();
+        if (radio.isOpen() && st.radioAddress == 0) {
+            // Still looking for the radio's address: ask again on the new port.
+            st.radioFrame = civBytes({0xFE, 0xFE, 0x00, 0xE0, 0x19, 0x00});
+            sendToRadio();
+        }
+    }
+    if (st.unansweredSince >= 0 && now - st.unansweredSince >= radioSilenceMicros) radioGone();
+}
+
+void Translator::radioGone() {
+    st.unansweredSince = -1;
+    if (st.radioHeard == 0 || st.radioLost) return;  // nothing to announce
+    st.radioLost = true;
+    consoleWrite("Radio lost\n");
+    if (st.debugLevel > 0) logLine("Radio lost");
+}
+
+void Translator::radioBack() {
+    st.unansweredSince = -1;
+    if (!st.radioLost) return;
+    st.radioLost = false;
+    consoleWrite("Radio found\n");
+    if (st.debugLevel > 0) logLine("Radio found");
 }
 
 void Translator::run(const std::function<bool()>& stopRequested) {

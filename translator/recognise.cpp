@@ -7,7 +7,7 @@ namespace vocrig {
 
 namespace {
 
-enum class Match { anywhere, start };
+enum class Match { anywhere, start, whole };  // whole: the command is the keyword and its ";"
 enum class Guard { no, yes };        // yes: a keyword found after the first ";" ends the search
 enum class Command { kept, text, keyerBytes };
 enum class Then { stop, goOn };
@@ -70,7 +70,8 @@ constexpr KeywordRow keywordTable[] = {
     {"Z9", Match::anywhere, Guard::no, Command::kept, Then::stop, &T::translateDialStep},
     {"Z2", Match::start, Guard::no, Command::kept, Then::stop, &T::translateModelSetUp},
     {"Pow", Match::start, Guard::no, Command::kept, Then::stop, &T::translatePowerOnPrep},
-    {"qu", Match::anywhere, Guard::no, Command::kept, Then::stop, &T::quitSequence},
+    // Only the panel's own "quit" ends the run: line noise holding "qu" must not.
+    {"quit", Match::whole, Guard::no, Command::kept, Then::stop, &T::quitSequence},
 };
 
 }  // namespace
@@ -89,8 +90,11 @@ void Translator::recognise() {
             if (found == std::string::npos) continue;
             p = found + 1;
             if (row.guard == Guard::yes && p > s) return;  // the keyword belongs to a later command
-        } else {
+        } else if (row.match == Match::start) {
             if (buffer.compare(0, row.keyword.size(), row.keyword) != 0) continue;
+            p = 1;
+        } else {
+            if (s != row.keyword.size() + 1 || buffer.compare(0, row.keyword.size(), row.keyword) != 0) continue;
             p = 1;
         }
         st.keywordPosition = p;
@@ -109,6 +113,7 @@ void Translator::quitSequence() {
     if (st.debugLevel == 2) consoleWrite("quit\n");
     clock.sleepMs(1000);
     closeChannels();
+    st.ended = true;
 }
 
 }  // namespace vocrig

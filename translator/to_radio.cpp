@@ -103,21 +103,31 @@ void Translator::translateMonitor() {
 
 // "FA"/"FB" alone asks: the reply is the frequency known so far, and the radio
 // is asked for the current one. With digits it sets the VFO and keeps the text.
-void Translator::translateFrequency(const char* code, std::string& stored, const std::string& query,
-                                    const std::string& set) {
+void Translator::translateFrequency(const char* code, std::string& stored, FrequencyQueries& queries,
+                                    const std::string& query, const std::string& set) {
     if (st.matchedCommand == code) {
         reply(code + stored);
         send(query);
+        int64_t now = clock.monotonicMicros();
+        auto& open = queries.outstanding;
+        while (!open.empty() && now - open.front().at > queryAnswerMicros) open.pop_front();  // lost on the line
+        open.push_back({++st.frequencySequence, now});
         return;
     }
+    // Exactly 11 digits: anything else is a damaged command, and the radio
+    // would be sent somewhere the operator never asked for.
     std::string digits = st.matchedCommand.substr(2);
-    send(set + frequencyForm(digits.substr(0, 11)));
+    if (digits.size() != 11 || digits.find_first_not_of("0123456789") != std::string::npos) return;
+    send(set + frequencyForm(digits));
+    // While the radio is gone it never gets the set: keep what it last told us.
+    if (st.radioLost) return;
     stored = digits;
+    queries.lastSet = ++st.frequencySequence;
 }
 
-void Translator::translateFrequencyA() { translateFrequency("FA", st.freqA, "\x03"s, "\x05"s); }
+void Translator::translateFrequencyA() { translateFrequency("FA", st.freqA, st.queriesA, "\x03"s, "\x05"s); }
 
-void Translator::translateFrequencyB() { translateFrequency("FB", st.freqB, "\x25\x01"s, "\x25\x01"s); }
+void Translator::translateFrequencyB() { translateFrequency("FB", st.freqB, st.queriesB, "\x25\x01"s, "\x25\x01"s); }
 
 void Translator::translateSMeter() {
     send("\x15\x02"s);
@@ -254,6 +264,7 @@ void Translator::translateTone() {
         size_t d = dot + 1;
         n = d > 3 ? decimalValue(programSlice(3, d - 3)) : 0;
         if (d + 1 <= st.programBuffer.size()) tenth = static_cast<unsigned char>(programAt(d + 1)) - 48;
+        if (tenth < 0 || tenth > 9) return;  // the tenth must be a digit, or the frame carries junk
     }
     long h = n < 0 ? 0 : (n / 100) % 10, t = n < 0 ? 0 : (n / 10) % 10, u = n < 0 ? 0 : n % 10;
     send("\x1B\x00\x00"s + byte(16 * h + t) + byte(16 * u + tenth));

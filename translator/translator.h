@@ -4,6 +4,8 @@
 // transceiver and the radio's answers back into text replies.
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -24,6 +26,17 @@ inline std::string civBytes(std::initializer_list<int> values) {
     return out;
 }
 
+// Frequency queries of one VFO that the radio has not answered yet, so that an
+// answer to a query sent before a set never undoes the set.
+struct FrequencyQueries {
+    struct Sent {
+        uint64_t sequence;  // order among the frequency frames sent
+        int64_t at;         // when (us)
+    };
+    std::deque<Sent> outstanding;
+    uint64_t lastSet = 0;  // sequence of the last set
+};
+
 struct TranslatorState {
     // Settings read from vocrig.cfg.
     int debugLevel = 0;              // 0 quiet, 1 traffic log, 2 log and console echo
@@ -38,6 +51,9 @@ struct TranslatorState {
     std::string frameHeader;         // FE FE radioAddress E0
     std::string replyPrefix;         // FE FE E0
     int radioHeard = 0;              // replies to the panel are held back until the radio is heard
+    bool radioLost = false;          // heard once, then gone: replies held back until it answers again
+    int64_t unansweredSince = -1;    // first frame sent since the radio last wrote to us (us), -1 none
+    int64_t nextReopenAt = 0;        // when to try the radio's port again (us)
 
     // Received bytes and work strings (binary-safe).
     std::string radioBuffer, radioChunk;
@@ -46,10 +62,13 @@ struct TranslatorState {
     std::string radioFrame, panelReply, matchedCommand;
     size_t keywordPosition = 0;      // where the recognised keyword stands in programBuffer, from 1
     size_t frameEnd = 0;             // position of the FD that ended the radio frame taken, from 1
+    int64_t programSince = 0;        // when the oldest byte of programBuffer arrived (us)
 
     // Stored readings.
     std::string freqA = "00007100000";
     std::string freqB = "00007100000";
+    FrequencyQueries queriesA, queriesB;
+    uint64_t frequencySequence = 0;
     std::string modeDigit = "1";
     int sMeterValue = 0;
     int swrValue = 300;              // above 299: no reading to report
@@ -84,6 +103,7 @@ struct TranslatorState {
     // Output columns, for print zones.
     size_t consoleColumn = 0;
     size_t logColumn = 0;
+    size_t logBytes = 0;             // written to the current debug.dat
 
     bool ended = false;
     bool inTurn = false;  // a turn is running (clock listeners may ask for another)
@@ -95,6 +115,16 @@ public:
     static constexpr size_t bufferLimit = 4096;
     // How long an idle loop waits on the ports before looking again.
     static constexpr int idleWaitMs = 50;
+    // A command still without its ";" after this long was left by a panel that went away.
+    static constexpr int64_t staleCommandMicros = 1'000'000;
+    // The radio counts as gone when frames sent to it get no frame back for this long.
+    static constexpr int64_t radioSilenceMicros = 2'000'000;
+    // A failed radio port is opened again by its name this often.
+    static constexpr int64_t reopenMicros = 1'000'000;
+    // An answer not come this long after its frequency query is taken as lost.
+    static constexpr int64_t queryAnswerMicros = 500'000;
+    // debug.dat is moved to debug.old at this size and started afresh.
+    static constexpr size_t logLimit = 10'000'000;
 
     Translator(platform::SerialPort& radio, platform::SerialPort& panel, platform::SerialPort& passThrough,
                platform::SerialDevices& devices, platform::PortWaiter& waiter, platform::Console& console,
@@ -127,6 +157,7 @@ public:
 
     // CI-V framing and ports (civ.cpp).
     static int modelAddress(const std::string& modelText);
+    static bool usableAddress(int address);
     static std::string frequencyForm(const std::string& text);
     static std::string levelForm(long value);
     void sendToRadio();
@@ -134,7 +165,9 @@ public:
     void readRadio();
     void readProgram();
     bool servicePassThrough();  // true when it read anything
+    void forwardPassThroughFrame(const std::string& bytes);
     void takeRadioFrame(size_t prefixAt);
+    void watchRadio();  // reopens a failed radio port and notices a radio that went silent
     void closeChannels();
 
     // Recogniser (recognise.cpp).
@@ -147,7 +180,11 @@ public:
     void translateMonitor();
     void translateFrequencyA();
     void translateFrequencyB();
-    void translateFrequency(const char* code, std::string& stored, const std::string& query, const std::string& set);
+    void translateFrequency(const char* code, std::string& stored, FrequencyQueries& queries, const std::string& query,
+                            const std::string& set);
+    // True when a frequency answer may replace the stored value: it answers no
+    // query that was sent before the last set of that VFO.
+    bool answersAfterTheLastSet(FrequencyQueries& queries);
     void translateSMeter();
     void translateSwr();
     void translateMode();
@@ -224,6 +261,10 @@ private:
     void send(const std::string& body);  // frameHeader + body, then sendToRadio
     void reply(const std::string& text); // panelReply = text, then sendToProgram
     bool turnSteps();
+    void panelIntake();
+    void radioGone();
+    void radioBack();
+    void openRadio();
     void openPorts();
     void openPassThrough();
     static void bound(std::string& buffer, char terminator);

@@ -5,8 +5,10 @@
 namespace platform::fake {
 
 bool FakeSerialEnd::open(const std::string& name) {
+    ++openAttempts;
     if (failOpen || portNumberFromName(name) == 0) return false;
     opened = true;
+    hungUp = false;
     openedName = name;
     inbox.clear();  // stale input is flushed on open, as on a real port
     return true;
@@ -26,7 +28,7 @@ bool FakeSerialEnd::configure(int newBaud, int newStopBits) {
     return true;
 }
 
-int FakeSerialEnd::bytesWaiting() { return opened ? static_cast<int>(inbox.size()) : 0; }
+int FakeSerialEnd::bytesWaiting() { return opened && !hungUp ? static_cast<int>(inbox.size()) : 0; }
 
 std::string FakeSerialEnd::read(int maxBytes) {
     if (!opened || maxBytes <= 0) return {};
@@ -37,7 +39,7 @@ std::string FakeSerialEnd::read(int maxBytes) {
 }
 
 void FakeSerialEnd::write(const std::string& bytes) {
-    if (!opened) return;
+    if (!opened || hungUp) return;
     ++writeCount;
     written += bytes;
     if (peer) peer->inbox += bytes;

@@ -20,6 +20,7 @@ public:
     std::string read(int maxBytes) override;
     void write(const std::string& bytes) override;
     void close() override { opened = false; }
+    bool failed() override { return opened && hungUp; }
 
     // Test controls.
     void inject(const std::string& bytes) { inbox += bytes; }  // as if the far end wrote them
@@ -28,6 +29,8 @@ public:
     void unjoin();
 
     bool failOpen = false;
+    bool hungUp = false;     // the device went away; cleared by the next open
+    int openAttempts = 0;
     bool opened = false;
     std::string openedName;
     std::string publishedName;

@@ -14,6 +14,14 @@ class MemoryFiles : public Files {
 public:
     bool exists(const std::string& path) override { return files.count(path) != 0; }
     bool remove(const std::string& path) override { return files.erase(path) != 0; }
+    bool rename(const std::string& from, const std::string& to) override {
+        auto it = files.find(from);
+        if (it == files.end()) return false;
+        std::string bytes = std::move(it->second);
+        files.erase(it);
+        files[to] = std::move(bytes);
+        return true;
+    }
     bool readLines(const std::string& path, std::vector<std::string>& lines) override;
     bool writeLines(const std::string& path, const std::vector<std::string>& lines) override;
     std::unique_ptr<FileWriter> create(const std::string& path) override;

@@ -33,6 +33,9 @@ speed_t speedFor(int baud) {
     }
 }
 
+// Errors after which a port gives nothing more until it is opened again.
+bool isLostDevice(int error) { return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE; }
+
 bool pathExists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
@@ -146,8 +149,11 @@ bool PosixSerialPort::configure(int baud, int stopBits) {
 int PosixSerialPort::bytesWaiting() {
     if (fd < 0) return 0;
     int n = 0;
-    if (::ioctl(fd, FIONREAD, &n) != 0 || n < 0) return 0;
-    return n;
+    if (::ioctl(fd, FIONREAD, &n) != 0) {
+        if (isLostDevice(errno)) broken = true;
+        return 0;
+    }
+    return n < 0 ? 0 : n;
 }
 
 std::string PosixSerialPort::read(int maxBytes) {
@@ -157,6 +163,7 @@ std::string PosixSerialPort::read(int maxBytes) {
     do {
         got = ::read(fd, out.data(), out.size());
     } while (got < 0 && errno == EINTR);
+    if (got < 0 && isLostDevice(errno)) broken = true;
     if (got <= 0) return {};  // EAGAIN, EIO after a hang-up, or end of file
     out.resize(static_cast<size_t>(got));
     return out;
@@ -182,15 +189,35 @@ void PosixSerialPort::write(const std::string& bytes) {
             ::poll(&p, 1, 5);
             continue;
         }
+        if (n < 0 && isLostDevice(errno)) broken = true;
         return;  // hung up, unplugged or stuck: the write is lost
     }
 }
 
+bool PosixSerialPort::failed() {
+    if (fd < 0) return false;
+    if (broken) return true;
+    // A device that went away, or a far end that closed for good, reports a
+    // hang-up at once and for ever; our own virtual pairs never do (we hold
+    // their far end), so this is only ever a port opened by name.
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) broken = true;
+    return broken;
+}
+
 void PosixSerialPort::close() {
-    if (fd >= 0) ::close(fd);
+    // The exclusive flag belongs to the terminal, not to our descriptor: left
+    // set, it outlives us while anyone else holds the terminal open (the
+    // program that made a pseudo-terminal does), and the next ordinary user
+    // to open it is refused.
+    if (fd >= 0) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+    }
     if (heldFarFd >= 0) ::close(heldFarFd);
     if (!linkPath.empty()) ::unlink(linkPath.c_str());
     fd = -1;
+    broken = false;
     heldFarFd = -1;
     linkPath.clear();
     farPath.clear();

@@ -131,17 +131,38 @@ public:
                          std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin"))
             return false;
         if (!waitForLink(dir + "/ports/com5")) return false;
+        return startTranslator();
+    }
+
+    // Starts voctrans (again, after it has ended) and opens the panel's end it publishes.
+    bool startTranslator() {
+        panel.close();
         if (!translator.start(dir + "/bin/voctrans", {}, dir, dir + "/voctrans.txt", dir + "/nothing-here"))
             return false;
         if (!waitForLink(dir + "/ports/com21")) return false;
-        return panel.openPath(dir + "/ports/com21") && panel.configure(38400, 2);
+        return openPanel();
     }
+
+    // Opens the panel's end of the link as vocpanel does: exclusively.
+    bool openPanel() { return panel.openPath(dir + "/ports/com21") && panel.configure(38400, 2); }
 
     // Writes one panel command and collects what comes back for `ms`
     // (the translator takes one command per read, so commands go out paced).
     std::string exchange(const std::string& command, int ms = 100) {
         panel.write(command);
         return collect(ms);
+    }
+
+    // Writes a command, again every 100 ms, until a reply holds `expected`
+    // (so a loaded machine only makes it slower); what came, or "" after `ms`.
+    std::string await(const std::string& command, const std::string& expected, int ms = 5000) {
+        std::string got;
+        int64_t end = nowMicros() + static_cast<int64_t>(ms) * 1000;
+        while (nowMicros() < end) {
+            got += exchange(command);
+            if (got.find(expected) != std::string::npos) return expected;
+        }
+        return got;
     }
 
     std::string collect(int ms) {

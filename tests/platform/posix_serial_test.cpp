@@ -178,6 +178,7 @@ TEST_F(PosixSerial, FarEndHangUpDoesNotSpinAndReopenWorks) {
     waiter.waitForInput({&near}, 30);
     EXPECT_GE(clock.monotonicMicros() - t0, 25000);
     EXPECT_EQ(near.bytesWaiting(), 0);
+    EXPECT_FALSE(near.failed());  // our own pair waits for the next user
 
     PosixSerialPort again;
     ASSERT_TRUE(again.open("COM21"));
@@ -191,7 +192,9 @@ TEST_F(PosixSerial, DeviceWhoseOtherSideVanishesDoesNotSpin) {
     ASSERT_TRUE(creator->openVirtualPair("COM5"));
     PosixSerialPort radio;
     ASSERT_TRUE(radio.open("COM5"));
+    EXPECT_FALSE(radio.failed());
     creator.reset();  // "unplugged": the pseudo-terminal's master is gone
+    EXPECT_TRUE(radio.failed());  // so its user knows to look for it again
     PollPortWaiter waiter;
     SystemClock clock;
     int64_t t0 = clock.monotonicMicros();

@@ -102,18 +102,6 @@ TEST(PassThrough, NoAnswerWithinFiveWaits) {
     EXPECT_EQ(rig.passThrough.takeWritten(), "");
 }
 
-TEST(PassThrough, PartialFrameWaitsAndBytesAfterTheEndAreDropped) {
-    Rig rig;
-    rig.start({.passThrough = "7"});
-    rig.passThrough.inject(hex("FE FE 94"));
-    rig.t.turn();
-    EXPECT_EQ(rig.radio.takeWritten(), "");
-    rig.passThrough.inject(hex("E0 03 FD FE FE"));
-    rig.t.turn();
-    EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 94 E0 03 FD");
-    EXPECT_TRUE(rig.st().passThroughBuffer.empty());
-}
-
 TEST(PassThrough, ShortSetModeFrameReadsNoFurther) {
     Rig rig;
     rig.start({.passThrough = "7"});

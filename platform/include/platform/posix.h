@@ -39,6 +39,7 @@ public:
     std::string read(int maxBytes) override;
     void write(const std::string& bytes) override;
     void close() override;
+    bool failed() override;
     int waitHandle() const override { return fd; }
 
     // Path of the far end of a virtual pair ("" otherwise).
@@ -47,6 +48,7 @@ public:
 private:
     int fd = -1;
     int heldFarFd = -1;  // keeps a virtual pair's far end alive between users
+    bool broken = false;  // a read or write met a hang-up or an I/O error
     std::string linkPath;
     std::string farPath;
 };
@@ -84,6 +86,7 @@ class DiskFiles : public Files {
 public:
     bool exists(const std::string& path) override;
     bool remove(const std::string& path) override;
+    bool rename(const std::string& from, const std::string& to) override;
     bool readLines(const std::string& path, std::vector<std::string>& lines) override;
     bool writeLines(const std::string& path, const std::vector<std::string>& lines) override;
     std::unique_ptr<FileWriter> create(const std::string& path) override;

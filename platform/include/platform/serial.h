@@ -30,6 +30,10 @@ public:
     virtual std::string read(int maxBytes) = 0;
     virtual void write(const std::string& bytes) = 0;
     virtual void close() = 0;
+    // True when the open port has hung up, failed with an I/O error or lost its
+    // device (a USB cable pulled, a radio switched off): nothing more will come
+    // through it until it is closed and opened again by its name.
+    virtual bool failed() { return false; }
 
     // Descriptor a PortWaiter can watch, or -1.
     virtual int waitHandle() const { return -1; }
