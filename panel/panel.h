@@ -62,7 +62,6 @@ public:
     std::string tone() const;
     int preampDigit() const;
     bool preamp() const { return preampDigit() != 0; }
-    const std::string& text() const { return row; }
 
 private:
     std::string row;
