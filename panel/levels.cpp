@@ -29,4 +29,17 @@ void Panel::sendWidth() {
     }
 }
 
+void Panel::togglePreamp() {
+    sayWord("preamp");
+    state.preampOn = state.preampOn == 1 ? 0 : 1;
+    sayWord(state.preampOn == 1 ? "on" : "off");
+    send(state.preampOn == 1 ? "PA1" : "PA0");
+    showStatusWords();
+}
+
+void Panel::setPreamp(int on) {
+    state.preampOn = on == 1 ? 0 : 1;
+    togglePreamp();
+}
+
 }  // namespace panel

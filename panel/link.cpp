@@ -141,7 +141,7 @@ void Panel::openLink() {
     window.setFont(statusFont);
 
     send("F" + row.substr(2, 12));
-    state.frequency = numberOf(row.substr(3, 11));
+    state.frequency = hertzOf(row.substr(3, 11));
     sayFrequency();
 
     if (hasFixedSwap(state.radioId)) state.swapFixed = 1;

@@ -120,6 +120,10 @@ bool DiskFiles::exists(const std::string& path) {
 
 bool DiskFiles::remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool DiskFiles::rename(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 bool DiskFiles::readLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::ifstream in(path, std::ios::binary);

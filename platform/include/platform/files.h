@@ -23,6 +23,8 @@ public:
     virtual ~Files() = default;
     virtual bool exists(const std::string& path) = 0;
     virtual bool remove(const std::string& path) = 0;
+    // Gives a file a new name (replacing a file of that name), its bytes untouched.
+    virtual bool rename(const std::string& from, const std::string& to) = 0;
     // False when the file cannot be opened; `lines` then stays empty.
     virtual bool readLines(const std::string& path, std::vector<std::string>& lines) = 0;
     // Writes the lines, each ended with CR LF, to a temporary file and renames it

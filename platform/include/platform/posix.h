@@ -84,6 +84,7 @@ class DiskFiles : public Files {
 public:
     bool exists(const std::string& path) override;
     bool remove(const std::string& path) override;
+    bool rename(const std::string& from, const std::string& to) override;
     bool readLines(const std::string& path, std::vector<std::string>& lines) override;
     bool writeLines(const std::string& path, const std::vector<std::string>& lines) override;
     std::unique_ptr<FileWriter> create(const std::string& path) override;
