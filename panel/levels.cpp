@@ -7,13 +7,14 @@
 namespace panel {
 
 void Panel::sendWidth() {
-    if (state.mode < 3) {
+    const ModeClass kind = modeClass(state.mode);
+    if (kind == ModeClass::ssb) {
         state.filterWidth = std::clamp(state.filterWidth, 0, 12);
         state.ssbWidth = state.filterWidth;
         send("SH" + zeroPadded(state.filterWidth, 2));
         if (state.filterWidth == 0) sayWord("min");
         if (state.filterWidth == 12) sayWord("max");
-    } else if (state.mode == 3) {
+    } else if (kind == ModeClass::cw) {
         if (state.filterWidth > 1500) {
             state.filterWidth = 1500;
             sayWord("max");
@@ -23,17 +24,18 @@ void Panel::sendWidth() {
         }
         state.cwWidth = state.filterWidth;
         send("FW" + zeroPadded(state.filterWidth, 4));
-    } else if (state.mode == 4) {
+    } else if (kind == ModeClass::am) {
         state.filterWidth = 8;
         send("SH08");
     }
 }
 
 void Panel::togglePreamp() {
+    const int on = state.preampOn == 1 ? 0 : 1;
     sayWord("preamp");
-    state.preampOn = state.preampOn == 1 ? 0 : 1;
-    sayWord(state.preampOn == 1 ? "on" : "off");
-    send(state.preampOn == 1 ? "PA1" : "PA0");
+    sayWord(on == 1 ? "on" : "off");
+    send(on == 1 ? "PA1" : "PA0");
+    state.preampOn = on;
     showStatusWords();
 }
 

@@ -5,6 +5,7 @@
 // functions are the panel's operations.
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,52 @@ inline constexpr int noBand = 99;
 inline constexpr int noEntry = 999;
 // The highest frequency the 11-digit frequency field carries, in Hz.
 inline constexpr long long maxFrequency = 99'999'999'999LL;
+
+// Mode numbers as the panel keeps them (band rows, memory records, `mode`).
+inline constexpr int modeLsb = 1, modeUsb = 2, modeCw = 3, modeAm = 4, modeFmNarrow = 5, modeFm = 6, modeDstar = 7;
+
+// What a mode is for the settings that follow it: the SSB filter steps, the CW
+// filter width, AM's fixed width, FM's squelch and width, or none of these.
+enum class ModeClass { none, ssb, cw, am, fm, digital };
+
+// Everything the panel knows about one mode, in one row.
+struct ModeRow {
+    int number;             // the panel's mode number
+    const char* command;    // the "MD" command that selects it
+    const char* shown;      // window text; its blanks erase a longer name
+    const char* words[2];   // spoken, one or two words
+    const char* listing;    // label in memory.txt
+    ModeClass kind;
+};
+// The row of a mode number; null outside 1..7.
+const ModeRow* modeRow(int mode);
+ModeClass modeClass(int mode);
+// The mode a "Z5" report names. Its digit is in the numbering of the "MD"
+// commands (FM 4, AM 5), so the first mode selected by that command is meant;
+// 0 for a digit that names none.
+int modeForReport(char digit);
+
+// A band row: split flag, mode digit, "A" + VFO A in Hz (11 digits),
+// "B" + VFO B in Hz, the tone ("999" none), the preamp digit. A row that is
+// too short reads as split 0, mode 0, no frequencies, no tone, preamp off.
+class BandRecord {
+public:
+    explicit BandRecord(std::string row) : row(std::move(row)) {}
+    static std::string make(int splitFlag, int mode, const std::string& vfoA, const std::string& vfoB,
+                            const std::string& tone, int preampDigit);
+
+    int splitFlag() const;
+    int mode() const;
+    std::string vfoA() const;  // 11 digits
+    std::string vfoB() const;
+    std::string tone() const;
+    int preampDigit() const;
+    bool preamp() const { return preampDigit() != 0; }
+    const std::string& text() const { return row; }
+
+private:
+    std::string row;
+};
 
 struct PanelState {
     // Program
@@ -52,7 +99,6 @@ struct PanelState {
     int radioFamily = 0;
     int lockAvailable = 0;       // the radio has a dial lock
     int swapFixed = 0;           // "swop" leaves vfoSwapped alone on this radio
-    std::array<std::string, 8> modeCommands;  // by mode number 1..7
 
     // Keys
     int keyCode = 0;
@@ -142,10 +188,27 @@ struct PanelState {
 // What run() hands back to main() as the exit status.
 enum ExitStatus { exitNormal = 0, exitNoConfiguration = 1, exitNoWindow = 2, exitNoLink = 3 };
 
+// A diagnostic a sighted helper (or a test) reads while the panel runs: one
+// line per event, "<ms> <kind> <text>", appended and flushed as it happens.
+// <ms> counts whole milliseconds from the trace's creation.
+class Trace {
+public:
+    Trace(platform::Clock& clock, std::unique_ptr<platform::FileWriter> writer);
+    void line(const char* kind, const std::string& text);
+    // Bytes outside printable ASCII as \xHH.
+    static std::string printable(const std::string& bytes);
+
+private:
+    platform::Clock& clock;
+    std::unique_ptr<platform::FileWriter> writer;
+    int64_t startMicros;
+};
+
 class Panel {
 public:
+    // `trace` may be null: then nothing is traced.
     Panel(platform::Window& window, platform::Sound& sound, platform::SerialPort& port,
-          platform::Files& files, platform::Clock& clock);
+          platform::Files& files, platform::Clock& clock, Trace* trace = nullptr);
 
     PanelState state;
 
@@ -232,22 +295,36 @@ public:
     // Mode and band rows (tuning.cpp), levels (levels.cpp), window texts (status.cpp)
     void sendMode();
     void storeBandRow();
+    BandRecord currentBand() const;  // the row of bandIndex (empty outside 1..14)
     void sendWidth();
     void togglePreamp();
     void setPreamp(int on);
+    void drawText(int x, int y, const std::string& text);
     void showMode();
     void showStatusWords();
+    void showSMeter();
+    void showFrequency();  // the VFO mark and the frequency of lastFreqReply
+
+    // The poll and what it hands on (poll.cpp)
+    void handleTimer();
+    void handleFrequencyReply();
+    void bandSetUp();
 
 private:
     void handleKeyDown(const platform::Event& event);
     void handleKeyUp(int key);
-    void handleTimer();
+    bool takePollReply();  // false: no request this tick
+    void sendPoll();
+    void note(const char* kind, const std::string& text) {
+        if (trace) trace->line(kind, text);
+    }
 
     platform::Window& window;
     platform::Sound& sound;
     platform::SerialPort& port;
     platform::Files& files;
     platform::Clock& clock;
+    Trace* trace;
 };
 
 // Helpers shared by the areas and their tests.
@@ -272,5 +349,11 @@ long long hertzOf(const std::string& text);
 std::string zeroPadded(long long value, int width);
 // The port name for a port number: "COM9", "\\.\COM21".
 std::string portName(int number);
+// Characters [from, from + count) of a text, as many of them as there are.
+std::string slice(const std::string& text, size_t from, size_t count);
+// A frequency answer: "FA" or "FB", 11 digits, and its first ";" right after them.
+bool isFrequencyAnswer(const std::string& reply);
+// The window's frequency text for 11 digits of Hz: "   14.200000", "     0.500000".
+std::string frequencyText(const std::string& digits);
 
 }  // namespace panel

@@ -53,4 +53,10 @@ std::unique_ptr<FileWriter> MemoryFiles::create(const std::string& path) {
     return std::make_unique<MemoryWriter>(*this, path);
 }
 
+std::unique_ptr<FileWriter> MemoryFiles::append(const std::string& path) {
+    if (failWrites) return nullptr;
+    files[path];
+    return std::make_unique<MemoryWriter>(*this, path);
+}
+
 }  // namespace platform::fake

@@ -59,7 +59,8 @@ TEST(Life, StartLoopAndShutdown) {
     EXPECT_EQ(rig.port.baud, 38400);
     EXPECT_EQ(rig.port.stopBits, 2);
     EXPECT_FALSE(rig.port.opened);
-    EXPECT_EQ(rig.port.written, "Z1;Z2;LO0;FA00007100000;RX0;CT0;quit;");
+    // One tick: the first poll.
+    EXPECT_EQ(rig.port.written, "Z1;Z2;LO0;FA00007100000;FA;RX0;CT0;quit;");
     EXPECT_EQ(rig.state.radioId, 0);
     EXPECT_EQ(rig.state.running, 0);
 
@@ -111,6 +112,7 @@ TEST(Life, StartsOnTheSavedRowOrOnFortyMetres) {
     for (const auto& c : cases) {
         PanelRig rig;
         rig.files.files["vocrig.cfg"] = configText();
+        rig.state.bandTable[4] = "11A00007100000B000071500009990";  // split saved on 40 m too
         rig.state.bandTable[6] = "12A00014250000B000142000009991";
         std::string file = c.header + "\r\n";
         for (size_t r = 1; r <= 14; ++r) file += rig.state.bandTable[r] + "\r\n";

@@ -32,6 +32,8 @@ public:
     virtual bool writeLines(const std::string& path, const std::vector<std::string>& lines) = 0;
     // Creates (truncates) a file for writing; null when it cannot be created.
     virtual std::unique_ptr<FileWriter> create(const std::string& path) = 0;
+    // Opens a file for writing at its end, creating it when missing; null when it cannot.
+    virtual std::unique_ptr<FileWriter> append(const std::string& path) = 0;
 };
 
 }  // namespace platform
