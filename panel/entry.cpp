@@ -116,9 +116,9 @@ Panel::Flow Panel::takeFrequencyEntry() {
     const int band = bandForTypedMHz(s.entryMHz);
     if (band == 14 && s.splitOn >= 1) s.splitOn = 0;
     s.bandIndex = band;
-    const std::string& row = s.bandTable[static_cast<size_t>(band)];
-    s.mode = row[1] - '0';
-    if (s.entryMHz < 25 && (s.mode == 5 || s.mode == 6)) s.mode = 4;
+    const BandRecord row(s.bandTable[static_cast<size_t>(band)]);
+    s.mode = row.mode();
+    if (s.entryMHz < 25 && modeClass(s.mode) == ModeClass::fm) s.mode = modeAm;
     sendMode();
 
     std::string command = (s.splitOn >= 1 ? "FB" : "FA") + zeroPadded(s.entryMHz, 5) + s.entryZeros;
@@ -128,7 +128,7 @@ Panel::Flow Panel::takeFrequencyEntry() {
     send(command);
     s.frequency = hertzOf(command.substr(2));
 
-    setPreamp(row.back() == '1' ? 1 : 0);
+    setPreamp(row.preampDigit() == 1 ? 1 : 0);
     sayWord("ok");
     s.busy = 0;
     return Flow::stop;
@@ -182,8 +182,10 @@ void Panel::recallChannel(int bank, int slot) {
         return;
     }
 
+    // The channel is a band row with its band number after the mode.
+    const BandRecord channel(record.substr(0, 2) + record.substr(4));
     s.tickCount = 0;
-    if (record[0] == '0' && s.splitOn >= 1) {
+    if (channel.splitFlag() == 0 && s.splitOn >= 1) {
         sayWord("split");
         sayWord("off");
     }
@@ -191,24 +193,23 @@ void Panel::recallChannel(int bank, int slot) {
 
     const int band = numberOf(record.substr(2, 2));
     s.bandIndex = band >= 1 && band <= bandRows ? band : noBand;
-    if (s.bandIndex != noBand) s.bandTable[static_cast<size_t>(band)] = record.substr(0, 2) + record.substr(4);
+    if (s.bandIndex != noBand) s.bandTable[static_cast<size_t>(band)] = channel.text();
 
-    const std::string vfoA = record.substr(5, 11);
-    send("FA" + vfoA);
-    s.vfoAText = "A" + vfoA;
-    s.frequency = hertzOf(vfoA);
+    send("FA" + channel.vfoA());
+    s.vfoAText = "A" + channel.vfoA();
+    s.frequency = hertzOf(channel.vfoA());
 
-    s.mode = record[1] - '0';
+    s.mode = channel.mode();
     sayFrequency();
     sendMode();
     sayMode();
 
-    s.toneText = record.substr(28, record.size() - 29);
+    s.toneText = channel.tone();
     if (oldTone != "999" && s.toneText == "999") {
         sayWord(isDcs(oldTone) ? "dcs" : "ctcss");
         sayWord("off");
     }
-    if ((s.mode == 5 || s.mode == 6) && s.toneText != "999") {
+    if (modeClass(s.mode) == ModeClass::fm && s.toneText != "999") {
         send("CN" + s.toneText);
         send("CT1");
         sayTone();
@@ -220,14 +221,14 @@ void Panel::recallChannel(int bank, int slot) {
     }
 
     send("FT1");
-    if (record[0] == '0') {
+    if (channel.splitFlag() == 0) {
         send("RX0");
-    } else if (record[0] == '1') {
+    } else if (channel.splitFlag() == 1) {
         s.splitOn = 1;
         s.savedFreqCommand = s.lastFreqCommand.substr(0, 13);
-        send("FB" + record.substr(17, 11));
+        send("FB" + channel.vfoB());
     }
-    setPreamp(record.back() == '0' ? 0 : 1);
+    setPreamp(channel.preamp() ? 1 : 0);
     s.keyPrefix = 0;
 }
 
@@ -250,35 +251,35 @@ Panel::Flow Panel::zeroFrequency() {
     PanelState& s = state;
     sayWord("0");
     sayWord("ok");
-    if (s.mode == 3) {
+    if (s.mode == modeCw) {
         send("CA01");
         return Flow::stop;
     }
     // Round down to a whole kilohertz; already on one, one kilohertz on: up in USB, down otherwise.
     const long long rounded = s.frequency - s.frequency % 1000;
     long long target = rounded;
-    if (rounded == s.frequency) target += s.mode == 2 ? 1000 : -1000;
-    else if (s.mode == 2) target += 1000;
+    if (rounded == s.frequency) target += s.mode == modeUsb ? 1000 : -1000;
+    else if (s.mode == modeUsb) target += 1000;
     stepFrequency(target - s.frequency);
     sendFrequency();
     return Flow::stop;
 }
 
 Panel::Flow Panel::frequencyUp() {
-    stepFrequency(state.mode == 3 ? 500 : 1000);
+    stepFrequency(state.mode == modeCw ? 500 : 1000);
     return Flow::goOn;
 }
 
 Panel::Flow Panel::frequencyDown() {
-    stepFrequency(state.mode == 3 ? -500 : -1000);
+    stepFrequency(state.mode == modeCw ? -500 : -1000);
     return Flow::goOn;
 }
 
 bool Panel::applyFrequencyKey() {
     const PanelState& s = state;
-    const bool fm = s.mode == 5 || s.mode == 6;
+    const bool fm = modeClass(s.mode) == ModeClass::fm;
     const long long page = fm && s.bandIndex >= 12 && s.bandIndex != noBand ? 12500 : 10000;
-    const long long fine = s.mode == 3 ? 10 : 100;
+    const long long fine = s.mode == modeCw ? 10 : 100;
     switch (s.keyCode) {
         case keyPlus: stepFrequency(1000000); break;
         case keyMinus: stepFrequency(-1000000); break;

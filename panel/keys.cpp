@@ -45,7 +45,7 @@ bool inExtended(const PanelState& s) { return s.keyPrefix == 14; }
 bool bandwidthLatched(const PanelState& s) { return s.keyPrefix == 14 && s.txbwLatch == 1; }
 bool keyerPrefix(const PanelState& s) { return s.keyPrefix == 11; }
 bool micGainWatching(const PanelState& s) { return s.micGainWatch >= 1; }
-bool inFm(const PanelState& s) { return s.mode == 5 || s.mode == 6; }
+bool inFm(const PanelState& s) { return modeClass(s.mode) == ModeClass::fm; }
 bool typingTone(const PanelState& s) { return s.toneEntry == 1 && s.freqEntry == 0; }
 bool channelPending(const PanelState& s) { return s.channelOp == 1 || s.channelOp == 2; }
 bool somethingTyped(const PanelState& s) { return s.entryMHz != noEntry; }
