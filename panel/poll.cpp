@@ -110,13 +110,10 @@ bool Panel::takePollReply() {
 void Panel::sendPoll() {
     PanelState& s = state;
     s.awaitingReply = 1;
-    std::string request;
-    if (s.pollPhase == 0) {
-        request = s.splitOn >= 1 ? "FB" : "FA";
-    } else {
-        request = s.txState < 1 && s.tuning == 0 ? "SM0" : "RM1";
-        if (s.micGainWatch >= 1) request = "RM3";
-    }
+    const char* request = nullptr;
+    if (s.pollPhase == 0) request = s.splitOn >= 1 ? "FB" : "FA";
+    else if (s.micGainWatch >= 1) request = "RM3";
+    else request = s.txState < 1 && s.tuning == 0 ? "SM0" : "RM1";
     s.pollPhase = 1 - s.pollPhase;
     s.pollSent = 1;
     send(request);

@@ -4,7 +4,8 @@
 // the radio as ports/com5, voctrans reads vocrig.cfg in a scratch working
 // directory and publishes the panel's end as ports/com21, and the caller plays
 // the panel on that end. voctrans runs as a copy in a folder of its own with an
-// empty PATH, so no panel program is started beside it.
+// empty PATH, so no panel program is started beside it; with `realPanel` a
+// copy of vocpanel stands beside it, and voctrans starts that instead.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -121,6 +122,8 @@ public:
         std::filesystem::create_directories(dir + "/bin");
         std::filesystem::create_directories(dir + "/ports");
         std::filesystem::copy_file(binDir + "/voctrans", dir + "/bin/voctrans");
+        if (realPanel) std::filesystem::copy_file(binDir + "/vocpanel", dir + "/bin/vocpanel");
+        if (!wordSet.empty()) std::filesystem::create_directory_symlink(wordSet, dir + "/wave");
         std::ofstream(dir + "/vocrig.cfg") << "Com=5\r\nspeed=19200\r\nRadio=" << model
                                            << "\r\npower=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n"
                                            << "VRPort=0\r\ndebug=" << debug << "\r\ndiagl 0\r\n";
@@ -134,6 +137,7 @@ public:
         if (!translator.start(dir + "/bin/voctrans", {}, dir, dir + "/voctrans.txt", dir + "/nothing-here"))
             return false;
         if (!waitForLink(dir + "/ports/com21")) return false;
+        if (realPanel) return true;
         return panel.openPath(dir + "/ports/com21") && panel.configure(38400, 2);
     }
 
@@ -157,6 +161,9 @@ public:
 
     std::string file(const std::string& name) const { return slurp(dir + "/" + name); }
     bool linkExists(const std::string& name) const { return std::filesystem::is_symlink(dir + "/" + name); }
+
+    bool realPanel = false;
+    std::string wordSet;  // a folder linked as wave/ for the panel
 
     Child radio, translator;
     platform::posix::PosixSerialPort panel;
