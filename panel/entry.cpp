@@ -127,6 +127,7 @@ Panel::Flow Panel::takeFrequencyEntry() {
     command.resize(13, '0');
     send(command);
     s.frequency = hertzOf(command.substr(2));
+    noteFrequencySent();
 
     setPreamp(row.preampDigit() == 1 ? 1 : 0);
     sayWord("ok");
@@ -312,7 +313,19 @@ void Panel::stepFrequency(long long hz) {
     }
 }
 
-void Panel::sendFrequency() { send("FA" + zeroPadded(state.frequency, 11)); }
+void Panel::sendFrequency() {
+    send("FA" + zeroPadded(state.frequency, 11));
+    noteFrequencySent();
+}
+
+void Panel::noteFrequencySent() {
+    // The VFO holds what was just set: a channel stored before the radio's
+    // next answer must not take the frequency from before.
+    const std::string& sent = state.lastFreqCommand;
+    if (sent.size() != 14) return;
+    if (sent.compare(0, 2, "FA") == 0) state.vfoAText = "A" + sent.substr(2, 11);
+    if (sent.compare(0, 2, "FB") == 0) state.vfoBText = "B" + sent.substr(2, 11);
+}
 
 void Panel::stepSquelch(int amount) {
     int& squelch = state.squelch;

@@ -253,6 +253,7 @@ public:
     bool applyFrequencyKey();
     void stepFrequency(long long hz);  // stops at 0 and at maxFrequency, saying "min" or "max"
     void sendFrequency();
+    void noteFrequencySent();  // the VFO text takes the frequency command just sent
     void stepSquelch(int amount);
 
     // Configuration (config.cpp): false when "vocrig.cfg" cannot be read.

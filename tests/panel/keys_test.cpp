@@ -205,10 +205,12 @@ TEST(Keys, Channels) {
     s.mode = 2;
     s.bandIndex = 6;
     s.preampOn = 1;
-    s.vfoAText = "A00014250000";
     auto press = [&](const std::string& text) {
         for (const Event& e : typed(text)) rig.panel.handleEvent(e);
     };
+    // Stored at once, before the radio has answered with the typed frequency.
+    press("E14.25\n");
+    spoken(rig);
 
     press("C3");
     EXPECT_EQ(s.memorySlots[3], "0206A00014250000B000142500009991");
