@@ -366,9 +366,9 @@ INSTANTIATE_TEST_SUITE_P(
         BandSetUp{"fortyMetresLsb", 4, "", '0',
               "FA;MD1;SH07;EX1080;PA0;RA00;NB0;NT0;PC100;AC110;MG;AG0;RG255;VX;BI;NR;ML000;PR;RX0;PA0;SM0;",
               "lsb / preamp / off / connected"},
-        // A repeater on 2 m: FM narrow with its squelch, the DCS code widened, split to the
+        // A repeater on 2 m: FM narrow with its squelch, the DCS code as stored, split to the
         // input frequency; the lock is spoken, the preamp switched on.
-        BandSetUp{"twoMetreRepeaterLocked", 12, "15A00145000000B00145600000N231", '1',
+        BandSetUp{"twoMetreRepeaterLocked", 12, "15A00145000000B00145600000N0231", '1',
               "FA;MD4;Z3;SQ0;EX1080;PA0;RA00;NB0;NT0;PC100;AC110;MG;AG0;RG255;VX;BI;NR;ML000;PR;"
               "CNN023;CT1;FT1;FB00145600000;PA1;SM0;",
               "fm / nar / lock / on / dcs / on / split / preamp / on / connected"}),
@@ -464,8 +464,7 @@ INSTANTIATE_TEST_SUITE_P(
         Reply{"alcWhileWatching", [](PanelState& s) { s.micGainWatch = 1, s.tickCount = 20; }, "SM0000;RM3045;", 1, 0,
               45, 1, "RM3;", "alc / 4 / 5"},
         Reply{"alcNotWatched", nullptr, "RM3045;", 1, 0, -1, 1, "SM0;", ""},
-        // "NC;" anywhere ends the panel.
-        Reply{"ncAlone", nullptr, "NC;", 1, 0, -1, 0, "SM0;", ""},
+        // "NC;" anywhere ends the panel (the poll reads like every other read).
         Reply{"ncBehindAnswers", nullptr, "FA00007100000;SM0120;NC;", 1, 0, -1, 0, "SM0;", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -473,6 +472,8 @@ TEST(LinkBench, FallingSMeterIsHeldRisingShownAtOnce) {
     LinkBench b;
     ASSERT_TRUE(b.connect());
     auto shown = [&] { return b.window.textAt(790, 45) + b.window.textAt(820, 45); };
+    b.answerPoll("RM1005;SM0120;");  // only a read that begins with it
+    EXPECT_EQ(shown(), "");
     b.answerPoll("SM0120;");
     EXPECT_EQ(shown(), "9   ");
     b.sent();
