@@ -39,4 +39,9 @@ void Panel::togglePreamp() {
     showStatusWords();
 }
 
+void Panel::setPreamp(int on) {
+    state.preampOn = on == 1 ? 0 : 1;
+    togglePreamp();
+}
+
 }  // namespace panel

@@ -141,7 +141,7 @@ void Panel::openLink() {
     if (state.bandIndex < 1 || state.bandIndex > bandRows) state.bandIndex = 4;
     const BandRecord row = currentBand();
     send("FA" + row.vfoA());
-    state.frequency = numberOf(row.vfoA());
+    state.frequency = hertzOf(row.vfoA());
     sayFrequency();
 
     if (hasFixedSwap(state.radioId)) state.swapFixed = 1;

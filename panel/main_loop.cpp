@@ -91,21 +91,11 @@ void Panel::handleEvent(const platform::Event& event) {
         case platform::EventType::Close: state.running = 0; break;
         case platform::EventType::KeyDown:
             note("key", std::to_string(event.key));
-            handleKeyDown(event.key);
+            handleKeyDown(event);
             break;
-        case platform::EventType::KeyUp: handleKeyUp(); break;
+        case platform::EventType::KeyUp: handleKeyUp(event.key); break;
         case platform::EventType::Timer: handleTimer(); break;
     }
 }
-
-void Panel::handleKeyDown(int key) {
-    // A held key repeats; every action needs a fresh press.
-    if (state.keyHeld == 1) return;
-    state.keyCode = key;
-    state.keyHeld = 1;
-    state.modeReported = 0;
-}
-
-void Panel::handleKeyUp() { state.keyHeld = 0; }
 
 }  // namespace panel

@@ -115,6 +115,8 @@ void Panel::setDefaultTables() {
     for (int row = 0; row <= bandRows; ++row)
         state.bandTable[static_cast<size_t>(row)] = defaultBandTable[static_cast<size_t>(row)];
     state.memorySlots.fill(emptySlot);
+    state.keptBandLines.fill(std::string());
+    state.bandLineKept.fill(false);
 }
 
 void Panel::loadMemory() {
@@ -132,11 +134,15 @@ void Panel::loadMemory() {
         return;
     }
     if (lines.empty() || lines[0].compare(0, formatTag.size(), formatTag) != 0) {
-        // A file of another format is replaced by the current tables; what it
-        // held is kept beside it, so nothing the operator stored is destroyed.
+        // A file of another format is replaced by the current tables. What it
+        // held is kept beside it byte for byte; when it cannot be moved aside,
+        // it is not overwritten either.
         bool hasContent = false;
         for (const auto& l : lines) hasContent = hasContent || !l.empty();
-        if (hasContent) files.writeLines(foreignCopyFile, lines);
+        if (hasContent && !files.rename(memoryFile, foreignCopyFile)) {
+            state.memoryFileHeld = true;
+            return;
+        }
         saveMemory();
         return;
     }
@@ -146,15 +152,21 @@ void Panel::loadMemory() {
     int row = header.size() >= 21 ? static_cast<unsigned char>(header[20]) - '0' : 0;
     state.bandIndex = row >= 1 && row <= bandRows ? row : 0;
 
-    // A missing or damaged line keeps the default row or an empty channel.
+    // A band line that cannot be used leaves the default row for the radio and
+    // is kept for the file. Channel lines are the operator's data: each is kept
+    // exactly as read; one that is no channel record is refused at recall.
     for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) {
-        if (r < lines.size() && isBandRecord(lines[r])) state.bandTable[r] = lines[r];
+        if (r >= lines.size()) continue;
+        if (isBandRecord(lines[r])) {
+            state.bandTable[r] = lines[r];
+        } else {
+            state.keptBandLines[r] = lines[r];
+            state.bandLineKept[r] = true;
+        }
     }
     for (size_t i = 0; i < static_cast<size_t>(memoryCount); ++i) {
         const size_t at = 1 + bandRows + i;
-        if (at >= lines.size()) continue;
-        const std::string& record = lines[at];
-        state.memorySlots[i] = (!record.empty() && record[0] == '9') || isMemoryRecord(record) ? record : emptySlot;
+        if (at < lines.size()) state.memorySlots[i] = lines[at];
     }
 }
 
@@ -171,7 +183,11 @@ void Panel::saveMemory() {
     std::vector<std::string> lines;
     lines.reserve(1 + bandRows + memoryCount);
     lines.push_back(header);
-    for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) lines.push_back(state.bandTable[r]);
+    for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) {
+        // A kept line goes back as it was read until the operator's use of the band rewrites the row.
+        const bool untouched = state.bandTable[r] == defaultBandTable[r];
+        lines.push_back(state.bandLineKept[r] && untouched ? state.keptBandLines[r] : state.bandTable[r]);
+    }
     for (const auto& record : state.memorySlots) lines.push_back(record);
     // Written to a temporary file and renamed over the old one: a crash leaves
     // the old file or the new one, never half of it.

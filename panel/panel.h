@@ -21,6 +21,8 @@ inline constexpr int bandRows = 14;      // band rows 1..14; row 0 is unused
 inline constexpr int memoryCount = 100;  // channels, index bank * 10 + slot
 inline constexpr int noBand = 99;
 inline constexpr int noEntry = 999;
+// The highest frequency the 11-digit frequency field carries, in Hz.
+inline constexpr long long maxFrequency = 99'999'999'999LL;
 
 // Mode numbers as the panel keeps them (band rows, memory records, `mode`).
 inline constexpr int modeLsb = 1, modeUsb = 2, modeCw = 3, modeAm = 4, modeFmNarrow = 5, modeFm = 6, modeDstar = 7;
@@ -62,6 +64,7 @@ public:
     std::string tone() const;
     int preampDigit() const;
     bool preamp() const { return preampDigit() != 0; }
+    const std::string& text() const { return row; }
 
 private:
     std::string row;
@@ -100,11 +103,12 @@ struct PanelState {
     // Keys
     int keyCode = 0;
     int keyHeld = 0;
+    int heldKey = 0;             // the key that is down now, as the window gave it
     int keyPrefix = 0;
     int modeReported = 0;        // the last mode came from the radio
 
     // Frequency and channel entry
-    int frequency = 0;           // dial frequency in Hz
+    long long frequency = 0;     // dial frequency in Hz (11 digits do not fit an int)
     int freqEntry = 0;
     int entryMHz = noEntry;
     int entryFraction = 0;
@@ -174,6 +178,10 @@ struct PanelState {
     // Band table and memory channels
     std::array<std::string, bandRows + 1> bandTable;
     std::array<std::string, memoryCount> memorySlots;
+    // Band lines of savmem.dat that could not be used: the row runs on its
+    // default, and the line is written back as it was read until the row changes.
+    std::array<std::string, bandRows + 1> keptBandLines;
+    std::array<bool, bandRows + 1> bandLineKept{};
     bool memoryFileHeld = false;  // savmem.dat exists but could not be read: never overwrite it
 };
 
@@ -211,6 +219,42 @@ public:
     void normaliseBandRow();
     // Every window event comes through here.
     void handleEvent(const platform::Event& event);
+
+    // Keys (keys.cpp): the guards, the dispatch chain and its end. Each chain
+    // operation says whether the key goes on down the chain or stops there.
+    enum class Flow { stop, goOn };
+    void echoKey(int rawKey);
+    bool dispatchChain();  // false when an entry stopped the key
+    void dispatchEnd();
+    Flow notYet();
+    Flow ignoreKey();
+    Flow forgetChannel();
+    Flow cancelChannelOp();
+    Flow optionsReport();
+    Flow afGainPrefix();
+    Flow sayMeter();
+    Flow extendedPrefix();
+    Flow preampKey();
+
+    // Frequency and channel entry (entry.cpp)
+    void digitKey(int digit);
+    Flow startFrequencyEntry();
+    Flow entryPoint();
+    Flow takeFrequencyEntry();
+    Flow startStore();
+    Flow startRecall();
+    Flow nextChannel();
+    Flow zeroFrequency();
+    Flow frequencyUp();
+    Flow frequencyDown();
+    void storeChannel(int slot);
+    void recallChannel(int bank, int slot);
+    // The frequency keys of the dispatch end; false when the key set the squelch instead.
+    bool applyFrequencyKey();
+    void stepFrequency(long long hz);  // stops at 0 and at maxFrequency, saying "min" or "max"
+    void sendFrequency();
+    void noteFrequencySent();  // the VFO text takes the frequency command just sent
+    void stepSquelch(int amount);
 
     // Configuration (config.cpp): false when "vocrig.cfg" cannot be read.
     bool readConfiguration();
@@ -255,6 +299,7 @@ public:
     BandRecord currentBand() const;  // the row of bandIndex (empty outside 1..14)
     void sendWidth();
     void togglePreamp();
+    void setPreamp(int on);
     void drawText(int x, int y, const std::string& text);
     void showMode();
     void showStatusWords();
@@ -267,8 +312,8 @@ public:
     void bandSetUp();
 
 private:
-    void handleKeyDown(int key);
-    void handleKeyUp();
+    void handleKeyDown(const platform::Event& event);
+    void handleKeyUp(int key);
     bool takePollReply();  // false: no request this tick
     void sendPoll();
     void note(const char* kind, const std::string& text) {
@@ -289,6 +334,8 @@ private:
 std::string sDigitFor(int reading);
 // The band row a frequency in whole MHz belongs to (14 for general coverage).
 int bandForMHz(long long mhz);
+// The band row for typed megahertz: as bandForMHz, but 70 cm is 430 to 439 only.
+int bandForTypedMHz(long long mhz);
 // Record checks: a row that fails them is never used.
 bool isBandRecord(const std::string& row);
 bool isMemoryRecord(const std::string& row);
@@ -297,6 +344,8 @@ std::string listingLine(int slot, const std::string& record);
 // The value of a text of digits, as the panel reads numbers: the leading
 // digits count, anything else gives 0, and values past the int range stop at its end.
 int numberOf(const std::string& text);
+// The frequency in Hz that the leading digits of a text (at most 11) give.
+long long hertzOf(const std::string& text);
 // Decimal digits with leading zeros to the width (negative values as 0).
 std::string zeroPadded(long long value, int width);
 // The port name for a port number: "COM9", "\\.\COM21".

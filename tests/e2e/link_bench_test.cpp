@@ -538,7 +538,7 @@ TEST(LinkBench, TraceTellsWhatHappenedWhen) {
               "0 say shdelay\n"
               "300 send Z1;\n");
     EXPECT_NE(trace.find("\n600 read Z1\\x94;\n"), std::string::npos) << trace;
-    EXPECT_NE(trace.find("\n2400 say mhz\n2700 key 74\n2700 read \\x01Z\\xFE;\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("\n2400 say mhz\n2700 key 74\n2700 say nc\n3000 read \\x01Z\\xFE;\n"), std::string::npos) << trace;
 }
 
 TEST(LinkBench, NothingIsTracedWithoutATrace) {

@@ -93,4 +93,64 @@ TEST(PanelProcess, RadioGetsTheBandSetUpAndSteadyPolls) {
     EXPECT_NE(log.find("FromProg= quit;"), std::string::npos);
 }
 
+// Types keys into the panel's window (focus first: there is no window manager).
+bool typeKeys(XView& view, const std::string& keys) {
+    ::Window window = view.find("*** ICOM Vocrig Front Panel v3.4b ***");
+    const std::string command =
+        "xdotool windowfocus --sync " + std::to_string(window) + " key --delay 120 " + keys + " >/dev/null 2>&1";
+    return window != 0 && std::system(command.c_str()) == 0;
+}
+
+// An operator types a frequency, stores it in channel 3, types another, and
+// recalls the channel: the radio ends where the channel was.
+TEST(PanelProcess, TypedFrequencyStoredAndRecalled) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
+    if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is not installed";
+    LinkProcesses p;
+    p.realPanel = true;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("VOCPANEL_TRACE", "vocpanel.trace", 1);
+    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 30s)) << p.file("vocpanel.trace");
+    XView view;
+    ASSERT_TRUE(view.ok());
+
+    ASSERT_TRUE(typeKeys(view, "e 1 4 period 0 7 Return"));
+    ASSERT_TRUE(waitFor(p, "vocsim.txt", "set frequency 14.070", 10s)) << p.file("vocsim.txt");
+    ASSERT_TRUE(typeKeys(view, "c 3"));
+    ASSERT_TRUE(waitFor(p, "memory.txt", "Slot 3 A=14.07  B=14.07  USB", 10s)) << p.file("vocpanel.trace");
+    ASSERT_TRUE(typeKeys(view, "e 7 Return"));
+    ASSERT_TRUE(waitFor(p, "vocsim.txt", "set frequency 7.000", 10s)) << p.file("vocsim.txt");
+    ASSERT_TRUE(typeKeys(view, "g 3"));
+    auto recalled = [&p] { return count(p.file("vocsim.txt"), "set frequency 14.070") >= 2; };
+    for (auto end = std::chrono::steady_clock::now() + 10s; !recalled() && std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(recalled()) << p.file("vocsim.txt");
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say preamp\n", 10s));
+
+    // The radio's log: the typed frequency, the other one, then the channel's again.
+    const std::string radio = p.file("vocsim.txt");
+    const size_t typed = radio.find("set frequency 14.070");
+    const size_t other = radio.find("set frequency 7.000", typed);
+    EXPECT_NE(other, std::string::npos) << radio;
+    EXPECT_NE(radio.find("set frequency 14.070", other), std::string::npos) << radio;
+
+    // The trace: each key as it came, each step heard.
+    const std::string trace = p.file("vocpanel.trace");
+    const std::vector<std::string> steps = {
+        " key 69\n",  " say EF\n",    " key 49\n", " say 1\n",  " key 52\n",  " say 4\n",
+        " key 190\n", " say point\n", " key 48\n", " key 55\n", " key 13\n",  " send FA00014070000;\n",
+        " say ok\n",  " key 67\n",    " say sch\n", " key 51\n", " say 3\n",  " say ok\n",
+        " key 71\n",  " say gch\n",   " key 51\n", " send FA00014070000;\n"};
+    size_t at = 0;
+    for (const auto& step : steps) {
+        at = trace.find(step, at);
+        ASSERT_NE(at, std::string::npos) << step << trace;
+    }
+    EXPECT_NE(p.file("savmem.dat").find("\r\n0206A00014070000B000140700009991\r\n"), std::string::npos);
+
+    view.requestClose(view.find("*** ICOM Vocrig Front Panel v3.4b ***"));
+    EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
+}
+
 }  // namespace

@@ -66,25 +66,10 @@ TEST(Life, StartLoopAndShutdown) {
 
     EXPECT_EQ(rig.words(),
               "voc / 3 / point / 4 / shdelay / delay / delay / delay / delay / delay / shdelay / shdelay / shdelay / "
-              "7 / point / 1 / mhz / shdelay / shdelay / shdelay / delay");
+              "7 / point / 1 / mhz / nc / shdelay / shdelay / shdelay / delay");  // J before the radio answered
     // The tables were saved, with the listing.
     EXPECT_EQ(rig.files.files["savmem.dat"].substr(0, 24), "VOCRIG v3.2a   3.4b 40\r\n");
     EXPECT_TRUE(rig.files.exists("memory.txt"));
-}
-
-TEST(Life, KeyHeldDownActsOnce) {
-    PanelRig rig;
-    rig.panel.handleEvent({EventType::KeyDown, 74});
-    rig.panel.handleEvent({EventType::KeyDown, 75});  // auto-repeat of a held key
-    EXPECT_EQ(rig.state.keyCode, 74);
-    rig.panel.handleEvent({EventType::KeyUp, 74});
-    rig.panel.handleEvent({EventType::KeyDown, 75});
-    EXPECT_EQ(rig.state.keyCode, 75);
-    rig.state.running = 1;
-    rig.panel.handleEvent({EventType::Timer, 0});
-    EXPECT_EQ(rig.state.running, 1);
-    rig.panel.handleEvent({EventType::Close, 0});
-    EXPECT_EQ(rig.state.running, 0);
 }
 
 TEST(Life, IdentityLockAndPowerSwitch) {

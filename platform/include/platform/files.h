@@ -23,7 +23,7 @@ public:
     virtual ~Files() = default;
     virtual bool exists(const std::string& path) = 0;
     virtual bool remove(const std::string& path) = 0;
-    // Renames a file, replacing `to` when it exists.
+    // Gives a file a new name (replacing a file of that name), its bytes untouched.
     virtual bool rename(const std::string& from, const std::string& to) = 0;
     // False when the file cannot be opened; `lines` then stays empty.
     virtual bool readLines(const std::string& path, std::vector<std::string>& lines) = 0;

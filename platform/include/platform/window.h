@@ -9,6 +9,7 @@ enum class EventType { KeyDown, KeyUp, Timer, Close };
 struct Event {
     EventType type = EventType::Timer;
     int key = 0;  // Windows virtual-key code for KeyDown / KeyUp
+    bool repeat = false;  // an auto-repeat of the held key
 };
 
 struct Font {

@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "panel_rig.h"
+
+namespace {
+
+using platform::Event;
+using platform::EventType;
+
+// Key codes as the window gives them.
+enum : int {
+    kEnter = 13, kShift = 16, kSpace = 32, kPgUp = 33, kPgDn = 34, kLeft = 37, kUp = 38, kRight = 39, kDown = 40,
+    kA = 65, kB = 66, kC = 67, kE = 69, kG = 71, kH = 72, kJ = 74, kM = 77, kO = 79, kQ = 81, kS = 83, kU = 85,
+    kX = 88, kZ = 90, kPad5 = 101, kPadPoint = 110, kF1 = 112, kF6 = 117, kPlus = 187, kMinus = 189, kPoint = 190,
+};
+
+// Each key pressed and released; characters stand for their keys ("E14.005" then Enter is kEnter).
+std::vector<Event> keys(std::initializer_list<int> codes) {
+    std::vector<Event> events;
+    for (int code : codes) {
+        events.push_back({EventType::KeyDown, code});
+        events.push_back({EventType::KeyUp, code});
+    }
+    return events;
+}
+std::vector<Event> typed(const std::string& text) {
+    std::vector<Event> events;
+    for (char c : text) {
+        const int code = c == '.' ? int{kPoint} : c == '\n' ? int{kEnter} : int{c};
+        events.push_back({EventType::KeyDown, code});
+        events.push_back({EventType::KeyUp, code});
+    }
+    return events;
+}
+
+// Words without the pacing silences.
+std::string spoken(PanelRig& rig) {
+    std::string out;
+    for (const auto& w : rig.speaker.words) {
+        if (w == "delay" || w == "shdelay") continue;
+        out += (out.empty() ? "" : " / ") + w;
+    }
+    rig.speaker.words.clear();
+    return out;
+}
+
+struct Case {
+    const char* name;
+    std::function<void(panel::PanelState&)> setUp;
+    std::vector<Event> events;
+    std::string sent, words;
+    std::function<void(const panel::PanelState&)> check = nullptr;
+};
+
+// A connected panel in USB on 20 m at 14.2 MHz.
+void runCase(const Case& c) {
+    PanelRig rig;
+    panel::PanelState& s = rig.state;
+    s.connected = 1;
+    s.running = 1;
+    s.mode = 2;
+    s.bandIndex = 6;
+    s.frequency = 14200000;
+    if (c.setUp) c.setUp(s);
+    for (const Event& e : c.events) rig.panel.handleEvent(e);
+    EXPECT_EQ(rig.sent(), c.sent) << c.name;
+    EXPECT_EQ(spoken(rig), c.words) << c.name;
+    if (c.check) c.check(s);
+}
+
+TEST(Keys, Guards) {
+    const Case cases[] = {
+        {"a held key's repeats are ignored", {},
+         {{EventType::KeyDown, kE}, {EventType::KeyDown, kE, true}, {EventType::KeyDown, kE}, {EventType::KeyUp, kE}},
+         "", "ef"},
+        {"a second key pressed while the first is down is taken", {},
+         {{EventType::KeyDown, kE}, {EventType::KeyDown, '1'}, {EventType::KeyUp, kE}, {EventType::KeyDown, '4'}},
+         "", "ef / 1 / 4"},
+        {"tuning answers every key but T and S", [](auto& s) { s.tuning = 1; }, keys({kJ, kQ, '5'}), "",
+         "ton / ton / ton", [](auto& s) { EXPECT_EQ(s.running, 1); }},
+        {"link down: nc", [](auto& s) { s.connected = 0; }, keys({kJ, kE}), "", "nc / nc"},
+        {"link down: digits still type", [](auto& s) { s.connected = 0, s.freqEntry = 1, s.entryMHz = 0; }, keys({'7'}),
+         "", "7"},
+        {"link down: Q still quits", [](auto& s) { s.connected = 0; }, keys({kQ}), "Z6;RX$;", "quit",
+         [](auto& s) { EXPECT_EQ(s.running, 0); }},
+        {"modifiers do nothing, even without the link", [](auto& s) { s.connected = 0; }, keys({kShift, 17, 45, 91}),
+         "", ""},
+        {"keypad digits and point are the main keys", {}, keys({kE, kPad5, kPadPoint, kPad5}), "", "ef / 5 / point / 5"},
+        {"the first key alone is echoed, and still handled", [](auto& s) { s.diagLevel = 1; }, keys({kPad5, kJ}),
+         "*e (5);FA00014200000;", "", [](auto& s) { EXPECT_EQ(s.diagLevel, 2); }},
+        {"Enter echoed", [](auto& s) { s.diagLevel = 1; }, keys({kEnter}), "*C/R;FA00014200000;", ""},
+        {"a key without a character echoed by its code", [](auto& s) { s.diagLevel = 1; }, keys({kPlus}),
+         "*<187>;FA00015200000;", ""},
+        {"a tone entry with nothing typed ends at another key",
+         [](auto& s) { s.toneEntry = 1; }, keys({kJ}), "FA00014200000;", "",
+         [](auto& s) { EXPECT_EQ(s.toneEntry, 0); }},
+        {"a tone entry keeps its digits", [](auto& s) { s.toneEntry = 1; }, typed("88.5"), "", "8 / 8 / point / 5",
+         [](auto& s) { EXPECT_EQ(s.toneText, "88.5"); }},
+        {"a digit with nothing pending is ignored", {}, keys({'5'}), "", ""},
+    };
+    for (const Case& c : cases) runCase(c);
+}
+
+TEST(Keys, ChainEntries) {
+    const Case cases[] = {
+        {"7: the bandwidth latch swallows keys", [](auto& s) { s.keyPrefix = 14, s.txbwLatch = 1; }, keys({kJ, kE}),
+         "", ""},
+        {"14: U with no recalled channel does nothing", {}, keys({kU}), "", ""},
+        {"15: another key forgets the recalled channel", [](auto& s) { s.channelBank = 0; }, keys({kJ}),
+         "FA00014200000;", "", [](auto& s) { EXPECT_EQ(s.channelBank, 99); }},
+        {"21: B keeps a channel operation pending", [](auto& s) { s.channelOp = 1; }, keys({kB}), "", "",
+         [](auto& s) { EXPECT_EQ(s.channelOp, 1); }},
+        {"21: any other key cancels it silently", [](auto& s) { s.channelOp = 2, s.channelBankChoice = 3; },
+         keys({kJ}), "", "", [](auto& s) { EXPECT_EQ(s.channelOp + s.channelBankChoice, 0); }},
+        {"24: A", {}, keys({kA, kJ}), "", "ag", [](auto& s) { EXPECT_EQ(s.keyPrefix, 7); }},
+        {"25, 26: C and G", {}, keys({kC, kJ, kG}), "", "sch / gch", [](auto& s) { EXPECT_EQ(s.channelOp, 2); }},
+        {"29: Enter before any E resends the dial frequency", {}, keys({kEnter}), "FA00014200000;", ""},
+        {"29: Enter after an entry was taken does nothing", [](auto& s) { s.entryMHz = 7; }, keys({kEnter}), "", ""},
+        {"32: F1", {}, keys({kF1}), "PA1;", "preamp / on", [](auto& s) { EXPECT_EQ(s.preampOn, 1); }},
+        {"37: F6", {}, keys({kF6}), "", ""},
+        {"46: S", [](auto& s) { s.sDigit = "7"; }, keys({kS}), "", "s / 7"},
+        {"50: X on and off", [](auto& s) { s.txbwLatch = 1; }, keys({kX, kX}), "", "extcm / on / extcm / off",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix + s.txbwLatch, 0); }},
+        {"a key still to come says na", {}, keys({kM}), "", "na"},
+        {"53: Up", {}, keys({kUp}), "FA00014201000;", ""},
+        {"54: Down in CW", [](auto& s) { s.mode = 3; }, keys({kDown}), "FA00014199500;", ""},
+        {"end: an unassigned key resends the frequency", {}, keys({kJ}), "FA00014200000;", ""},
+        {"end: H also plays the help", {}, keys({kH}), "FA00014200000;", "help"},
+        {"end: nothing with a prefix other than 0 or 2", [](auto& s) { s.keyPrefix = 7; }, keys({kH}), "", ""},
+        {"end: + and -", {}, keys({kPlus, kMinus, kMinus}), "FA00015200000;FA00014200000;FA00013200000;", ""},
+        {"end: Page Up in FM on 2 m", [](auto& s) { s.mode = 5, s.bandIndex = 12, s.frequency = 145000000; },
+         keys({kPgUp}), "FA00145012500;", ""},
+        {"end: Page Up in FM on 6 m", [](auto& s) { s.mode = 5, s.bandIndex = 11, s.frequency = 50150000; },
+         keys({kPgUp}), "FA00050160000;", ""},
+        {"end: Page Down in USB", {}, keys({kPgDn}), "FA00014190000;", ""},
+        {"end: Right and Left", {}, keys({kRight, kLeft, kLeft}), "FA00014200100;FA00014200000;FA00014199900;", ""},
+        {"end: Right in CW", [](auto& s) { s.mode = 3; }, keys({kRight}), "FA00014200010;", ""},
+        {"end: squelch in FM", [](auto& s) { s.mode = 6, s.squelch = 60; }, keys({kRight, kLeft, kLeft}),
+         "SQ0065;SQ0060;SQ0055;", ""},
+        {"end: squelch at its ends", [](auto& s) { s.mode = 5, s.squelch = 253; }, keys({kRight}), "SQ0255;", "max"},
+        {"end: squelch to 0", [](auto& s) { s.mode = 5, s.squelch = 4; }, keys({kLeft}), "SQ0000;", "0"},
+        {"end: no frequency above 11 digits", [](auto& s) { s.frequency = 99999500000; }, keys({kPlus}),
+         "FA99999999999;", "max"},
+        {"end: no negative frequency", [](auto& s) { s.frequency = 500; }, keys({kDown}), "FA00000000000;", "min"},
+    };
+    for (const Case& c : cases) runCase(c);
+}
+
+TEST(Keys, ZeroAndFrequencyEntry) {
+    auto in = [](int mode, long long hz) {
+        return [mode, hz](panel::PanelState& s) { s.mode = mode, s.frequency = hz, s.bandIndex = 4; };
+    };
+    const Case cases[] = {
+        {"Z in LSB on a whole kHz", in(1, 7100000), keys({kZ}), "FA00007099000;", "0 / ok"},
+        {"Z in LSB off it", in(1, 7100400), keys({kZ}), "FA00007100000;", "0 / ok"},
+        {"Z in USB on a whole kHz", in(2, 7100000), keys({kZ}), "FA00007101000;", "0 / ok"},
+        {"Z in USB off it", in(2, 7100400), keys({kZ}), "FA00007101000;", "0 / ok"},
+        {"Z in CW", in(3, 7100400), keys({kZ}), "CA01;", "0 / ok"},
+        {"14.005 MHz", {}, typed("E14.005\n"), "MD2;SH07;FA00014005000;PA1;",
+         "ef / 1 / 4 / point / 0 / 0 / 5 / preamp / on / ok", [](auto& s) { EXPECT_EQ(s.frequency, 14005000); }},
+        {"14.10 MHz", {}, typed("E14.10\n"), "MD2;SH07;FA00014100000;PA1;",
+         "ef / 1 / 4 / point / 1 / 0 / preamp / on / ok"},
+        {"7 MHz on an FM row becomes AM", [](auto& s) { s.bandTable[4] = "05A00007100000B000071000009990"; },
+         typed("E7.1\n"), "MD5;SH08;FA00007100000;PA0;", "ef / 7 / point / 1 / preamp / off / ok",
+         [](auto& s) { EXPECT_EQ(s.mode, 4); }},
+        {"144.8 MHz on an FM row stays FM", {}, typed("E144.8\n"), "MD4;Z3;SQ0;FA00144800000;PA0;",
+         "ef / 1 / 4 / 4 / point / 8 / preamp / off / ok",
+         [](auto& s) { EXPECT_EQ(s.mode, 5);
+             EXPECT_EQ(s.bandIndex, 12); }},
+        {"split on goes to VFO B; off on general coverage", [](auto& s) { s.splitOn = 2; }, typed("E9.6\n"),
+         "MD5;SH08;FA00009600000;PA0;", "ef / 9 / point / 6 / preamp / off / ok",
+         [](auto& s) { EXPECT_EQ(s.splitOn, 0); }},
+        {"no sixth megahertz digit", {}, typed("E123456\n"), "MD5;SH08;FA12345000000;PA0;",
+         "ef / 1 / 2 / 3 / 4 / 5 / max / preamp / off / ok"},
+        {"no seventh decimal", {}, typed("E1.0000001\n"), "MD1;SH07;FA00001000000;PA0;",
+         "ef / 1 / point / 0 / 0 / 0 / 0 / 0 / 0 / max / preamp / off / ok"},
+    };
+    for (const Case& c : cases) runCase(c);
+}
+
+TEST(Keys, OptionsReport) {
+    const Case cases[] = {
+        {"nothing on", [](auto& s) { s.tunerMode = 1; }, keys({kO}), "", "options / tuner / is / off"},
+        {"everything that shows in USB",
+         [](auto& s) {
+             s.preampOn = s.attOn = s.nbOn = s.nrOn = s.notchOn = s.processorOn = s.vox = s.breakIn = 1;
+             s.monitorLevel = 7, s.toneText = "88.5", s.lockState = "1", s.lockAvailable = 1, s.tunerMode = 2;
+         },
+         keys({kO}), "",
+         "options / preamp / on / at / on / nb / on / nr / on / notch / on / spc / on / vox / on / mon / on / "
+         "ctcss / 8 / 8 / point / 5 / lock / on / tuner / is / both"},
+        {"in CW break-in instead of VOX and processor", [](auto& s) { s.mode = 3, s.vox = s.breakIn = 1; },
+         keys({kO}), "", "options / bkin / on / tuner / is / on"},
+    };
+    for (const Case& c : cases) runCase(c);
+}
+
+// Store, recall and step through channels, with the memory file written.
+TEST(Keys, Channels) {
+    PanelRig rig;
+    panel::PanelState& s = rig.state;
+    s.connected = 1;
+    s.mode = 2;
+    s.bandIndex = 6;
+    s.preampOn = 1;
+    auto press = [&](const std::string& text) {
+        for (const Event& e : typed(text)) rig.panel.handleEvent(e);
+    };
+    // Stored at once, before the radio has answered with the typed frequency.
+    press("E14.25\n");
+    spoken(rig);
+
+    press("C3");
+    EXPECT_EQ(s.memorySlots[3], "0206A00014250000B000142500009991");
+    EXPECT_EQ(spoken(rig), "sch / 3 / ok");
+    EXPECT_NE(rig.files.files["savmem.dat"].find("\r\n0206A00014250000B000142500009991\r\n"), std::string::npos);
+    EXPECT_NE(rig.files.files["memory.txt"].find("Slot 3 A=14.25  B=14.25  USB"), std::string::npos);
+
+    s.memorySlots[5] = "1";  // a damaged line, as read from the file
+    s.memorySlots[7] = "1512A00145500000B0014490000088.50";
+    rig.sent();
+    press("G7");
+    EXPECT_EQ(rig.sent(), "FA00145500000;MD4;Z3;SQ0;CN88.5;CT1;FT1;FB00144900000;PA0;");
+    EXPECT_EQ(spoken(rig), "gch / 7 / 1 / 4 / 5 / point / 5 / mhz / fm / nar / ctcss / 8 / 8 / point / 5 / "
+                           "preamp / off");
+    EXPECT_EQ(s.bandTable[12], "05A00145500000B0014490000088.50");  // the mode send wrote split off
+    EXPECT_EQ(s.bandIndex, 12);
+    EXPECT_EQ(s.splitOn, 1);
+    EXPECT_EQ(s.toneEntry, 1);
+    EXPECT_EQ(s.savedFreqCommand, "FA00145500000");
+
+    // U steps past the empty slots to 3, wrapping; the damaged one is refused.
+    press("U");
+    EXPECT_EQ(rig.sent(), "FA00014250000;MD2;SH07;CT0;FT1;RX0;PA1;");
+    EXPECT_EQ(spoken(rig), "channel / 3 / split / off / 1 / 4 / point / 2 / 5 / mhz / usb / ctcss / off / preamp / on");
+    EXPECT_EQ(s.channelSlot, 3);
+    press("U");
+    EXPECT_EQ(s.channelSlot, 5);
+    EXPECT_EQ(rig.sent(), "");
+    EXPECT_EQ(spoken(rig), "channel / 5 / invalid");
+    EXPECT_EQ(s.channelBank, 99);
+    press("U");
+    EXPECT_EQ(spoken(rig), "");  // no recalled channel now
+    press("G4");
+    EXPECT_EQ(spoken(rig), "gch / 4 / invalid");
+    EXPECT_EQ(rig.sent(), "");
+}
+
+}  // namespace
