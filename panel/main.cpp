@@ -1,21 +1,21 @@
-// vocpanel: wires the real window, sound, serial port, files and clock to the panel.
+// vocpanel: wires this system's window, sound, serial port, files and clock to the panel.
 
 #include <iostream>
 
 #include "panel.h"
-#include "platform/posix.h"
-#include "platform/sdl.h"
+#include "platform/native.h"
+#include "platform/native_window.h"
 
 int main() {
-    platform::sdl::SdlWindow window;
+    platform::native::Window window;
     if (!window.available()) {
         std::cerr << "vocpanel: " << window.error() << "\n";
         return panel::exitNoWindow;
     }
-    platform::sdl::SdlSound sound;
-    platform::posix::PosixSerialPort port;
-    platform::posix::DiskFiles files;
-    platform::posix::SystemClock clock;
+    platform::native::Sound sound;
+    platform::native::SerialPort port;
+    platform::native::Files files;
+    platform::native::Clock clock;
 
     panel::Panel panel(window, sound, port, files, clock);
     const int status = panel.run();
