@@ -1,4 +1,4 @@
-// vocpanel: wires the real window, sound, serial port, files and clock to the panel.
+// vocpanel: wires this system's window, sound, serial port, files and clock to the panel.
 // VOCPANEL_TRACE names a file the panel appends its trace to.
 
 #include <cstdlib>
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "panel.h"
-#include "platform/posix.h"
-#include "platform/sdl.h"
+#include "platform/native.h"
+#include "platform/native_window.h"
 
 namespace {
 
@@ -17,14 +17,14 @@ namespace {
 std::string wordFolder() {
     std::error_code error;
     if (std::filesystem::is_directory("wave", error)) return "wave";
-    return platform::posix::executableDir() + "/../share/vocrig/wave";
+    return platform::native::executableDir() + "/../share/vocrig/wave";
 }
 
 }  // namespace
 
 int main() {
-    platform::posix::SystemClock clock;
-    platform::posix::DiskFiles files;
+    platform::native::Clock clock;
+    platform::native::Files files;
     std::unique_ptr<panel::Trace> trace;
     if (const char* path = std::getenv("VOCPANEL_TRACE"); path != nullptr && *path != '\0') {
         auto writer = files.append(path);
@@ -36,13 +36,13 @@ int main() {
         return status;
     };
 
-    platform::sdl::SdlWindow window;
+    platform::native::Window window;
     if (!window.available()) {
         std::cerr << "vocpanel: " << window.error() << "\n";
         return finish(panel::exitNoWindow);
     }
-    platform::sdl::SdlSound sound(wordFolder());
-    platform::posix::PosixSerialPort port;
+    platform::native::Sound sound(wordFolder());
+    platform::native::SerialPort port;
 
     panel::Panel panel(window, sound, port, files, clock, trace.get());
     const int status = panel.run();

@@ -6,6 +6,11 @@
 // the panel on that end. voctrans runs as a copy in a folder of its own with an
 // empty PATH, so no panel program is started beside it; with `realPanel` a
 // copy of vocpanel stands beside it, and voctrans starts that instead.
+//
+// With VOCRIG_WINE_RUN set (the Windows tests), the translator is voctrans.exe
+// under Wine instead: Wine's port keys name WINE_PORTS/com5 and com20 as COM5
+// and COM20, which are pointed at the radio and at a pair this harness makes,
+// as com0com would on Windows.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -128,12 +133,16 @@ public:
                                            << "\r\npower=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n"
                                            << "VRPort=0\r\ndebug=" << debug << "\r\ndiagl 0\r\n";
 
+        const char* wineRun = std::getenv("VOCRIG_WINE_RUN");
+        if (wineRun) std::filesystem::copy_file(std::getenv("VOCTRANS_EXE"), dir + "/bin/voctrans.exe");
+
         std::vector<std::string> radioArgs{"--publish", "ports/com5", "--model", "7300", "--seed", "1"};
         radioArgs.insert(radioArgs.end(), radioOptions.begin(), radioOptions.end());
         if (!radio.start(binDir + "/vocsim", radioArgs, dir, dir + "/vocsim.txt",
                          std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin"))
             return false;
         if (!waitForLink(dir + "/ports/com5")) return false;
+        if (wineRun) return startUnderWine(wineRun);
         return startTranslator();
     }
 
@@ -191,6 +200,28 @@ public:
     std::string dir;
 
 private:
+    bool startUnderWine(const std::string& wineRun) {
+        const std::string ports = std::getenv("VOCRIG_WINE_PORTS");
+        for (const char* name : {"/com5", "/com20"}) {
+            std::filesystem::remove(ports + name);
+            std::filesystem::create_symlink(dir + "/ports" + name, ports + name);
+        }
+        if (!panel.openVirtualPairAt(dir + "/ports/com20") || !panel.configure(38400, 2)) return false;
+        if (!translator.start(wineRun, {std::getenv("VOCRIG_WINE_PREFIX"), "run", dir + "/bin/voctrans.exe"}, dir,
+                              dir + "/voctrans.txt", dir + "/nothing-here"))
+            return false;
+        // Bytes sent before it has opened COM20 are flushed by the opening:
+        // ask until it answers, then let the rest of the answers pass.
+        int64_t end = nowMicros() + 20'000'000;
+        while (nowMicros() < end && translator.waitExit(0) < 0) {
+            if (!exchange("Z1;", 300).empty()) {
+                collect(300);
+                return true;
+            }
+        }
+        return false;
+    }
+
     static bool waitForLink(const std::string& path) {
         int64_t end = nowMicros() + 10'000'000;
         while (nowMicros() < end) {
