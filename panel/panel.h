@@ -296,6 +296,31 @@ public:
     // Mode and band rows (tuning.cpp), levels (levels.cpp), window texts (status.cpp)
     void sendMode();
     void storeBandRow();
+    void changeBand();  // select row bandIndex: frequency, mode, split, tone, preamp
+
+    // Mode, band, split and VFO keys (bands.cpp)
+    Flow nextMode();
+    Flow extendedMode();
+    Flow dstarKey();
+    Flow bandPrefixKey();
+    void selectBand(int band);
+    Flow pickBandLetter(int band, bool available);
+    Flow band6m();
+    Flow band2m();
+    Flow band70cm();
+    Flow bandGeneral();
+    Flow bandUp();
+    Flow bandDown();
+    Flow splitKey();
+    Flow swapVfo();
+    Flow tuningStep();
+    Flow sayFrequencyAndMode();
+
+    // Repeater tone (tone.cpp)
+    Flow toneKey();
+    Flow dcsKey();
+    Flow dcsReverseKey();
+    Flow takeTone();
     BandRecord currentBand() const;  // the row of bandIndex (empty outside 1..14)
     void sendWidth();
     void togglePreamp();
@@ -354,6 +379,10 @@ std::string portName(int number);
 std::string slice(const std::string& text, size_t from, size_t count);
 // A frequency answer: "FA" or "FB", 11 digits, and its first ";" right after them.
 bool isFrequencyAnswer(const std::string& reply);
+// A tone as the radio is given it: "999", a CTCSS frequency of 67 to 254 Hz
+// (tenths after a point), or "N"/"R" and a DCS code of 23 to 754 written with
+// three digits; empty for anything else.
+std::string checkedTone(const std::string& tone);
 // The window's frequency text for 11 digits of Hz: "   14.200000", "     0.500000".
 std::string frequencyText(const std::string& digits);
 

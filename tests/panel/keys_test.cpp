@@ -12,8 +12,9 @@ using platform::EventType;
 // Key codes as the window gives them.
 enum : int {
     kEnter = 13, kShift = 16, kSpace = 32, kPgUp = 33, kPgDn = 34, kLeft = 37, kUp = 38, kRight = 39, kDown = 40,
-    kA = 65, kB = 66, kC = 67, kE = 69, kG = 71, kH = 72, kJ = 74, kM = 77, kO = 79, kQ = 81, kS = 83, kU = 85,
-    kX = 88, kZ = 90, kPad5 = 101, kPadPoint = 110, kF1 = 112, kF6 = 117, kPlus = 187, kMinus = 189, kPoint = 190,
+    kA = 65, kB = 66, kC = 67, kD = 68, kE = 69, kF = 70, kG = 71, kH = 72, kI = 73, kJ = 74, kM = 77, kO = 79,
+    kQ = 81, kS = 83, kT = 84, kU = 85, kV = 86, kX = 88, kZ = 90, kPad5 = 101, kPadPoint = 110, kF1 = 112,
+    kF6 = 117, kPlus = 187, kMinus = 189, kPoint = 190,
 };
 
 // Each key pressed and released; characters stand for their keys ("E14.005" then Enter is kEnter).
@@ -123,7 +124,6 @@ TEST(Keys, ChainEntries) {
         {"46: S", [](auto& s) { s.sDigit = "7"; }, keys({kS}), "", "s / 7"},
         {"50: X on and off", [](auto& s) { s.txbwLatch = 1; }, keys({kX, kX}), "", "extcm / on / extcm / off",
          [](auto& s) { EXPECT_EQ(s.keyPrefix + s.txbwLatch, 0); }},
-        {"a key still to come says na", {}, keys({kM}), "", "na"},
         {"53: Up", {}, keys({kUp}), "FA00014201000;", ""},
         {"54: Down in CW", [](auto& s) { s.mode = 3; }, keys({kDown}), "FA00014199500;", ""},
         {"end: an unassigned key resends the frequency", {}, keys({kJ}), "FA00014200000;", ""},
@@ -178,6 +178,129 @@ TEST(Keys, ZeroAndFrequencyEntry) {
          "ef / 1 / point / 0 / 0 / 0 / 0 / 0 / 0 / max / preamp / off / ok"},
     };
     for (const Case& c : cases) runCase(c);
+}
+
+TEST(Keys, ModeToneSplitAndVfo) {
+    auto on2m = [](int mode) {
+        return [mode](panel::PanelState& s) { s.mode = mode, s.bandIndex = 12, s.frequency = 145000000; };
+    };
+    const auto splitRow = [](panel::PanelState& s) {
+        s.splitOn = 2, s.bandTable[6] = "12A00014200000B000142500009991";
+    };
+    const Case cases[] = {
+        {"52: M from FM to LSB", on2m(6), keys({kM}), "MD1;SH07;", "lsb"},
+        {"52: M from AM on 15 m to LSB", [](auto& s) { s.mode = 4, s.bandIndex = 8; }, keys({kM}), "MD1;SH07;",
+         "lsb"},
+        {"52: M from AM on 10 m to FM narrow, written to the row", [](auto& s) { s.mode = 4, s.bandIndex = 10; },
+         keys({kM}), "MD4;Z3;SQ0;", "fm / nar",
+         [](auto& s) { EXPECT_EQ(s.bandTable[10].substr(0, 2), "05"); }},
+        {"51: X, M: FM narrow to wide", on2m(5), keys({kX, kM}), "MD4;Z4;SQ0;", "extcm / on / fm",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix * 10 + s.fmWide, 1); }},
+        {"41: D into DSTAR goes on; D back to the FM width", [&](auto& s) { on2m(6)(s), s.fmWide = 1; },
+         keys({kD, kD}), "MD7;FA00145000000;MD4;Z4;SQ0;", "dstar / fm"},
+        {"41: D in USB does nothing", {}, keys({kD}), "", ""},
+        {"19, 20: CTCSS 88.5", on2m(6), typed("I88.5\n"), "CN88.5;CT1;", "ec / 8 / 8 / point / 5 / ctcss / on",
+         [](auto& s) { EXPECT_EQ(s.toneEntry * 10 + s.toneOn, 21); }},
+        {"CTCSS 254.9 is the top", on2m(5), typed("I254.9\n"), "CN254.9;CT1;",
+         "ec / 2 / 5 / 4 / point / 9 / ctcss / on"},
+        {"CTCSS 2549 invalid", on2m(5), typed("I2549\n"), "", "ec / 2 / 5 / 4 / 9 / invalid"},
+        {"CTCSS 66 invalid", on2m(5), typed("I66\n"), "", "ec / 6 / 6 / invalid"},
+        {"22: N23 goes out as N023", on2m(5), typed("IN23\n"), "CNN023;CT1;", "ec / n / 2 / 3 / dcs / on",
+         [](auto& s) { EXPECT_EQ(s.toneText, "N023"); }},
+        {"N22 invalid", on2m(5), typed("IN22\n"), "", "ec / n / 2 / 2 / invalid",
+         [](auto& s) { EXPECT_EQ(s.toneText + std::to_string(s.toneEntry), "9990"); }},
+        {"N754 is the top DCS code, N755 invalid", on2m(5), typed("IN754\nIIN755\n"), "CNN754;CT1;CT0;",
+         "ec / n / 7 / 5 / 4 / dcs / on / dcs / off / ec / n / 7 / 5 / 5 / invalid"},
+        {"45: R7 refused", on2m(5), typed("IR7\n"), "", "ec / r / 7 / invalid"},
+        {"a letter alone is invalid", on2m(5), typed("IR\n"), "", "ec / r / invalid"},
+        {"no eighth tone character", on2m(5), typed("I12345678"), "", "ec / 1 / 2 / 3 / 4 / 5 / 6 / 7 / max"},
+        {"I, then M: the entry ends silently and M changes the mode", on2m(6), keys({kI, kM}), "MD1;SH07;",
+         "ec / lsb", [](auto& s) { EXPECT_EQ(s.toneEntry, 0); }},
+        {"I with a tone set switches it off", [&](auto& s) { on2m(5)(s), s.toneText = "88.5", s.toneEntry = 1; },
+         keys({kI}), "CT0;", "ctcss / off", [](auto& s) { EXPECT_EQ(s.toneText, "999"); }},
+        {"I with split on: no tone", [&](auto& s) { on2m(5)(s), s.splitOn = 2; }, keys({kI}), "", "warnctcss"},
+        {"30: V on saves the VFO A command; VFO B takes the dial",
+         [](auto& s) { s.lastFreqCommand = "FA00014200000;"; }, keys({kV}), "FT1;FB00014200000;", "",
+         [](auto& s) {
+             EXPECT_EQ(s.savedFreqCommand, "FA00014200000");
+             EXPECT_EQ(s.splitOn, 1);
+         }},
+        {"30: V off: back to VFO A; the row keeps its split flag, tone and preamp follow", splitRow, keys({kV}),
+         "RX0;FA00014200000;", "split / off",
+         [](auto& s) { EXPECT_EQ(s.bandTable[6], "12A00014200000B000142500009990"); }},
+        {"30: no split on general coverage below 27 MHz", [](auto& s) { s.bandIndex = 14, s.frequency = 9600000; },
+         keys({kV}), "", "split / invalid", [](auto& s) { EXPECT_EQ(s.splitOn, 0); }},
+        {"10: X, S swaps", {}, keys({kX, kS}), "Z8;", "extcm / on / swop",
+         [](auto& s) { EXPECT_EQ(s.vfoSwapped * 10 + s.keyPrefix, 10); }},
+        {"10: a radio that fixes the swap", [](auto& s) { s.swapFixed = 1; }, keys({kX, kS}), "Z8;",
+         "extcm / on / swop", [](auto& s) { EXPECT_EQ(s.vfoSwapped, 0); }},
+        {"8: X, T: 100 Hz, then 1 kHz", {}, keys({kX, kT, kX, kT}), "Z90;Z91;",
+         "extcm / on / 1 / 0 / 0 / hz / extcm / on / 1 / khz"},
+        {"42: F in split says VFO B and the tone; with X the other VFO",
+         [&](auto& s) { splitRow(s), s.toneEntry = 1, s.toneText = "N023"; }, keys({kF, kX, kF}), "",
+         "vfob / 1 / 4 / point / 2 / 5 / mhz / usb / dcs / n / 0 / 2 / 3 / extcm / on / 1 / 4 / point / 2 / mhz / "
+         "usb / dcs / n / 0 / 2 / 3"},
+    };
+    for (const Case& c : cases) runCase(c);
+}
+
+TEST(Keys, BandKeys) {
+    const Case cases[] = {
+        {"48: B says the band and stores the row", [](auto& s) { s.lastFreqReply = "FA00014250000", s.preampOn = 1; },
+         keys({kB}), "FT0;", "band / 20 / metres",
+         [](auto& s) {
+             EXPECT_EQ(s.bandTable[6], "02A00014250000B000142000009991");
+             EXPECT_EQ(s.keyPrefix, 1);
+         }},
+        {"B, 4: 40 m with its mode and preamp", {}, typed("B4"), "FT0;FA00007100000;FT0;MD1;SH07;PA0;",
+         "band / 20 / metres / 40 / metres / 7 / point / 1 / mhz / lsb / preamp / off",
+         [](auto& s) {
+             EXPECT_EQ(s.bandIndex * 10 + s.keyPrefix, 40);
+             EXPECT_EQ(s.frequency, 7100000);
+         }},
+        {"B, T: a 2 m row in FM with split and a tone sends them all",
+         [](auto& s) { s.bandPlan = "2", s.bandTable[12] = "15A00145500000B0014490000088.50"; }, typed("BT"),
+         "FT0;FA00145500000;MD4;Z3;SQ0;FT1;FB00144900000;CN88.5;CT1;PA0;",
+         "band / 20 / metres / 2 / metres / 1 / 4 / 5 / point / 5 / mhz / fm / nar / split / "
+         "ctcss / 8 / 8 / point / 5 / preamp / off",
+         [](auto& s) {
+             EXPECT_EQ(s.splitOn * 10 + s.toneEntry, 21);
+             EXPECT_EQ(s.bandTable[12], "25A00145500000B0014490000088.50");  // VFO B kept
+         }},
+        {"B, X refused without 6 m", [](auto& s) { s.bandPlan = "1"; }, typed("BX"), "FT0;",
+         "band / 20 / metres / band / na", [](auto& s) { EXPECT_EQ(s.bandIndex * 10 + s.keyPrefix, 60); }},
+        {"B, S refused without 70 cm", [](auto& s) { s.bandPlan = "2"; }, typed("BS"), "FT0;",
+         "band / 20 / metres / band / na"},
+        {"a band change ends split and a tone the new row lacks",
+         [](auto& s) { s.splitOn = 2, s.toneOn = 1, s.toneText = "88.5"; }, typed("B0"),
+         "FT0;RX0;FA00028500000;FT0;MD2;SH07;CT0;PA1;",
+         "band / 20 / metres / split / off / 10 / metres / 2 / 8 / point / 5 / mhz / usb / preamp / on",
+         [](auto& s) { EXPECT_EQ(s.toneText, "999"); }},
+    };
+    for (const Case& c : cases) runCase(c);
+
+    // Up and Down after B, with each band plan; the row the radio is on counts.
+    const struct {
+        const char* plan;
+        int from;
+        int key;
+        int to;
+        const char* reply = "";
+    } steps[] = {
+        {"6", 10, kUp, 11}, {"6", 11, kUp, 14}, {"6", 14, kUp, 1}, {"6", 14, kDown, 11}, {"6", 1, kDown, 14},
+        {"1", 10, kUp, 14}, {"1", 14, kDown, 10}, {"2", 11, kUp, 12}, {"2", 12, kUp, 14}, {"2", 14, kDown, 12},
+        {"7", 12, kUp, 13}, {"7", 13, kUp, 14}, {"7", 14, kDown, 13}, {"7", 6, kUp, 5, "FA00007100000;"},
+    };
+    for (const auto& step : steps) {
+        PanelRig rig;
+        panel::PanelState& s = rig.state;
+        s.connected = 1, s.bandPlan = step.plan, s.bandIndex = step.from, s.keyPrefix = 1;
+        s.mode = panel::BandRecord(s.bandTable[static_cast<size_t>(step.from)]).mode();
+        s.lastFreqReply = std::string(step.reply).substr(0, 13);
+        for (const Event& e : keys({step.key})) rig.panel.handleEvent(e);
+        EXPECT_EQ(s.bandIndex, step.to) << step.plan << " " << step.from << " " << step.key;
+        EXPECT_EQ(s.keyPrefix, 1);
+    }
 }
 
 TEST(Keys, OptionsReport) {
