@@ -521,6 +521,39 @@ TEST(LinkBench, PollsFiftyTimesASecondLosesTheLinkAndComesBack) {
     EXPECT_EQ(b.words(), "lsb / preamp / off / connected");
 }
 
+// On an IC-705: B, 0: the radio goes to 10 m in USB and the operator hears it; B, T: 2 m
+// in FM narrow with the row's repeater tone; the poll then reads the new band.
+TEST(LinkBench, BandChangeIsHeardAndReachesTheRadio) {
+    LinkBench b{radiosim::SimOptions{"705"}};
+    LinkConfig config;
+    config.model = "705";
+    ASSERT_TRUE(b.connect(config));
+    b.panel.state.bandTable[12] = "05A00145500000B0014550000088.50";
+    auto press = [&](int key) {
+        b.panel.handleEvent({platform::EventType::KeyDown, key});
+        b.panel.handleEvent({platform::EventType::KeyUp, key});
+    };
+    press('B');
+    press('0');
+    b.ticks(4);
+    EXPECT_EQ(b.words(), "band / 40 / metres / 10 / metres / 2 / 8 / point / 5 / mhz / usb / preamp / on");
+    EXPECT_EQ(b.radio->state().vfo[0].frequency, 28500000u);
+    EXPECT_EQ(b.radio->state().vfo[0].mode, 0x01);
+    EXPECT_EQ(b.panel.state.lastFreqReply, "FA00028500000");
+
+    press('B');
+    press('T');
+    b.ticks(4);
+    EXPECT_EQ(b.words(), "band / 10 / metres / 2 / metres / 1 / 4 / 5 / point / 5 / mhz / fm / nar / ctcss / 8 / 8 / "
+                         "point / 5 / preamp / off");
+    EXPECT_EQ(b.radio->state().vfo[0].frequency, 145500000u);
+    EXPECT_EQ(b.radio->state().vfo[0].mode, 0x05);
+    EXPECT_EQ(b.radio->state().repeaterTone, 885);
+    EXPECT_EQ(b.panel.state.bandIndex, 12);
+    // The 10 m row kept where the operator left it.
+    EXPECT_EQ(b.panel.state.bandTable[10], "02A00028500000B000285000009991");
+}
+
 TEST(LinkBench, TraceTellsWhatHappenedWhen) {
     LinkBench b;
     ASSERT_TRUE(b.link());
