@@ -50,7 +50,9 @@ bool typingTone(const PanelState& s) { return s.toneEntry == 1 && s.freqEntry ==
 bool channelPending(const PanelState& s) { return s.channelOp == 1 || s.channelOp == 2; }
 bool somethingTyped(const PanelState& s) { return s.entryMHz != noEntry; }
 bool noPrefix(const PanelState& s) { return s.keyPrefix == 0; }
-bool somePrefix(const PanelState& s) { return s.keyPrefix != 0; }
+bool levelPrefixSet(const PanelState& s) { return s.keyPrefix >= 2; }
+bool inToneEntry(const PanelState& s) { return s.toneEntry == 1; }
+bool notInToneEntry(const PanelState& s) { return s.toneEntry != 1; }
 
 struct ChainEntry {
     int number;  // place in the chain, as the operator's key list numbers it
@@ -67,20 +69,20 @@ const ChainEntry chain[] = {
     {2, only(keyT), bandPrefix, &Panel::notYet},               // band 12 (2 m)
     {3, only(keyS), bandPrefix, &Panel::notYet},               // band 13 (70 cm)
     {4, only(keyU), bandPrefix, &Panel::notYet},               // band 14 (general coverage)
-    {5, only(keyR), inExtended, &Panel::notYet},           // RTS keying
-    {6, only(keyW), inExtended, &Panel::notYet},           // transmit bandwidth, sets the latch
+    {5, only(keyR), inExtended, &Panel::rtsKey},
+    {6, only(keyW), inExtended, &Panel::txBandwidthKey},  // sets the latch
     {7, allBut(keyX), bandwidthLatched, &Panel::ignoreKey},
     {8, only(keyT), inExtended, &Panel::notYet},           // tuning step
-    {9, only(keyL), inExtended, &Panel::notYet},           // dial lock
+    {9, only(keyL), inExtended, &Panel::lockKey},
     {10, only(keyS), inExtended, &Panel::notYet},          // VFO swap
-    {11, only(keyF9), always, &Panel::notYet},                 // monitor
-    {12, allBut(keyK, keyUp, keyDown), keyerPrefix, &Panel::notYet},  // leave the keyer
-    {13, allBut(keyUp, keyDown), micGainWatching, &Panel::notYet},    // end the mic-gain watch
+    {11, only(keyF9), always, &Panel::monitorKey},
+    {12, allBut(keyK, keyUp, keyDown), keyerPrefix, &Panel::leaveKeyer},
+    {13, allBut(keyUp, keyDown), micGainWatching, &Panel::endMicGainWatch},
     {14, only(keyU), always, &Panel::nextChannel},
     {15, allBut(keyS, keyF), always, &Panel::forgetChannel},
-    {16, only(keyL), always, &Panel::notYet},                  // noise blanker / reduction level
-    {17, only(keySpace), always, &Panel::notYet},              // transmit
-    {18, only(keyK), always, &Panel::notYet},                  // keyer
+    {16, only(keyL), always, &Panel::levelPrefix},  // noise blanker / reduction level
+    {17, only(keySpace), always, &Panel::transmitKey},
+    {18, only(keyK), always, &Panel::keyerKey},
     {19, only(keyI), inFm, &Panel::notYet},                    // tone on or off
     {20, only(keyEnter), typingTone, &Panel::notYet},          // take the typed tone
     {21, every, channelPending, &Panel::cancelChannelOp},
@@ -95,30 +97,33 @@ const ChainEntry chain[] = {
     {30, only(keyV), always, &Panel::notYet},                  // split
     {31, only(keyZ), always, &Panel::zeroFrequency},
     {32, only(keyF1), always, &Panel::preampKey},
-    {33, only(keyF2), always, &Panel::notYet},                 // attenuator
-    {34, only(keyF3), always, &Panel::notYet},                 // noise blanker
-    {35, only(keyF4), always, &Panel::notYet},                 // noise reduction
-    {36, only(keyF5), always, &Panel::notYet},                 // notch
+    {33, only(keyF2), always, &Panel::attenuatorKey},
+    {34, only(keyF3), always, &Panel::noiseBlankerKey},
+    {35, only(keyF4), always, &Panel::noiseReductionKey},
+    {36, only(keyF5), always, &Panel::notchKey},
     {37, only(keyF6), always, &Panel::ignoreKey},
-    {38, only(keyF7), always, &Panel::notYet},                 // speech processor
-    {39, only(keyF12), always, &Panel::notYet},                // tuner mode
-    {40, only(keyF8), always, &Panel::notYet},                 // VOX / break-in
+    {38, only(keyF7), always, &Panel::processorKey},
+    {39, only(keyF12), always, &Panel::tunerModeKey},
+    {40, only(keyF8), always, &Panel::voxKey},  // VOX, or break-in in CW
     {41, only(keyD), always, &Panel::notYet},                  // DSTAR
     {42, only(keyF), always, &Panel::notYet},                  // speak frequency and mode
-    {43, only(keyP), always, &Panel::notYet},                  // power prefix
-    {44, only(keyF11), always, &Panel::notYet},                // mic-gain watch
-    {45, only(keyR), always, &Panel::notYet},                  // RF gain prefix / DCS reverse
+    {43, only(keyP), always, &Panel::powerPrefix},
+    {44, only(keyF11), always, &Panel::micGainWatchKey},
+    {45, only(keyR), inToneEntry, &Panel::notYet},           // DCS reverse
+    {45, only(keyR), notInToneEntry, &Panel::rfGainPrefix},
     {46, only(keyS), always, &Panel::sayMeter},
-    {47, only(keyT), always, &Panel::notYet},                  // antenna tune
+    {47, only(keyT), always, &Panel::antennaTune},
     {48, only(keyB), always, &Panel::notYet},                  // band prefix
-    {49, only(keyW), always, &Panel::notYet},                  // filter width prefix
+    {49, only(keyW), always, &Panel::widthPrefix},
     {50, only(keyX), always, &Panel::extendedPrefix},
     {51, every, inExtended, &Panel::notYet},               // extended M; resend the mode
     {52, only(keyM), always, &Panel::notYet},                  // next mode
     {53, only(keyUp), noPrefix, &Panel::frequencyUp},
-    {53, only(keyUp), somePrefix, &Panel::notYet},             // band and level adjustments
+    {53, only(keyUp), bandPrefix, &Panel::notYet},             // next band
+    {53, only(keyUp), levelPrefixSet, &Panel::levelUp},
     {54, only(keyDown), noPrefix, &Panel::frequencyDown},
-    {54, only(keyDown), somePrefix, &Panel::notYet},
+    {54, only(keyDown), bandPrefix, &Panel::notYet},           // band before
+    {54, only(keyDown), levelPrefixSet, &Panel::levelDown},
 };
 
 // The diagnostic echo of a key: printable keys as their character; the
@@ -167,6 +172,7 @@ void Panel::handleKeyDown(const platform::Event& event) {
         state.running = 0;
         send("Z6");
         send("RX$");
+        state.txState = 0;  // "Z6" ended any transmission
         sayWord("quit");
         return;
     }
@@ -247,11 +253,6 @@ Panel::Flow Panel::extendedPrefix() {
         state.txbwLatch = 0;
         sayWord("off");
     }
-    return Flow::stop;
-}
-
-Panel::Flow Panel::preampKey() {
-    togglePreamp();
     return Flow::stop;
 }
 
