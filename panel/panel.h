@@ -226,7 +226,6 @@ public:
     void echoKey(int rawKey);
     bool dispatchChain();  // false when an entry stopped the key
     void dispatchEnd();
-    Flow notYet();
     Flow ignoreKey();
     Flow forgetChannel();
     Flow cancelChannelOp();
@@ -234,7 +233,6 @@ public:
     Flow afGainPrefix();
     Flow sayMeter();
     Flow extendedPrefix();
-    Flow preampKey();
 
     // Frequency and channel entry (entry.cpp)
     void digitKey(int digit);
@@ -323,8 +321,45 @@ public:
     Flow takeTone();
     BandRecord currentBand() const;  // the row of bandIndex (empty outside 1..14)
     void sendWidth();
+
+    // Levels and switches (levels.cpp)
+    Flow powerPrefix();
+    Flow rfGainPrefix();
+    Flow widthPrefix();
+    Flow levelPrefix();
+    Flow levelUp();
+    Flow levelDown();
+    void adjustLevel(int direction);  // what Up (+1) or Down (-1) does under keyPrefix
+    void sendPower();                 // speaks the percentage unless powerQuiet is 1
+    void sendPowerQuietly();
+    // Speaks the switch's name and its new state, sends the command; the new state.
+    int toggleSwitch(const char* name, const char* onCommand, const char* offCommand, int& value);
+    void readLevel(const char* query, int& level);
     void togglePreamp();
     void setPreamp(int on);
+    Flow preampKey();
+    Flow attenuatorKey();
+    Flow noiseBlankerKey();
+    Flow noiseReductionKey();
+    Flow notchKey();
+    Flow processorKey();
+    Flow voxKey();
+    Flow monitorKey();
+    Flow tunerModeKey();
+    Flow rtsKey();
+    Flow txBandwidthKey();
+    Flow lockKey();
+    Flow keyerKey();
+    Flow leaveKeyer();
+    Flow micGainWatchKey();
+    Flow endMicGainWatch();
+
+    // Transmit and antenna tune (transmit.cpp)
+    Flow transmitKey();
+    void endTransmission();
+    Flow antennaTune();
+    void endTune();
+    void stopTransmitting();  // at closing: a transmission or tune still running ends first
     void drawText(int x, int y, const std::string& text);
     void showMode();
     void showStatusWords();
