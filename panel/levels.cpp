@@ -103,7 +103,7 @@ void Panel::adjustLevel(int direction) {
             break;
         case 3: {
             int& p = s.powerPercent;
-            p = std::clamp(p, 0, powerHigh);
+            p = std::clamp(p, 0, 10 * powerHigh);  // a configured 150 still comes down to 100
             if (up) p = (p + (p < 30 ? 5 : 10)) / 5 * 5;
             else p -= p < 31 ? 5 : 10;
             p = std::clamp(p, powerLow, powerHigh);

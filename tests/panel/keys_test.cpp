@@ -12,9 +12,10 @@ using platform::EventType;
 // Key codes as the window gives them.
 enum : int {
     kEnter = 13, kShift = 16, kSpace = 32, kPgUp = 33, kPgDn = 34, kLeft = 37, kUp = 38, kRight = 39, kDown = 40,
-    kA = 65, kB = 66, kC = 67, kD = 68, kE = 69, kF = 70, kG = 71, kH = 72, kI = 73, kJ = 74, kM = 77, kO = 79,
-    kQ = 81, kS = 83, kT = 84, kU = 85, kV = 86, kX = 88, kZ = 90, kPad5 = 101, kPadPoint = 110, kF1 = 112,
-    kF6 = 117, kPlus = 187, kMinus = 189, kPoint = 190,
+    kA = 65, kB = 66, kC = 67, kD = 68, kE = 69, kF = 70, kG = 71, kH = 72, kI = 73, kJ = 74, kK = 75, kL = 76,
+    kM = 77, kO = 79, kP = 80, kQ = 81, kR = 82, kS = 83, kT = 84, kU = 85, kV = 86, kW = 87, kX = 88, kZ = 90,
+    kPad5 = 101, kPadPoint = 110, kF1 = 112, kF2, kF3, kF4, kF5, kF6, kF7, kF8, kF9, kF11 = 122, kF12,
+    kPlus = 187, kMinus = 189, kPoint = 190,
 };
 
 // Each key pressed and released; characters stand for their keys ("E14.005" then Enter is kEnter).
@@ -86,6 +87,8 @@ TEST(Keys, Guards) {
          "", "7"},
         {"link down: Q still quits", [](auto& s) { s.connected = 0; }, keys({kQ}), "Z6;RX$;", "quit",
          [](auto& s) { EXPECT_EQ(s.running, 0); }},
+        {"Q while transmitting: receive", [](auto& s) { s.txState = 11; }, keys({kQ}), "Z6;RX$;", "quit",
+         [](auto& s) { EXPECT_EQ(s.txState, 0); }},
         {"modifiers do nothing, even without the link", [](auto& s) { s.connected = 0; }, keys({kShift, 17, 45, 91}),
          "", ""},
         {"keypad digits and point are the main keys", {}, keys({kE, kPad5, kPadPoint, kPad5}), "", "ef / 5 / point / 5"},
@@ -316,6 +319,123 @@ TEST(Keys, OptionsReport) {
          "ctcss / 8 / 8 / point / 5 / lock / on / tuner / is / both"},
         {"in CW break-in instead of VOX and processor", [](auto& s) { s.mode = 3, s.vox = s.breakIn = 1; },
          keys({kO}), "", "options / bkin / on / tuner / is / on"},
+    };
+    for (const Case& c : cases) runCase(c);
+}
+
+// Up and Down under each prefix, at and near its limits.
+TEST(Keys, Levels) {
+    auto with = [](int prefix, std::function<void(panel::PanelState&)> more) {
+        return [prefix, more](panel::PanelState& s) { s.keyPrefix = prefix, more(s); };
+    };
+    const Case cases[] = {
+        {"P speaks the power", [](auto& s) { s.powerPercent = 50; }, keys({kP}), "", "power / 5 / 0 / perc",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, 3); }},
+        {"power 25 up", with(3, [](auto& s) { s.powerPercent = 25; }), keys({kUp}), "PC030;", "3 / 0 / perc"},
+        {"power 30 up", with(3, [](auto& s) { s.powerPercent = 30; }), keys({kUp}), "PC040;", "4 / 0 / perc"},
+        {"power 28 up to a multiple of 5", with(3, [](auto& s) { s.powerPercent = 28; }), keys({kUp}), "PC030;",
+         "3 / 0 / perc"},
+        {"power 95 up", with(3, [](auto& s) { s.powerPercent = 95; }), keys({kUp, kUp}), "PC100;PC100;",
+         "1 / 0 / 0 / perc / max / 1 / 0 / 0 / perc / max"},
+        {"power 30 down", with(3, [](auto& s) { s.powerPercent = 30; }), keys({kDown}), "PC025;", "2 / 5 / perc"},
+        {"power 40 down", with(3, [](auto& s) { s.powerPercent = 40; }), keys({kDown}), "PC030;", "3 / 0 / perc"},
+        {"power 5 down", with(3, [](auto& s) { s.powerPercent = 5; }), keys({kDown}), "PC005;", "5 / perc / min"},
+        {"a configured 150 down", with(3, [](auto& s) { s.powerPercent = 150; }), keys({kDown}), "PC100;",
+         "1 / 0 / 0 / perc"},
+        {"W in USB speaks the width", {}, keys({kW}), "", "bw / 2 / point / 4 / khz",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, 2); }},
+        {"W in FM does nothing", [](auto& s) { s.mode = 5; }, keys({kW}), "", "",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, 0); }},
+        {"SSB width at 12 up", with(2, [](auto& s) { s.filterWidth = 12; }), keys({kUp}), "SH12;FA00014200000;",
+         "max"},
+        {"SSB width at 0 down", with(2, [](auto& s) { s.filterWidth = 0; }), keys({kDown}), "SH00;FA00014200000;",
+         "min"},
+        {"CW width 100 down, then up", with(2, [](auto& s) { s.mode = 3, s.filterWidth = 100; }), keys({kDown, kUp}),
+         "FW0050;FA00014200000;FW0100;FA00014200000;", "min", [](auto& s) { EXPECT_EQ(s.cwWidth, 100); }},
+        {"CW width 1500 up", with(2, [](auto& s) { s.mode = 3, s.filterWidth = 1500; }), keys({kUp}),
+         "FW1500;FA00014200000;", "max"},
+        {"R, then RF gain 250 up", [](auto& s) { s.rfGain = 250; }, keys({kR, kUp}), "RG255;", "rf / max"},
+        {"RF gain 10 down", with(4, [](auto& s) { s.rfGain = 10; }), keys({kDown}), "RG000;", "min"},
+        {"AF gain 250 up", with(7, [](auto& s) { s.afGain = 250; }), keys({kUp}), "AG0255;", "max"},
+        {"AF gain 100 down", with(7, [](auto& s) { s.afGain = 100; }), keys({kDown}), "AG0090;", ""},
+        {"L without NB or NR does nothing", {}, keys({kL}), "", "", [](auto& s) { EXPECT_EQ(s.keyPrefix, 0); }},
+        {"L, then NB level 9 up twice", [](auto& s) { s.levelTarget = 2, s.nbLevel = 9; }, keys({kL, kUp, kUp}),
+         "NL010;NL010;", "nb / lev / max"},
+        {"NR level 1 down", with(10, [](auto& s) { s.levelTarget = 3, s.nrLevel = 1; }), keys({kDown}), "RL01;",
+         "min"},
+        {"keyer 47 up twice", with(11, [](auto& s) { s.keyerSpeed = 47; }), keys({kUp, kUp}), "KS048;KS048;",
+         "max / max"},
+        {"keyer 7 down", with(11, [](auto& s) { s.keyerSpeed = 7; }), keys({kDown}), "KS006;", "min"},
+        {"mic gain 255 down, then up", with(12, [](auto& s) { s.micGain = 255, s.peakAlc = 90; }), keys({kDown, kUp}),
+         "MG250;MG255;", "max", [](auto& s) { EXPECT_EQ(s.peakAlc, 0); }},
+        {"mic gain 5 down", with(12, [](auto& s) { s.micGain = 5; }), keys({kDown}), "MG000;", "min"},
+    };
+    for (const Case& c : cases) runCase(c);
+}
+
+TEST(Keys, Switches) {
+    const Case cases[] = {
+        {"F2", {}, keys({kF2, kF2}), "RA01;RA00;", "at / on / at / off"},
+        {"F3 on asks for the level", [](auto& s) { s.tickCount = 9; }, keys({kF3}), "NB1;NL;", "nb / on",
+         [](auto& s) { EXPECT_EQ(s.levelTarget * 100 + s.tickCount, 200); }},
+        {"F3 off", [](auto& s) { s.nbOn = 1, s.levelTarget = 2; }, keys({kF3}), "NB0;", "nb / off",
+         [](auto& s) { EXPECT_EQ(s.levelTarget, 0); }},
+        {"F4 on, then F3 off keeps NR's level", [](auto& s) { s.nbOn = 1; }, keys({kF4, kF3}), "NR1;RL;NB0;",
+         "nr / on / nb / off", [](auto& s) { EXPECT_EQ(s.levelTarget, 3); }},
+        {"F5", {}, keys({kF5}), "NT10;", "notch / on"},
+        {"F7 in USB goes on", {}, keys({kF7}), "PR1;FA00014200000;", "spc / on"},
+        {"F7 in CW", [](auto& s) { s.mode = 3; }, keys({kF7}), "FA00014200000;", "spc / na",
+         [](auto& s) { EXPECT_EQ(s.processorOn, 0); }},
+        {"F8 in USB", {}, keys({kF8}), "VX1;", "vox / on"},
+        {"F8 in CW", [](auto& s) { s.mode = 3; }, keys({kF8}), "BI1;", "bkin / on",
+         [](auto& s) { EXPECT_EQ(s.vox, 0); }},
+        {"F9 on without an answer, then off", [](auto& s) { s.levelTarget = 2; }, keys({kF9, kF9}),
+         "ML;ML;ML007;ML000;", "mon / on / shdel / shdel / mon / off",
+         [](auto& s) { EXPECT_EQ(s.monitorLevel + s.levelTarget, 0); }},
+        {"F12 round", {}, keys({kF12, kF12, kF12}), "AC000;AC110;AC110;", "tuner / off / tuner / both / tuner / on",
+         [](auto& s) { EXPECT_EQ(s.tunerMode * 10 + s.tunerEngaged, 1); }},
+        {"X R on an IC-7300", [](auto& s) { s.radioId = 148; }, keys({kX, kR, kX, kR}), "EX1081;EX1080;",
+         "extcm / on / rts / on / extcm / on / rts / off", [](auto& s) { EXPECT_EQ(s.keyPrefix, 0); }},
+        {"X R elsewhere", [](auto& s) { s.radioId = 112; }, keys({kX, kR}), "", "extcm / on / rts / na"},
+        {"X W steps and latches until X", {}, keys({kX, kW, kW, kJ, kW, kX}), "Z71;Z72;Z70;",
+         "extcm / on / txbw / mid / txbw / nar / txbw / wide / extcm / off",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix + s.txbwLatch, 0); }},
+        {"X L locks and unlocks", [](auto& s) { s.lockAvailable = 1; }, keys({kX, kL, kX, kL}), "LO1;LO0;",
+         "extcm / on / lock / extcm / on / unlock"},
+        {"X L without a lock", {}, keys({kX, kL}), "", "extcm / on / lock / na"},
+        {"K in and out", {}, keys({kK, kK}), "MD3;FW0600;KS;VX2;MD2;SH07;BI0;",
+         "ks / on / 1 / 5 / wpm / ks / off / 1 / 5 / wpm", [](auto& s) { EXPECT_EQ(s.mode * 10 + s.keyPrefix, 20); }},
+        {"another key leaves the keyer silently", [](auto& s) { s.powerPercent = 50; }, keys({kK, kDown, kJ}),
+         "MD3;FW0600;KS;VX2;KS014;MD2;SH07;PC050;FA00014200000;", "ks / on / 1 / 5 / wpm"},
+        {"F11 watch, Up, F11", [](auto& s) { s.micGain = 128; }, keys({kF11, kUp, kF11}), "MG138;",
+         "micgain / lev / 5 / 0 / perc / micgain / lev / 5 / 4 / perc / off",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix + s.micGainWatch, 0); }},
+        {"another key ends the watch and goes on", [](auto& s) { s.micGain = 255; }, keys({kF11, kF1}), "PA1;",
+         "micgain / lev / 1 / 0 / 0 / perc / micgain / lev / 1 / 0 / 0 / perc / off / preamp / on",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, 12); }},
+    };
+    for (const Case& c : cases) runCase(c);
+}
+
+TEST(Keys, TransmitAndTune) {
+    const Case cases[] = {
+        {"Space on and off, twice", [](auto& s) { s.swrAlert = 1; }, keys({kSpace, kSpace, kSpace, kSpace}),
+         "Z5;Z6;RX;Z5;Z6;RX;", "tx / on / tx / off / tx / on / tx / off",
+         [](auto& s) { EXPECT_EQ(s.swrAlert * 10 + s.txState, 10); }},
+        {"while transmitting the SWR is kept back", [](auto& s) { s.swrAlert = 1; }, keys({kSpace}), "Z5;",
+         "tx / on", [](auto& s) { EXPECT_EQ(s.txState * 10 + s.swrAlert, 110); }},
+        {"tuner mode 0: the whole tune at once, no carrier", {}, keys({kT}), "AC110;AC111;AC110;AC110;",
+         "tune / on / ok / tune / off", [](auto& s) { EXPECT_EQ(s.tuning + s.tunerEngaged, 0); }},
+        {"tuner mode 1: a carrier until the second T",
+         [](auto& s) { s.tunerMode = 1, s.radioId = 148, s.swrAlert = 2, s.powerPercent = 50; },
+         keys({kT, kJ, kT}), "PC040;MD5;Z5;Z6;RX;PC050;MD2;SH07;",
+         "tune / on / atu / off / ton / tune / off",
+         [](auto& s) { EXPECT_EQ(s.tuning * 10 + s.swrAlert, 1); }},
+        {"tuner mode 2: the tuner, then a carrier", [](auto& s) { s.tunerMode = 2, s.tunerEngaged = 1; },
+         keys({kT, kT}), "AC111;AC110;PC050;MD5;Z5;Z6;RX;PC100;MD2;SH07;",
+         "tune / on / ok / tune / off"},
+        {"identity 164 tunes at full power", [](auto& s) { s.tunerMode = 1, s.radioId = 164, s.tunerEngaged = 1; },
+         keys({kT}), "PC100;MD5;Z5;", "tune / on"},
     };
     for (const Case& c : cases) runCase(c);
 }
