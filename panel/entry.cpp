@@ -72,7 +72,7 @@ void Panel::digitKey(int digit) {
         return;
     }
     if (s.keyPrefix == 1) {
-        notYet();  // the band picked by its digit comes with the band keys
+        selectBand(digit == 0 ? 10 : digit);  // 1 to 9, and 0 for 10 m
         return;
     }
     if (s.toneEntry == 1 && s.toneOn == 0) {

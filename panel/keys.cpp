@@ -50,7 +50,10 @@ bool typingTone(const PanelState& s) { return s.toneEntry == 1 && s.freqEntry ==
 bool channelPending(const PanelState& s) { return s.channelOp == 1 || s.channelOp == 2; }
 bool somethingTyped(const PanelState& s) { return s.entryMHz != noEntry; }
 bool noPrefix(const PanelState& s) { return s.keyPrefix == 0; }
-bool somePrefix(const PanelState& s) { return s.keyPrefix != 0; }
+bool levelPrefixSet(const PanelState& s) { return s.keyPrefix >= 2; }
+// A tone being typed, not one restored from a row and already on the radio.
+bool inToneEntry(const PanelState& s) { return s.toneEntry == 1 && s.toneOn == 0; }
+bool notInToneEntry(const PanelState& s) { return !inToneEntry(s); }
 
 struct ChainEntry {
     int number;  // place in the chain, as the operator's key list numbers it
@@ -60,31 +63,30 @@ struct ChainEntry {
 };
 
 // The dispatch chain, tested in this order. An entry whose keys and condition
-// match runs; unless it answers goOn, the key stops there. Entries whose
-// operation is notYet say "na" until their function is built.
+// match runs; unless it answers goOn, the key stops there.
 const ChainEntry chain[] = {
-    {1, only(keyX), bandPrefix, &Panel::notYet},               // band 11 (6 m)
-    {2, only(keyT), bandPrefix, &Panel::notYet},               // band 12 (2 m)
-    {3, only(keyS), bandPrefix, &Panel::notYet},               // band 13 (70 cm)
-    {4, only(keyU), bandPrefix, &Panel::notYet},               // band 14 (general coverage)
-    {5, only(keyR), inExtended, &Panel::notYet},           // RTS keying
-    {6, only(keyW), inExtended, &Panel::notYet},           // transmit bandwidth, sets the latch
+    {1, only(keyX), bandPrefix, &Panel::band6m},  // band 11 (6 m)
+    {2, only(keyT), bandPrefix, &Panel::band2m},  // band 12 (2 m)
+    {3, only(keyS), bandPrefix, &Panel::band70cm},  // band 13 (70 cm)
+    {4, only(keyU), bandPrefix, &Panel::bandGeneral},  // band 14 (general coverage)
+    {5, only(keyR), inExtended, &Panel::rtsKey},
+    {6, only(keyW), inExtended, &Panel::txBandwidthKey},  // sets the latch
     {7, allBut(keyX), bandwidthLatched, &Panel::ignoreKey},
-    {8, only(keyT), inExtended, &Panel::notYet},           // tuning step
-    {9, only(keyL), inExtended, &Panel::notYet},           // dial lock
-    {10, only(keyS), inExtended, &Panel::notYet},          // VFO swap
-    {11, only(keyF9), always, &Panel::notYet},                 // monitor
-    {12, allBut(keyK, keyUp, keyDown), keyerPrefix, &Panel::notYet},  // leave the keyer
-    {13, allBut(keyUp, keyDown), micGainWatching, &Panel::notYet},    // end the mic-gain watch
+    {8, only(keyT), inExtended, &Panel::tuningStep},  // tuning step
+    {9, only(keyL), inExtended, &Panel::lockKey},
+    {10, only(keyS), inExtended, &Panel::swapVfo},  // VFO swap
+    {11, only(keyF9), always, &Panel::monitorKey},
+    {12, allBut(keyK, keyUp, keyDown), keyerPrefix, &Panel::leaveKeyer},
+    {13, allBut(keyUp, keyDown), micGainWatching, &Panel::endMicGainWatch},
     {14, only(keyU), always, &Panel::nextChannel},
     {15, allBut(keyS, keyF), always, &Panel::forgetChannel},
-    {16, only(keyL), always, &Panel::notYet},                  // noise blanker / reduction level
-    {17, only(keySpace), always, &Panel::notYet},              // transmit
-    {18, only(keyK), always, &Panel::notYet},                  // keyer
-    {19, only(keyI), inFm, &Panel::notYet},                    // tone on or off
-    {20, only(keyEnter), typingTone, &Panel::notYet},          // take the typed tone
+    {16, only(keyL), always, &Panel::levelPrefix},  // noise blanker / reduction level
+    {17, only(keySpace), always, &Panel::transmitKey},
+    {18, only(keyK), always, &Panel::keyerKey},
+    {19, only(keyI), inFm, &Panel::toneKey},  // tone on or off
+    {20, only(keyEnter), typingTone, &Panel::takeTone},  // take the typed tone
     {21, every, channelPending, &Panel::cancelChannelOp},
-    {22, only(keyN), always, &Panel::notYet},                  // DCS code
+    {22, only(keyN), always, &Panel::dcsKey},  // DCS code
     {23, only(keyO), always, &Panel::optionsReport},
     {24, only(keyA), always, &Panel::afGainPrefix},
     {25, only(keyC), always, &Panel::startStore},
@@ -92,33 +94,36 @@ const ChainEntry chain[] = {
     {27, only(keyE), always, &Panel::startFrequencyEntry},
     {28, only(keyPoint), always, &Panel::entryPoint},
     {29, only(keyEnter), somethingTyped, &Panel::takeFrequencyEntry},
-    {30, only(keyV), always, &Panel::notYet},                  // split
+    {30, only(keyV), always, &Panel::splitKey},  // split
     {31, only(keyZ), always, &Panel::zeroFrequency},
     {32, only(keyF1), always, &Panel::preampKey},
-    {33, only(keyF2), always, &Panel::notYet},                 // attenuator
-    {34, only(keyF3), always, &Panel::notYet},                 // noise blanker
-    {35, only(keyF4), always, &Panel::notYet},                 // noise reduction
-    {36, only(keyF5), always, &Panel::notYet},                 // notch
+    {33, only(keyF2), always, &Panel::attenuatorKey},
+    {34, only(keyF3), always, &Panel::noiseBlankerKey},
+    {35, only(keyF4), always, &Panel::noiseReductionKey},
+    {36, only(keyF5), always, &Panel::notchKey},
     {37, only(keyF6), always, &Panel::ignoreKey},
-    {38, only(keyF7), always, &Panel::notYet},                 // speech processor
-    {39, only(keyF12), always, &Panel::notYet},                // tuner mode
-    {40, only(keyF8), always, &Panel::notYet},                 // VOX / break-in
-    {41, only(keyD), always, &Panel::notYet},                  // DSTAR
-    {42, only(keyF), always, &Panel::notYet},                  // speak frequency and mode
-    {43, only(keyP), always, &Panel::notYet},                  // power prefix
-    {44, only(keyF11), always, &Panel::notYet},                // mic-gain watch
-    {45, only(keyR), always, &Panel::notYet},                  // RF gain prefix / DCS reverse
+    {38, only(keyF7), always, &Panel::processorKey},
+    {39, only(keyF12), always, &Panel::tunerModeKey},
+    {40, only(keyF8), always, &Panel::voxKey},  // VOX, or break-in in CW
+    {41, only(keyD), always, &Panel::dstarKey},  // DSTAR
+    {42, only(keyF), always, &Panel::sayFrequencyAndMode},  // speak frequency and mode
+    {43, only(keyP), always, &Panel::powerPrefix},
+    {44, only(keyF11), always, &Panel::micGainWatchKey},
+    {45, only(keyR), inToneEntry, &Panel::dcsReverseKey},  // DCS reverse
+    {45, only(keyR), notInToneEntry, &Panel::rfGainPrefix},
     {46, only(keyS), always, &Panel::sayMeter},
-    {47, only(keyT), always, &Panel::notYet},                  // antenna tune
-    {48, only(keyB), always, &Panel::notYet},                  // band prefix
-    {49, only(keyW), always, &Panel::notYet},                  // filter width prefix
+    {47, only(keyT), always, &Panel::antennaTune},
+    {48, only(keyB), always, &Panel::bandPrefixKey},  // band prefix
+    {49, only(keyW), always, &Panel::widthPrefix},
     {50, only(keyX), always, &Panel::extendedPrefix},
-    {51, every, inExtended, &Panel::notYet},               // extended M; resend the mode
-    {52, only(keyM), always, &Panel::notYet},                  // next mode
+    {51, every, inExtended, &Panel::extendedMode},  // extended M; resend the mode
+    {52, only(keyM), always, &Panel::nextMode},  // next mode
     {53, only(keyUp), noPrefix, &Panel::frequencyUp},
-    {53, only(keyUp), somePrefix, &Panel::notYet},             // band and level adjustments
+    {53, only(keyUp), bandPrefix, &Panel::bandUp},
+    {53, only(keyUp), levelPrefixSet, &Panel::levelUp},
     {54, only(keyDown), noPrefix, &Panel::frequencyDown},
-    {54, only(keyDown), somePrefix, &Panel::notYet},
+    {54, only(keyDown), bandPrefix, &Panel::bandDown},
+    {54, only(keyDown), levelPrefixSet, &Panel::levelDown},
 };
 
 // The diagnostic echo of a key: printable keys as their character; the
@@ -167,6 +172,7 @@ void Panel::handleKeyDown(const platform::Event& event) {
         state.running = 0;
         send("Z6");
         send("RX$");
+        state.txState = 0;  // "Z6" ended any transmission
         sayWord("quit");
         return;
     }
@@ -202,11 +208,6 @@ void Panel::dispatchEnd() {
     if (!applyFrequencyKey()) return;
     sendFrequency();
     if (state.keyCode == keyH) sayWordAsync("help.wav");
-}
-
-Panel::Flow Panel::notYet() {
-    sayWord("na");
-    return Flow::stop;
 }
 
 Panel::Flow Panel::ignoreKey() { return Flow::stop; }
@@ -247,11 +248,6 @@ Panel::Flow Panel::extendedPrefix() {
         state.txbwLatch = 0;
         sayWord("off");
     }
-    return Flow::stop;
-}
-
-Panel::Flow Panel::preampKey() {
-    togglePreamp();
     return Flow::stop;
 }
 

@@ -59,6 +59,7 @@ void Panel::runLoop() {
 
 void Panel::shutDown() {
     if (state.linkFailed == 0) {
+        stopTransmitting();  // never leave the radio transmitting
         if (!state.lastFreqReply.empty() && state.lastFreqReply[0] == 'F') storeBandRow();
         window.close();
 

@@ -226,7 +226,6 @@ public:
     void echoKey(int rawKey);
     bool dispatchChain();  // false when an entry stopped the key
     void dispatchEnd();
-    Flow notYet();
     Flow ignoreKey();
     Flow forgetChannel();
     Flow cancelChannelOp();
@@ -234,7 +233,6 @@ public:
     Flow afGainPrefix();
     Flow sayMeter();
     Flow extendedPrefix();
-    Flow preampKey();
 
     // Frequency and channel entry (entry.cpp)
     void digitKey(int digit);
@@ -296,10 +294,72 @@ public:
     // Mode and band rows (tuning.cpp), levels (levels.cpp), window texts (status.cpp)
     void sendMode();
     void storeBandRow();
+    void changeBand();  // select row bandIndex: frequency, mode, split, tone, preamp
+
+    // Mode, band, split and VFO keys (bands.cpp)
+    Flow nextMode();
+    Flow extendedMode();
+    Flow dstarKey();
+    Flow bandPrefixKey();
+    void selectBand(int band);
+    Flow pickBandLetter(int band, bool available);
+    Flow band6m();
+    Flow band2m();
+    Flow band70cm();
+    Flow bandGeneral();
+    Flow bandUp();
+    Flow bandDown();
+    Flow splitKey();
+    Flow swapVfo();
+    Flow tuningStep();
+    Flow sayFrequencyAndMode();
+
+    // Repeater tone (tone.cpp)
+    Flow toneKey();
+    Flow dcsKey();
+    Flow dcsReverseKey();
+    Flow takeTone();
     BandRecord currentBand() const;  // the row of bandIndex (empty outside 1..14)
     void sendWidth();
+
+    // Levels and switches (levels.cpp)
+    Flow powerPrefix();
+    Flow rfGainPrefix();
+    Flow widthPrefix();
+    Flow levelPrefix();
+    Flow levelUp();
+    Flow levelDown();
+    void adjustLevel(int direction);  // what Up (+1) or Down (-1) does under keyPrefix
+    void sendPower();                 // speaks the percentage unless powerQuiet is 1
+    void sendPowerQuietly();
+    // Speaks the switch's name and its new state, sends the command; the new state.
+    int toggleSwitch(const char* name, const char* onCommand, const char* offCommand, int& value);
+    void readLevel(const char* query, int& level);
     void togglePreamp();
     void setPreamp(int on);
+    Flow preampKey();
+    Flow attenuatorKey();
+    Flow noiseBlankerKey();
+    Flow noiseReductionKey();
+    Flow notchKey();
+    Flow processorKey();
+    Flow voxKey();
+    Flow monitorKey();
+    Flow tunerModeKey();
+    Flow rtsKey();
+    Flow txBandwidthKey();
+    Flow lockKey();
+    Flow keyerKey();
+    Flow leaveKeyer();
+    Flow micGainWatchKey();
+    Flow endMicGainWatch();
+
+    // Transmit and antenna tune (transmit.cpp)
+    Flow transmitKey();
+    void endTransmission();
+    Flow antennaTune();
+    void endTune();
+    void stopTransmitting();  // at closing: a transmission or tune still running ends first
     void drawText(int x, int y, const std::string& text);
     void showMode();
     void showStatusWords();
@@ -354,6 +414,10 @@ std::string portName(int number);
 std::string slice(const std::string& text, size_t from, size_t count);
 // A frequency answer: "FA" or "FB", 11 digits, and its first ";" right after them.
 bool isFrequencyAnswer(const std::string& reply);
+// A tone as the radio is given it: "999", a CTCSS frequency of 67 to 254 Hz
+// (tenths after a point), or "N"/"R" and a DCS code of 23 to 754 written with
+// three digits; empty for anything else.
+std::string checkedTone(const std::string& tone);
 // The window's frequency text for 11 digits of Hz: "   14.200000", "     0.500000".
 std::string frequencyText(const std::string& digits);
 

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -519,6 +521,130 @@ TEST(LinkBench, PollsFiftyTimesASecondLosesTheLinkAndComesBack) {
     EXPECT_EQ(b.panel.state.connected, 1);
     EXPECT_NE(b.sent().find("MD1;SH07;EX1080;"), std::string::npos);
     EXPECT_EQ(b.words(), "lsb / preamp / off / connected");
+}
+
+// Keys as the operator types them: characters for their keys, "\n" for Enter.
+void press(LinkBench& b, const std::string& text) {
+    for (char c : text) {
+        const int code = c == '.' ? 190 : c == '\n' ? 13 : static_cast<unsigned char>(c);
+        b.panel.handleEvent({platform::EventType::KeyDown, code});
+        b.panel.handleEvent({platform::EventType::KeyUp, code});
+    }
+}
+const std::string space = " ", keyT = "T", keyS = "S", keyF11 = "\x7A", keyF12 = "\x7B", keyUp = "\x26";
+
+// The SWR as the operator heard it after S: "2.4", or "" when none was spoken.
+std::string heardSwr(LinkBench& b) {
+    std::string number;
+    std::istringstream words(b.words());
+    for (std::string w; words >> w;) {
+        if (w == "point") number += ".";
+        else if (w == "gt4") number += "4.1";
+        else if (w.size() == 1 && std::isdigit(static_cast<unsigned char>(w[0]))) number += w;
+    }
+    return number;
+}
+
+TEST(LinkBench, TuneAndHearTheSwrFall) {
+    radiosim::SimOptions quickTuner;
+    quickTuner.tuneMs = 1000;  // done within the panel's wait
+    LinkBench b(quickTuner);
+    // The pacing words as long as the word set makes them.
+    b.speaker.lengthMs = {{"delay", 120}, {"shdel", 80}, {"shdelay", 130}};
+    ASSERT_TRUE(b.connect());
+    // A tune with the carrier alone (tuner mode 1), then with the tuner first (mode 2).
+    std::string heard[2];
+    for (const std::string& tunerKey : {keyF12, keyF12}) {
+        press(b, tunerKey);
+        b.ticks(4);
+        b.sent();
+        press(b, keyT);
+        EXPECT_NE(b.sent().find("PC040;MD5;Z5;"), std::string::npos);
+        b.passMs(50);
+        EXPECT_TRUE(b.radio->state().transmitting);
+        b.ticks(10);
+        b.words();
+        press(b, keyS);
+        heard[b.panel.state.tunerMode - 1] = heardSwr(b);
+        b.sent();
+        press(b, keyT);
+        EXPECT_EQ(b.sent().substr(0, 6), "Z6;RX;");
+        b.passMs(50);
+        EXPECT_FALSE(b.radio->state().transmitting);
+        EXPECT_EQ(b.panel.state.tuning, 0);
+    }
+    ASSERT_FALSE(heard[0].empty() || heard[1].empty()) << "[" << heard[0] << "] [" << heard[1] << "]";
+    EXPECT_GT(std::stod(heard[0]), std::stod(heard[1]) + 0.5) << heard[0] << " " << heard[1];
+}
+
+TEST(LinkBench, TransmitHearTheSwrAndReceiveAgain) {
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    for (int round = 0; round < 2; ++round) {
+        press(b, space);
+        b.passMs(50);
+        EXPECT_TRUE(b.radio->state().transmitting) << round;
+        b.ticks(6);
+        EXPECT_NE(b.sent().find("RM1;"), std::string::npos);
+        b.words();
+        press(b, keyS);
+        const std::string swr = heardSwr(b);
+        EXPECT_FALSE(swr.empty());
+
+        press(b, space);
+        b.passMs(50);
+        EXPECT_FALSE(b.radio->state().transmitting) << round;
+        b.sent();
+        b.ticks(6);
+        const std::string polls = b.sent();
+        EXPECT_NE(polls.find("SM0;"), std::string::npos) << polls;
+        EXPECT_EQ(polls.find("RM1;"), std::string::npos) << polls;
+    }
+}
+
+TEST(LinkBench, MicGainWatchReportsTheAlc) {
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    press(b, space + keyF11);
+    for (int i = 0; i < 12; ++i) press(b, keyUp);  // more gain drives the ALC
+    b.sent();
+    b.words();
+    b.ticks(30);
+    EXPECT_EQ(b.sent().find("SM0;"), std::string::npos);
+    const std::string heard = b.words();
+    ASSERT_EQ(heard.substr(0, 6), "alc / ") << heard;
+    EXPECT_GT(b.panel.state.peakAlc, 0);
+
+    press(b, keyF11);
+    EXPECT_EQ(b.panel.state.micGainWatch, 0);
+    EXPECT_EQ(b.words().substr(0, 13), "micgain / lev");
+}
+
+// On an IC-705: B, 0: the radio goes to 10 m in USB and the operator hears it; B, T: 2 m
+// in FM narrow with the row's repeater tone; the poll then reads the new band.
+TEST(LinkBench, BandChangeIsHeardAndReachesTheRadio) {
+    LinkBench b{radiosim::SimOptions{"705"}};
+    LinkConfig config;
+    config.model = "705";
+    ASSERT_TRUE(b.connect(config));
+    b.panel.state.bandTable[12] = "05A00145500000B0014550000088.50";
+    press(b, "B0");
+    b.ticks(4);
+    EXPECT_EQ(b.words(), "band / 40 / metres / 10 / metres / 2 / 8 / point / 5 / mhz / usb / preamp / on");
+    EXPECT_EQ(b.radio->state().vfo[0].frequency, 28500000u);
+    EXPECT_EQ(b.radio->state().vfo[0].mode, 0x01);
+    EXPECT_EQ(b.panel.state.lastFreqReply, "FA00028500000");
+
+    press(b, "BT");
+    b.ticks(4);
+    EXPECT_EQ(b.words(), "band / 10 / metres / 2 / metres / 1 / 4 / 5 / point / 5 / mhz / fm / nar / ctcss / 8 / 8 / "
+                         "point / 5 / preamp / off");
+    EXPECT_EQ(b.radio->state().vfo[0].frequency, 145500000u);
+    EXPECT_EQ(b.radio->state().vfo[0].mode, 0x05);
+    EXPECT_EQ(b.radio->state().repeaterTone, 885);
+    EXPECT_EQ(b.panel.state.bandIndex, 12);
+    // The 10 m row kept where the operator left it.
+    EXPECT_EQ(b.panel.state.bandTable[10], "02A00028500000B000285000009991");
 }
 
 TEST(LinkBench, TraceTellsWhatHappenedWhen) {

