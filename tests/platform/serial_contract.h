@@ -160,6 +160,7 @@ TYPED_TEST_P(SerialContract, FarEndHangUpDoesNotSpinAndReopenWorks) {
     }
     EXPECT_GE(this->waitTook({&nearEnd}, 30, 3), 80000);
     EXPECT_EQ(nearEnd.bytesWaiting(), 0);
+    EXPECT_FALSE(nearEnd.failed());  // a pair's near end waits for the next user
 
     typename TypeParam::Port again;
     ASSERT_TRUE(again.open(this->rig.farName));
