@@ -28,7 +28,8 @@ bool Win32Sound::playSound(const char* file, bool async) {
 
 void Win32Sound::start(const std::string& file, bool async) {
     std::string name = file;
-    if (name.size() >= 5 && (name[4] == '\\' || name[4] == '/') && _strnicmp(name.c_str(), "wave", 4) == 0)
+    if (folder != "wave" && name.size() >= 5 && (name[4] == '\\' || name[4] == '/') &&
+        _strnicmp(name.c_str(), "wave", 4) == 0)
         name = folder + "\\" + name.substr(5);
     const std::string path = wordFile(name);
     const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
