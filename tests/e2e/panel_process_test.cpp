@@ -49,19 +49,21 @@ TEST(PanelProcess, RadioGetsTheBandSetUpAndSteadyPolls) {
     // The trace lands in the working folder, which start() creates.
     setenv("VOCPANEL_TRACE", "vocpanel.trace", 1);
     ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
-    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 30s)) << p.file("vocpanel.trace");
-    // A moment of steady polling.
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 60s)) << p.file("vocpanel.trace");
+    // Steady polling: ten more frequency answers (however slowly a loaded machine gives them).
     const size_t before = count(p.file("vocpanel.trace"), " read FA");
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_GT(count(p.file("vocpanel.trace"), " read FA"), before + 5);
+    auto end = std::chrono::steady_clock::now() + 30s;
+    while (count(p.file("vocpanel.trace"), " read FA") < before + 10 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_GE(count(p.file("vocpanel.trace"), " read FA"), before + 10);
 
     XView view;
     ASSERT_TRUE(view.ok());
     ::Window window = view.find("*** ICOM Vocrig Front Panel v3.4b ***");
     ASSERT_NE(window, 0u);
     view.requestClose(window);
-    EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
-    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " exit 0\n", 10s));
+    EXPECT_EQ(p.translator.waitExit(30000), 0) << p.file("voctrans.txt");
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " exit 0\n", 30s));
 
     // Every line as the trace promises it, the exit status last.
     const std::string trace = p.file("vocpanel.trace");
@@ -88,8 +90,8 @@ TEST(PanelProcess, RadioGetsTheBandSetUpAndSteadyPolls) {
         at = log.find("FromProg= " + command, at);
         ASSERT_NE(at, std::string::npos) << command;
     }
-    EXPECT_GT(count(log, "TORADIO= FE FE 94 E0 03 FD"), 10u);
-    EXPECT_GT(count(log, "TORADIO= FE FE 94 E0 15 02 FD"), 10u);
+    EXPECT_GE(count(log, "TORADIO= FE FE 94 E0 03 FD"), 10u);
+    EXPECT_GE(count(log, "TORADIO= FE FE 94 E0 15 02 FD"), 10u);
     EXPECT_NE(log.find("FromProg= quit;"), std::string::npos);
 }
 
