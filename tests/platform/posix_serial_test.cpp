@@ -15,6 +15,20 @@ using platform::posix::SystemClock;
 
 namespace {
 
+// Reads until `n` bytes have arrived or a second has passed.
+std::string readExactly(PosixSerialPort& port, size_t n) {
+    std::string got;
+    PollPortWaiter waiter;
+    SystemClock clock;
+    const int64_t end = clock.monotonicMicros() + 1000000;
+    while (got.size() < n && clock.monotonicMicros() < end) {
+        waiter.waitForInput({&port}, 20);
+        const int waiting = port.bytesWaiting();
+        if (waiting > 0) got += port.read(waiting);
+    }
+    return got;
+}
+
 // Each test runs in a scratch working directory, where ports/ lives.
 struct ScratchDir {
     void setUp() {
