@@ -131,7 +131,8 @@ public:
         if (!wordSet.empty()) std::filesystem::create_directory_symlink(wordSet, dir + "/wave");
         std::ofstream(dir + "/vocrig.cfg") << "Com=5\r\nspeed=19200\r\nRadio=" << model
                                            << "\r\npower=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n"
-                                           << "VRPort=0\r\ndebug=" << debug << "\r\ndiagl 0\r\n";
+                                           << "VRPort=" << passThroughPort << "\r\ndebug=" << debug
+                                           << "\r\ndiagl 0\r\n";
 
         const char* wineRun = std::getenv("VOCRIG_WINE_RUN");
         if (wineRun) std::filesystem::copy_file(std::getenv("VOCTRANS_EXE"), dir + "/bin/voctrans.exe");
@@ -193,7 +194,8 @@ public:
     bool linkExists(const std::string& name) const { return std::filesystem::is_symlink(dir + "/" + name); }
 
     bool realPanel = false;
-    std::string wordSet;  // a folder linked as wave/ for the panel
+    std::string wordSet;      // a folder linked as wave/ for the panel
+    int passThroughPort = 0;  // 1-9: the translator publishes ports/com<N+1> for a second CI-V program
 
     Child radio, translator;
     platform::posix::PosixSerialPort panel;

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -57,13 +58,19 @@ TEST(PanelProcess, RadioGetsTheBandSetUpAndSteadyPolls) {
         std::this_thread::sleep_for(50ms);
     EXPECT_GE(count(p.file("vocpanel.trace"), " read FA"), before + 10);
 
+    // Closing the window ends the panel and the translator, saves the band
+    // table afresh and removes the panel's link; the radio stays.
     XView view;
     ASSERT_TRUE(view.ok());
     ::Window window = view.find("*** ICOM Vocrig Front Panel v3.4b ***");
     ASSERT_NE(window, 0u);
+    std::filesystem::remove(p.dir + "/savmem.dat");
     view.requestClose(window);
     EXPECT_EQ(p.translator.waitExit(30000), 0) << p.file("voctrans.txt");
     ASSERT_TRUE(waitFor(p, "vocpanel.trace", " exit 0\n", 30s));
+    EXPECT_NE(p.file("savmem.dat").find("A00007100000B00007100000"), std::string::npos) << p.file("savmem.dat");
+    EXPECT_FALSE(p.linkExists("ports/com21"));
+    EXPECT_EQ(p.radio.waitExit(0), -1);
 
     // Every line as the trace promises it, the exit status last.
     const std::string trace = p.file("vocpanel.trace");
@@ -151,8 +158,14 @@ TEST(PanelProcess, TypedFrequencyStoredAndRecalled) {
     }
     EXPECT_NE(p.file("savmem.dat").find("\r\n0206A00014070000B000140700009991\r\n"), std::string::npos);
 
-    view.requestClose(view.find("*** ICOM Vocrig Front Panel v3.4b ***"));
+    // Q ends the panel and the translator; the file is saved again at the end.
+    std::filesystem::remove(p.dir + "/savmem.dat");
+    ASSERT_TRUE(typeKeys(view, "q"));
     EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " exit 0\n", 10s));
+    EXPECT_NE(p.file("savmem.dat").find("\r\n0206A00014070000B000140700009991\r\n"), std::string::npos);
+    EXPECT_NE(p.file("debug.dat").find("FromProg= quit;"), std::string::npos);
+    EXPECT_FALSE(p.linkExists("ports/com21"));
 }
 
 // The operator changes band, mode and preamp, transmits and tunes by keys:
@@ -203,6 +216,80 @@ TEST(PanelProcess, BandModePreampTransmitAndTuneByKeys) {
 
     view.requestClose(view.find("*** ICOM Vocrig Front Panel v3.4b ***"));
     EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
+}
+
+// The radio's cable is pulled mid-session and plugged in again: keys answer
+// "nc" while it is gone, and the panel says "connected" when it answers again.
+TEST(PanelProcess, RadioUnpluggedAndBack) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
+    if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is not installed";
+    LinkProcesses p;
+    p.realPanel = true;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("VOCPANEL_TRACE", "vocpanel.trace", 1);
+    ASSERT_TRUE(p.start(binDir, "7300", 1, {"--unplug-after", "10", "--replug-after", "8"}))
+        << p.file("voctrans.txt");
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 30s)) << p.file("vocpanel.trace");
+    const size_t first = p.file("vocpanel.trace").find(" say connected\n");
+    ASSERT_TRUE(waitFor(p, "voctrans.txt", "Radio lost", 20s)) << p.file("voctrans.txt");
+    XView view;
+    ASSERT_TRUE(view.ok());
+
+    // The S key while the radio is away (the panel gives up after 20 missed polls).
+    auto lost = [&] { return p.file("vocpanel.trace").find(" say nc\n", first) != std::string::npos; };
+    for (auto end = std::chrono::steady_clock::now() + 8s; !lost() && std::chrono::steady_clock::now() < end;) {
+        ASSERT_TRUE(typeKeys(view, "s"));
+        std::this_thread::sleep_for(500ms);
+    }
+    ASSERT_TRUE(lost()) << p.file("vocpanel.trace");
+    EXPECT_EQ(p.file("vocsim.txt").find("plugged in again"), std::string::npos) << "unplugged too briefly";
+
+    const size_t nc = p.file("vocpanel.trace").find(" say nc\n", first);
+    auto back = [&] { return p.file("vocpanel.trace").find(" say connected\n", nc) != std::string::npos; };
+    for (auto end = std::chrono::steady_clock::now() + 30s; !back() && std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(back()) << p.file("vocpanel.trace");
+    EXPECT_NE(p.file("voctrans.txt").find("Radio found"), std::string::npos) << p.file("voctrans.txt");
+
+    view.requestClose(view.find("*** ICOM Vocrig Front Panel v3.4b ***"));
+    EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
+}
+
+// A second CI-V program, Hamlib's rigctl as an IC-7300, reads the frequency
+// and mode through the translator's pass-through port while the panel polls.
+TEST(PanelProcess, HamlibReadsThroughThePassThroughPort) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
+    if (std::system("command -v rigctl >/dev/null") != 0) GTEST_SKIP() << "rigctl (libhamlib-utils) is not installed";
+    LinkProcesses p;
+    p.realPanel = true;
+    p.passThroughPort = 7;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("VOCPANEL_TRACE", "vocpanel.trace", 1);
+    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 30s)) << p.file("vocpanel.trace");
+    ASSERT_TRUE(p.linkExists("ports/com8"));
+    std::this_thread::sleep_for(1500ms);  // into the steady poll
+
+    const size_t polls = count(p.file("vocpanel.trace"), " read FA");
+    const std::string out = p.dir + "/rigctl.txt";
+    const std::string command =
+        "timeout 60 rigctl -m 3073 -r " + p.dir + "/ports/com8 -s 19200 f m >" + out + " 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << p.file("rigctl.txt");
+    EXPECT_EQ(p.file("rigctl.txt"), "7100000\nLSB\n2400\n") << p.file("debug.dat");
+    // The panel went on polling and never lost the link.
+    auto polled = [&] { return count(p.file("vocpanel.trace"), " read FA") > polls + 5; };
+    for (auto end = std::chrono::steady_clock::now() + 10s; !polled() && std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(polled());
+    const std::string trace = p.file("vocpanel.trace");
+    EXPECT_EQ(trace.find(" say nc\n", trace.find(" say connected\n")), std::string::npos);
+    EXPECT_NE(p.file("debug.dat").find("***fromVR1= FE FE 94 E0 03 FD"), std::string::npos);
+
+    XView view;
+    ASSERT_TRUE(view.ok());
+    view.requestClose(view.find("*** ICOM Vocrig Front Panel v3.4b ***"));
+    EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
+    EXPECT_FALSE(p.linkExists("ports/com8"));
 }
 
 }  // namespace
