@@ -2,6 +2,7 @@
 // the pass-through service for a second CI-V program.
 #include <string_view>
 
+#include "radio/models.h"
 #include "translator.h"
 
 namespace vocrig {
@@ -9,22 +10,6 @@ namespace vocrig {
 namespace {
 
 constexpr char endOfFrame = '\xFD';
-
-struct ModelRow {
-    std::string_view text;
-    int address;
-};
-
-// Model text as written in vocrig.cfg -> the radio's CI-V address.
-constexpr ModelRow modelTable[] = {
-    {"703", 0x68},     {"705", 0xA4},     {"706", 0x48},    {"706MK2", 0x4E}, {"706MK2G", 0x58},
-    {"718", 0x5E},     {"728", 0x38},     {"729", 0x3A},    {"735", 0x04},    {"737", 0x3C},
-    {"738", 0x44},     {"746", 0x57},     {"746PRO", 0x66}, {"751A", 0x1C},   {"756PRO", 0x5C},
-    {"756PRO2", 0x64}, {"756PRO3", 0x6E}, {"765", 0x2C},    {"775", 0x46},    {"781", 0x26},
-    {"821", 0x4C},     {"6100", 0x70},    {"7000", 0x40},   {"7100", 0x88},   {"7200", 0x76},
-    {"7300", 0x94},    {"7400", 0x66},    {"7410", 0x80},   {"7600", 0x7A},   {"7610", 0x98},
-    {"7700", 0x74},    {"7800", 0x6A},    {"7851", 0x8E},   {"9100", 0x7C},   {"9700", 0xA2},
-};
 
 // CI-V mode byte -> the panel's "MD" digit; other modes leave the digit as it was.
 struct ModeDigitRow {
@@ -47,9 +32,7 @@ bool Translator::usableAddress(int address) {
 }
 
 int Translator::modelAddress(const std::string& modelText) {
-    for (const ModelRow& row : modelTable)
-        if (row.text == modelText) return row.address;
-    return 0;  // "AUTO", "auto" and unknown models: the radio is found by broadcast
+    return radio::addressOf(modelText);  // "AUTO" and unknown models: 0, found by broadcast
 }
 
 std::string Translator::frequencyForm(const std::string& text) {

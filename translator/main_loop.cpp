@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "radio/models.h"
 #include "translator.h"
 
 namespace vocrig {
@@ -145,8 +146,8 @@ void Translator::startUp() {
     st.radioFrame.clear();
     st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
     st.replyPrefix = civBytes({0xFE, 0xFE, 0xE0});
-    int a = st.radioAddress;
-    st.newModelGroup = (a == 0xA4 || a == 0x88 || a == 0x94 || a == 0x98 || a == 0xA2) ? 1 : 0;
+    const radio::Model* model = radio::byAddress(st.radioAddress);
+    st.newModelGroup = model ? model->group : 0;
     st.radioBuffer.clear();
     st.programBuffer.clear();
 }
