@@ -5,12 +5,13 @@ MAKEFLAGS += --no-print-directory
 RELEASE := build/release
 DEBUG := build/debug
 
-.PHONY: all build test demo bootstrap clean install package fuzz
+.PHONY: all build test demo bootstrap clean install package
 
 all: build
 
 bootstrap:
 	@tools/bootstrap
+	@ln -sfn $(DEBUG)/compile_commands.json compile_commands.json  # for editors
 
 build: bootstrap
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DVOCRIG_TESTS=OFF >/dev/null
@@ -21,15 +22,6 @@ test: bootstrap
 	@cmake -S . -B $(DEBUG) -DCMAKE_BUILD_TYPE=Debug -DVOCRIG_SANITIZE=ON >/dev/null
 	@cmake --build $(DEBUG) -j $(JOBS)
 	@cd $(DEBUG) && ctest --output-on-failure -j $(JOBS) --timeout 300
-
-# libFuzzer targets (clang), each run for FUZZ_SECONDS; new coverage is kept in fuzz/corpus.
-FUZZ := build/fuzz
-FUZZ_SECONDS ?= 60
-fuzz:
-	@tools/bootstrap fuzz
-	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCRIG_FUZZ=ON -DVOCRIG_TESTS=OFF >/dev/null
-	@cmake --build $(FUZZ) -j $(JOBS) --target fuzz_all
-	@tools/fuzz $(FUZZ)/bin $(FUZZ_SECONDS)
 
 demo: build
 	@if [ -x tools/demo ]; then tools/demo; else echo "The demo is not ready yet."; fi
@@ -45,3 +37,13 @@ package: build
 
 clean:
 	rm -rf build
+
+.PHONY: fuzz
+# libFuzzer targets (clang), each run for FUZZ_SECONDS; new coverage is kept in fuzz/corpus.
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	@tools/bootstrap fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCRIG_FUZZ=ON -DVOCRIG_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ) -j $(JOBS) --target fuzz_all
+	@tools/fuzz $(FUZZ)/bin $(FUZZ_SECONDS)
