@@ -45,6 +45,15 @@ public:
         return out;
     }
     std::string rest() { return bytes(size - at); }
+    // A read's worth of bytes: a length byte and that many bytes, or 255 and
+    // then a count (in 64s) and a byte repeated, so that a short input can
+    // flood a buffer past its bound.
+    std::string chunk() {
+        uint8_t n = byte();
+        if (n != 255) return bytes(n);
+        size_t count = 64 * static_cast<size_t>(byte());
+        return std::string(count, static_cast<char>(byte()));
+    }
 
 private:
     const uint8_t* data;

@@ -22,7 +22,7 @@ def civ(*values):
     return bytes(values)
 
 
-# translator_panel: set-up byte, then per read: (pause << 6 | length), bytes.
+# translator_panel: set-up byte, then per read: pause (in 0.4 s), length, bytes.
 commands = [b"PS1;", b"PS0;", b"EX1081;", b"EX1080;", b"ML001;", b"ML;", b"FA;", b"FB;", b"FA00014200000;",
             b"FB00007050000;", b"SM;", b"RM1;", b"MD1;", b"MD3;", b"MD7;", b"FT1;", b"RX0;", b"AG0;", b"AG0128;",
             b"RG;", b"RG200;", b"PC050;", b"KS;", b"KS020;", b"SH07;", b"FW0500;", b"PA01;", b"RA01;", b"NB1;",
@@ -35,7 +35,7 @@ commands = [b"PS1;", b"PS0;", b"EX1081;", b"EX1080;", b"ML001;", b"ML;", b"FA;",
 def reads(items, pause=0):
     out = b""
     for item in items:
-        out += bytes([(pause << 6) | len(item)]) + item
+        out += bytes([pause, len(item)]) + item
     return out
 
 
@@ -43,6 +43,7 @@ for model in (MODEL_7300, MODEL_705, MODEL_AUTO):
     put("translator_panel", bytes([model | 0x40]) + reads(commands))
 put("translator_panel", bytes([MODEL_7300]) + reads([b"FA0001", b"4200000;FA;"]) + reads([b"FA;"], pause=3))
 put("translator_panel", bytes([MODEL_7300]) + reads([b"FA;MD2;*Q;xqu;AG0128;", b"quit;"]))
+put("translator_panel", bytes([MODEL_7300, 0, 255, 80, ord("F"), 0, 4]) + b"FA;;")  # a flood past the bound
 
 # translator_radio: set-up byte, then steps: step % 4 in (0, 1) a radio read (length byte, bytes),
 # 2 a panel command by step // 4, 3 a pause of step // 4 * 50 ms.

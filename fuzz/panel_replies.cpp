@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PanelRig p;
     uint8_t setUp = script.byte();
     p.files.files["vocrig.cfg"] = std::string("COM 5\r\nbaud 9600\r\nmodel 7300\r\npower 100\r\nswr 0\r\ntun 0\r\n") +
-                                  "bandplan7\r\npowersw" + ((setUp & 1) ? "1" : "0") + "\r\npass 0\r\ndiag 0\r\ndiagl 0\r\n";
+                                  "bandplan7\r\npowersw" + ((setUp & 1) ? "1" : "0") +
+                                  "\r\npass 0\r\ndiag 0\r\ndiagl 0\r\n";
     p.panel.readConfiguration();
 
     // Each piece: a wait in 10 ms steps, then its bytes, delivered once the
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p.clock.onAdvance = [&] {
         while (!script.done() && p.clock.now >= due && p.port.isOpen()) {
             p.port.inject(script.bytes(script.byte()));
-            due = p.clock.now + wait * 10'000;
+            due = p.clock.now + int64_t{wait} * 10'000;
             wait = script.byte();
         }
     };

@@ -9,11 +9,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rig.start(script.byte(), false);
     rig.st.radioHeard = 1;  // replies reach the panel
     while (!script.done() && !rig.t.ended()) {
-        uint8_t step = script.byte();
-        rig.clock.now += (step >> 6) * 400'000;  // up to 1.2 s: a command may go stale
-        rig.panel.inject(script.bytes(step & 0x3F ? step & 0x3F : script.byte()));
+        rig.clock.now += int64_t{script.byte() % 4} * 400'000;  // up to 1.2 s: a command may go stale
+        std::string chunk = script.chunk();
+        rig.panel.inject(chunk);
         rig.t.turn();
-        rig.checkState(255);
+        rig.checkState(chunk.size());
     }
     rig.checkOutput(true);
     return 0;

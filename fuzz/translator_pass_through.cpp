@@ -10,13 +10,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rig.st.radioHeard = 1;
     while (!script.done() && !rig.t.ended()) {
         uint8_t step = script.byte();
+        std::string chunk = step % 3 == 2 ? std::string() : script.chunk();
         switch (step % 3) {
-            case 0: rig.passThrough.inject(script.bytes(script.byte())); break;
-            case 1: rig.radio.inject(script.bytes(script.byte())); break;
-            default: rig.clock.now += (step / 3) * 50'000; break;
+            case 0: rig.passThrough.inject(chunk); break;
+            case 1: rig.radio.inject(chunk); break;
+            default: rig.clock.now += int64_t{step / 3} * 50'000; break;
         }
         rig.t.turn();
-        rig.checkState(255);
+        rig.checkState(chunk.size());
     }
     // The second program's frames go on as it wrote them, from their FE FE.
     rig.checkOutput(false);

@@ -30,16 +30,16 @@ struct TranslatorRig {
         size_t pick = (setUp & 0x3F) % (rows.size() + 1);
         std::string model = pick < rows.size() && !rows[pick].name.empty() ? std::string(rows[pick].name) : "AUTO";
         int debug = (setUp >> 6) % 3;
-        files.files["vocrig.cfg"] = "Com=5\r\nspeed=19200\r\nRadio=" + model +
-                                    "\r\npower=100\r\nswr=0\r\ntune=0\r\nbandplan=2\r\npowersw=0\r\nVRPort=" +
-                                    (withPassThrough ? "6" : "0") + "\r\ndebug=" + std::to_string(debug) +
-                                    "\r\ndiag=0\r\n";
+        files.files["vocrig.cfg"] =
+            "Com=5\r\nspeed=19200\r\nRadio=" + model +
+            "\r\npower=100\r\nswr=0\r\ntune=0\r\nbandplan=2\r\npowersw=0\r\nVRPort=" + (withPassThrough ? "6" : "0") +
+            "\r\ndebug=" + std::to_string(debug) + "\r\ndiag=0\r\n";
         t.startUp();
     }
 
-    // Checks after every turn: intake buffers stay bounded (a read may add
-    // at most `chunk` bytes before the bound applies), stored frequencies stay
-    // 11 digits.
+    // Checks after every turn: intake buffers stay bounded (the turn's read
+    // of `chunk` bytes may stand beside the kept ones until the next bound),
+    // stored frequencies stay 11 digits.
     void checkState(size_t chunk) const {
         size_t most = Translator::bufferLimit + chunk;
         check(st.programBuffer.size() <= most, "the panel buffer stays bounded");

@@ -10,15 +10,15 @@
 namespace vocrig::radio {
 
 struct Model {
-    std::string_view name;          // as written in vocrig.cfg; empty: known to the panel by address only
-    int address;                    // CI-V address, which is also the panel's radio identity
-    int group;                      // 1: the newer radios with the link-start menu item
-    std::string_view rtsMenuItem;   // menu item number of the RTS keying setting; empty: 00 78
+    std::string_view name;           // as written in vocrig.cfg; empty: known to the panel by address only
+    int address;                     // CI-V address, which is also the panel's radio identity
+    int group;                       // 1: the newer radios with the link-start menu item
+    std::string_view rtsMenuItem;    // menu item number of the RTS keying setting; empty: 00 78
     std::string_view identifySetUp;  // frame body sent when the panel identifies the radio; empty: none
-    int linkStartMenuItem;          // menu item switched on at link start (group 1); -1 none
-    bool modeSevenBare;             // "MD7" goes out without a mode byte
-    bool dialLock;                  // the dial-lock commands "LO0"/"LO1" work
-    bool fixedSwap;                 // the VFO swap leaves the panel's own swap state as it is
+    int linkStartMenuItem;           // menu item switched on at link start (group 1); -1 none
+    bool modeSevenBare;              // "MD7" goes out without a mode byte
+    bool dialLock;                   // the dial-lock commands "LO0"/"LO1" work
+    bool fixedSwap;                  // the VFO swap leaves the panel's own swap state as it is
 };
 
 // Every row, in the order of the table.
