@@ -4,8 +4,9 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 RELEASE := build/release
 DEBUG := build/debug
+WINDOWS := build/windows
 
-.PHONY: all build test demo bootstrap clean install package
+.PHONY: all build test demo bootstrap clean install package windows
 
 all: build
 
@@ -18,8 +19,16 @@ build: bootstrap
 	@cmake --build $(RELEASE) -j $(JOBS)
 	@if [ -x tools/make-voice ]; then tools/make-voice --if-stale wave; fi
 
-test: bootstrap
-	@cmake -S . -B $(DEBUG) -DCMAKE_BUILD_TYPE=Debug -DVOCRIG_SANITIZE=ON >/dev/null
+# The Windows programs (and their tests), cross-built with MinGW-w64.
+windows: bootstrap
+	@cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=platform/win32/toolchain-mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DVOCRIG_TESTS=ON >/dev/null
+	@cmake --build $(WINDOWS) -j $(JOBS)
+
+# Also runs the Windows build's tests under Wine.
+test: bootstrap windows
+	@cmake -S . -B $(DEBUG) -DCMAKE_BUILD_TYPE=Debug -DVOCRIG_SANITIZE=ON \
+	  -DVOCRIG_WINDOWS_DIR=$(abspath $(WINDOWS)) >/dev/null
 	@cmake --build $(DEBUG) -j $(JOBS)
 	@cd $(DEBUG) && ctest --output-on-failure -j $(JOBS) --timeout 300
 

@@ -86,13 +86,12 @@ void Panel::setStartValues() {
     // VFO texts of the default 40 m row.
     s.vfoAText = "A00007100000";
     s.vfoBText = "B00007100000";
-    s.modeCommands = {"", "MD1", "MD2", "MD3", "MD5", "MD4", "MD4", "MD7"};
 }
 
 void Panel::openLink() {
-    window.drawText(bannerPlace.x, bannerPlace.y, state.bannerText);
+    drawText(bannerPlace.x, bannerPlace.y, state.bannerText);
     for (size_t i = 0; i < std::size(helpLines); ++i)
-        window.drawText(helpPlaces[i].x, helpPlaces[i].y, helpLines[i]);
+        drawText(helpPlaces[i].x, helpPlaces[i].y, helpLines[i]);
 
     setStartValues();
     setDefaultTables();
@@ -124,19 +123,20 @@ void Panel::openLink() {
     }
     state.radioFamily = state.radioId;
 
-    // The row to start on: the saved one, else 40 m. Its split flag is what
-    // the band set-up applies on first contact.
-    if (state.bandIndex < 1 || state.bandIndex > bandRows) state.bandIndex = 4;
-    const std::string& row = state.bandTable[static_cast<size_t>(state.bandIndex)];
-    state.bandSplitFlag = row[0] - '0';
+    // The split flag the band set-up applies on first contact: the saved
+    // row's; a file saved without a band gives none, although the start then
+    // falls back to 40 m.
+    state.bandSplitFlag = currentBand().splitFlag();
 
     send("Z2");
     send("LO" + state.lockState);
 
     window.setFont(statusFont);
 
-    send("F" + row.substr(2, 12));
-    state.frequency = numberOf(row.substr(3, 11));
+    if (state.bandIndex < 1 || state.bandIndex > bandRows) state.bandIndex = 4;
+    const BandRecord row = currentBand();
+    send("FA" + row.vfoA());
+    state.frequency = hertzOf(row.vfoA());
     sayFrequency();
 
     const vocrig::radio::Model* model = vocrig::radio::byAddress(state.radioId);
@@ -163,12 +163,14 @@ void Panel::sendCommand() {
         state.lastFreqCommand = text;
     if (state.pollSent == 1) state.pollSent = 0;
     else sayPacing("shdelay", commandSpacingMs);
+    note("send", text);
     port.write(text);
 }
 
 void Panel::readReply() {
     state.replyText.clear();
     if (port.bytesWaiting() > 0) state.replyText = port.read(maxReplyBytes);
+    if (!state.replyText.empty()) note("read", Trace::printable(state.replyText));
     if (state.replyText.find("NC;") != std::string::npos) state.running = 0;
 }
 

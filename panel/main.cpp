@@ -1,12 +1,14 @@
-// vocpanel: wires the real window, sound, serial port, files and clock to the panel.
+// vocpanel: wires this system's window, sound, serial port, files and clock to the panel.
+// VOCPANEL_TRACE names a file the panel appends its trace to.
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "panel.h"
-#include "platform/posix.h"
-#include "platform/sdl.h"
+#include "platform/native.h"
+#include "platform/native_window.h"
 
 namespace {
 
@@ -15,23 +17,34 @@ namespace {
 std::string wordFolder() {
     std::error_code error;
     if (std::filesystem::is_directory("wave", error)) return "wave";
-    return platform::posix::executableDir() + "/../share/vocrig/wave";
+    return platform::native::executableDir() + "/../share/vocrig/wave";
 }
 
 }  // namespace
 
 int main() {
-    platform::sdl::SdlWindow window;
+    platform::native::Clock clock;
+    platform::native::Files files;
+    std::unique_ptr<panel::Trace> trace;
+    if (const char* path = std::getenv("VOCPANEL_TRACE"); path != nullptr && *path != '\0') {
+        auto writer = files.append(path);
+        if (writer) trace = std::make_unique<panel::Trace>(clock, std::move(writer));
+        else std::cerr << "vocpanel: cannot write the trace to " << path << "\n";
+    }
+    auto finish = [&trace](int status) {
+        if (trace) trace->line("exit", std::to_string(status));
+        return status;
+    };
+
+    platform::native::Window window;
     if (!window.available()) {
         std::cerr << "vocpanel: " << window.error() << "\n";
-        return panel::exitNoWindow;
+        return finish(panel::exitNoWindow);
     }
-    platform::sdl::SdlSound sound(wordFolder());
-    platform::posix::PosixSerialPort port;
-    platform::posix::DiskFiles files;
-    platform::posix::SystemClock clock;
+    platform::native::Sound sound(wordFolder());
+    platform::native::SerialPort port;
 
-    panel::Panel panel(window, sound, port, files, clock);
+    panel::Panel panel(window, sound, port, files, clock, trace.get());
     const int status = panel.run();
     if (status == panel::exitNoWindow) std::cerr << "vocpanel: the window could not be opened\n";
     if (status == panel::exitNoConfiguration) std::cerr << "vocpanel: vocrig.cfg not found\n";
@@ -40,5 +53,5 @@ int main() {
         std::cerr << "vocpanel: " << (why.empty() ? "cannot open " + panel::portName(panel.state.comPort) : why)
                   << "\n";
     }
-    return status;
+    return finish(status);
 }

@@ -16,8 +16,8 @@ const char* const startWords[] = {"voc", "3", "point", "4"};  // name and versio
 }  // namespace
 
 Panel::Panel(platform::Window& window, platform::Sound& sound, platform::SerialPort& port,
-             platform::Files& files, platform::Clock& clock)
-    : window(window), sound(sound), port(port), files(files), clock(clock) {
+             platform::Files& files, platform::Clock& clock, Trace* trace)
+    : window(window), sound(sound), port(port), files(files), clock(clock), trace(trace) {
     setStartValues();
     setDefaultTables();
 }
@@ -60,6 +60,7 @@ void Panel::runLoop() {
 
 void Panel::shutDown() {
     if (state.linkFailed == 0) {
+        stopTransmitting();  // never leave the radio transmitting
         if (!state.lastFreqReply.empty() && state.lastFreqReply[0] == 'F') storeBandRow();
         window.close();
 
@@ -80,31 +81,23 @@ void Panel::normaliseBandRow() {
     // The row is saved without split and with VFO B on VFO A's frequency;
     // AM and FM narrow (repeater use) keep theirs.
     if (state.bandIndex < 1 || state.bandIndex > bandRows) return;
-    if (state.mode == 4 || state.mode == 5) return;
+    if (state.mode == modeAm || state.mode == modeFmNarrow) return;
     std::string& row = state.bandTable[static_cast<size_t>(state.bandIndex)];
     if (!isBandRecord(row)) return;
-    row = "0" + row.substr(1, 14) + row.substr(3, 11) + row.substr(26);
+    const BandRecord r(row);
+    row = BandRecord::make(0, r.mode(), r.vfoA(), r.vfoA(), r.tone(), r.preampDigit());
 }
 
 void Panel::handleEvent(const platform::Event& event) {
     switch (event.type) {
         case platform::EventType::Close: state.running = 0; break;
-        case platform::EventType::KeyDown: handleKeyDown(event.key); break;
-        case platform::EventType::KeyUp: handleKeyUp(); break;
+        case platform::EventType::KeyDown:
+            note("key", std::to_string(event.key));
+            handleKeyDown(event);
+            break;
+        case platform::EventType::KeyUp: handleKeyUp(event.key); break;
         case platform::EventType::Timer: handleTimer(); break;
     }
 }
-
-void Panel::handleKeyDown(int key) {
-    // A held key repeats; every action needs a fresh press.
-    if (state.keyHeld == 1) return;
-    state.keyCode = key;
-    state.keyHeld = 1;
-    state.modeReported = 0;
-}
-
-void Panel::handleKeyUp() { state.keyHeld = 0; }
-
-void Panel::handleTimer() {}
 
 }  // namespace panel

@@ -36,10 +36,6 @@ const std::array<const char*, bandRows + 1> defaultBandTable = {
     "04A00009600000B000096000009990",  // general coverage
 };
 
-// Listing labels by mode number.
-const std::array<const char*, 8> listingModes = {"",     "  LSB", "  USB", "  CW",
-                                                 "  AM", "  FMN", "  FM",  "  DSTAR"};
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool digitsAt(const std::string& text, size_t from, size_t count) {
@@ -57,11 +53,6 @@ bool isToneText(const std::string& tone) {
 }
 
 bool isModeDigit(char c) { return c >= '1' && c <= '7'; }
-
-// Characters [from, from + count) of a text, as much of them as there is.
-std::string part(const std::string& text, size_t from, size_t count) {
-    return from < text.size() ? text.substr(from, count) : std::string();
-}
 
 // Megahertz and decimals of a listing: "14.0125", "7.0", "0.5".
 std::string listedFrequency(const std::string& megahertz, const std::string& decimals) {
@@ -86,12 +77,34 @@ bool isMemoryRecord(const std::string& row) {
            isToneText(row.substr(28, row.size() - 29)) && isDigit(row.back());
 }
 
+std::string slice(const std::string& text, size_t from, size_t count) {
+    return from < text.size() ? text.substr(from, count) : std::string();
+}
+
+std::string BandRecord::make(int splitFlag, int mode, const std::string& vfoA, const std::string& vfoB,
+                             const std::string& tone, int preampDigit) {
+    auto digit = [](int v) { return static_cast<char>('0' + std::clamp(v, 0, 9)); };
+    return std::string(1, digit(splitFlag)) + digit(mode) + "A" + vfoA + "B" + vfoB + tone + digit(preampDigit);
+}
+
+int BandRecord::splitFlag() const { return !row.empty() && isDigit(row[0]) ? row[0] - '0' : 0; }
+
+int BandRecord::mode() const { return row.size() > 1 && isDigit(row[1]) ? row[1] - '0' : 0; }
+
+std::string BandRecord::vfoA() const { return slice(row, 3, 11); }
+
+std::string BandRecord::vfoB() const { return slice(row, 15, 11); }
+
+std::string BandRecord::tone() const { return row.size() >= 28 ? row.substr(26, row.size() - 27) : "999"; }
+
+int BandRecord::preampDigit() const { return row.size() >= 28 && isDigit(row.back()) ? row.back() - '0' : 0; }
+
 std::string listingLine(int slot, const std::string& record) {
     std::string line = "Slot " + std::to_string(slot) + " ";
-    line += "A=" + listedFrequency(part(record, 5, 5), part(record, 10, 6));
-    line += "  B=" + listedFrequency(part(record, 17, 5), part(record, 22, 6));
-    const int mode = record.size() > 1 && isModeDigit(record[1]) ? record[1] - '0' : 0;
-    line += listingModes[static_cast<size_t>(mode)];
+    line += "A=" + listedFrequency(slice(record, 5, 5), slice(record, 10, 6));
+    line += "  B=" + listedFrequency(slice(record, 17, 5), slice(record, 22, 6));
+    if (const ModeRow* mode = modeRow(record.size() > 1 && isModeDigit(record[1]) ? record[1] - '0' : 0))
+        line += mode->listing;
     line += !record.empty() && record[0] == '1' ? "    split  " : "           ";
     const std::string tone = record.size() > 29 ? record.substr(28, record.size() - 29) : "999";
     if (tone != "999") line += (tone[0] == 'N' || tone[0] == 'R' ? "DCS=" : "CTCSS=") + tone;
@@ -102,6 +115,8 @@ void Panel::setDefaultTables() {
     for (int row = 0; row <= bandRows; ++row)
         state.bandTable[static_cast<size_t>(row)] = defaultBandTable[static_cast<size_t>(row)];
     state.memorySlots.fill(emptySlot);
+    state.keptBandLines.fill(std::string());
+    state.bandLineKept.fill(false);
 }
 
 void Panel::loadMemory() {
@@ -119,11 +134,15 @@ void Panel::loadMemory() {
         return;
     }
     if (lines.empty() || lines[0].compare(0, formatTag.size(), formatTag) != 0) {
-        // A file of another format is replaced by the current tables; what it
-        // held is kept beside it, so nothing the operator stored is destroyed.
+        // A file of another format is replaced by the current tables. What it
+        // held is kept beside it byte for byte; when it cannot be moved aside,
+        // it is not overwritten either.
         bool hasContent = false;
         for (const auto& l : lines) hasContent = hasContent || !l.empty();
-        if (hasContent) files.writeLines(foreignCopyFile, lines);
+        if (hasContent && !files.rename(memoryFile, foreignCopyFile)) {
+            state.memoryFileHeld = true;
+            return;
+        }
         saveMemory();
         return;
     }
@@ -133,15 +152,21 @@ void Panel::loadMemory() {
     int row = header.size() >= 21 ? static_cast<unsigned char>(header[20]) - '0' : 0;
     state.bandIndex = row >= 1 && row <= bandRows ? row : 0;
 
-    // A missing or damaged line keeps the default row or an empty channel.
+    // A band line that cannot be used leaves the default row for the radio and
+    // is kept for the file. Channel lines are the operator's data: each is kept
+    // exactly as read; one that is no channel record is refused at recall.
     for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) {
-        if (r < lines.size() && isBandRecord(lines[r])) state.bandTable[r] = lines[r];
+        if (r >= lines.size()) continue;
+        if (isBandRecord(lines[r])) {
+            state.bandTable[r] = lines[r];
+        } else {
+            state.keptBandLines[r] = lines[r];
+            state.bandLineKept[r] = true;
+        }
     }
     for (size_t i = 0; i < static_cast<size_t>(memoryCount); ++i) {
         const size_t at = 1 + bandRows + i;
-        if (at >= lines.size()) continue;
-        const std::string& record = lines[at];
-        state.memorySlots[i] = (!record.empty() && record[0] == '9') || isMemoryRecord(record) ? record : emptySlot;
+        if (at < lines.size()) state.memorySlots[i] = lines[at];
     }
 }
 
@@ -158,7 +183,11 @@ void Panel::saveMemory() {
     std::vector<std::string> lines;
     lines.reserve(1 + bandRows + memoryCount);
     lines.push_back(header);
-    for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) lines.push_back(state.bandTable[r]);
+    for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) {
+        // A kept line goes back as it was read until the operator's use of the band rewrites the row.
+        const bool untouched = state.bandTable[r] == defaultBandTable[r];
+        lines.push_back(state.bandLineKept[r] && untouched ? state.keptBandLines[r] : state.bandTable[r]);
+    }
     for (const auto& record : state.memorySlots) lines.push_back(record);
     // Written to a temporary file and renamed over the old one: a crash leaves
     // the old file or the new one, never half of it.

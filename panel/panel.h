@@ -5,6 +5,7 @@
 // functions are the panel's operations.
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,54 @@ inline constexpr int bandRows = 14;      // band rows 1..14; row 0 is unused
 inline constexpr int memoryCount = 100;  // channels, index bank * 10 + slot
 inline constexpr int noBand = 99;
 inline constexpr int noEntry = 999;
+// The highest frequency the 11-digit frequency field carries, in Hz.
+inline constexpr long long maxFrequency = 99'999'999'999LL;
+
+// Mode numbers as the panel keeps them (band rows, memory records, `mode`).
+inline constexpr int modeLsb = 1, modeUsb = 2, modeCw = 3, modeAm = 4, modeFmNarrow = 5, modeFm = 6, modeDstar = 7;
+
+// What a mode is for the settings that follow it: the SSB filter steps, the CW
+// filter width, AM's fixed width, FM's squelch and width, or none of these.
+enum class ModeClass { none, ssb, cw, am, fm, digital };
+
+// Everything the panel knows about one mode, in one row.
+struct ModeRow {
+    int number;             // the panel's mode number
+    const char* command;    // the "MD" command that selects it
+    const char* shown;      // window text; its blanks erase a longer name
+    const char* words[2];   // spoken, one or two words
+    const char* listing;    // label in memory.txt
+    ModeClass kind;
+};
+// The row of a mode number; null outside 1..7.
+const ModeRow* modeRow(int mode);
+ModeClass modeClass(int mode);
+// The mode a "Z5" report names. Its digit is in the numbering of the "MD"
+// commands (FM 4, AM 5), so the first mode selected by that command is meant;
+// 0 for a digit that names none.
+int modeForReport(char digit);
+
+// A band row: split flag, mode digit, "A" + VFO A in Hz (11 digits),
+// "B" + VFO B in Hz, the tone ("999" none), the preamp digit. A row that is
+// too short reads as split 0, mode 0, no frequencies, no tone, preamp off.
+class BandRecord {
+public:
+    explicit BandRecord(std::string row) : row(std::move(row)) {}
+    static std::string make(int splitFlag, int mode, const std::string& vfoA, const std::string& vfoB,
+                            const std::string& tone, int preampDigit);
+
+    int splitFlag() const;
+    int mode() const;
+    std::string vfoA() const;  // 11 digits
+    std::string vfoB() const;
+    std::string tone() const;
+    int preampDigit() const;
+    bool preamp() const { return preampDigit() != 0; }
+    const std::string& text() const { return row; }
+
+private:
+    std::string row;
+};
 
 struct PanelState {
     // Program
@@ -50,16 +99,16 @@ struct PanelState {
     int radioFamily = 0;
     int lockAvailable = 0;       // the radio has a dial lock
     int swapFixed = 0;           // "swop" leaves vfoSwapped alone on this radio
-    std::array<std::string, 8> modeCommands;  // by mode number 1..7
 
     // Keys
     int keyCode = 0;
     int keyHeld = 0;
+    int heldKey = 0;             // the key that is down now, as the window gave it
     int keyPrefix = 0;
     int modeReported = 0;        // the last mode came from the radio
 
     // Frequency and channel entry
-    int frequency = 0;           // dial frequency in Hz
+    long long frequency = 0;     // dial frequency in Hz (11 digits do not fit an int)
     int freqEntry = 0;
     int entryMHz = noEntry;
     int entryFraction = 0;
@@ -129,16 +178,37 @@ struct PanelState {
     // Band table and memory channels
     std::array<std::string, bandRows + 1> bandTable;
     std::array<std::string, memoryCount> memorySlots;
+    // Band lines of savmem.dat that could not be used: the row runs on its
+    // default, and the line is written back as it was read until the row changes.
+    std::array<std::string, bandRows + 1> keptBandLines;
+    std::array<bool, bandRows + 1> bandLineKept{};
     bool memoryFileHeld = false;  // savmem.dat exists but could not be read: never overwrite it
 };
 
 // What run() hands back to main() as the exit status.
 enum ExitStatus { exitNormal = 0, exitNoConfiguration = 1, exitNoWindow = 2, exitNoLink = 3 };
 
+// A diagnostic a sighted helper (or a test) reads while the panel runs: one
+// line per event, "<ms> <kind> <text>", appended and flushed as it happens.
+// <ms> counts whole milliseconds from the trace's creation.
+class Trace {
+public:
+    Trace(platform::Clock& clock, std::unique_ptr<platform::FileWriter> writer);
+    void line(const char* kind, const std::string& text);
+    // Bytes outside printable ASCII as \xHH.
+    static std::string printable(const std::string& bytes);
+
+private:
+    platform::Clock& clock;
+    std::unique_ptr<platform::FileWriter> writer;
+    int64_t startMicros;
+};
+
 class Panel {
 public:
+    // `trace` may be null: then nothing is traced.
     Panel(platform::Window& window, platform::Sound& sound, platform::SerialPort& port,
-          platform::Files& files, platform::Clock& clock);
+          platform::Files& files, platform::Clock& clock, Trace* trace = nullptr);
 
     PanelState state;
 
@@ -149,6 +219,40 @@ public:
     void normaliseBandRow();
     // Every window event comes through here.
     void handleEvent(const platform::Event& event);
+
+    // Keys (keys.cpp): the guards, the dispatch chain and its end. Each chain
+    // operation says whether the key goes on down the chain or stops there.
+    enum class Flow { stop, goOn };
+    void echoKey(int rawKey);
+    bool dispatchChain();  // false when an entry stopped the key
+    void dispatchEnd();
+    Flow ignoreKey();
+    Flow forgetChannel();
+    Flow cancelChannelOp();
+    Flow optionsReport();
+    Flow afGainPrefix();
+    Flow sayMeter();
+    Flow extendedPrefix();
+
+    // Frequency and channel entry (entry.cpp)
+    void digitKey(int digit);
+    Flow startFrequencyEntry();
+    Flow entryPoint();
+    Flow takeFrequencyEntry();
+    Flow startStore();
+    Flow startRecall();
+    Flow nextChannel();
+    Flow zeroFrequency();
+    Flow frequencyUp();
+    Flow frequencyDown();
+    void storeChannel(int slot);
+    void recallChannel(int bank, int slot);
+    // The frequency keys of the dispatch end; false when the key set the squelch instead.
+    bool applyFrequencyKey();
+    void stepFrequency(long long hz);  // stops at 0 and at maxFrequency, saying "min" or "max"
+    void sendFrequency();
+    void noteFrequencySent();  // the VFO text takes the frequency command just sent
+    void stepSquelch(int amount);
 
     // Configuration (config.cpp): false when "vocrig.cfg" cannot be read.
     bool readConfiguration();
@@ -190,20 +294,98 @@ public:
     // Mode and band rows (tuning.cpp), levels (levels.cpp), window texts (status.cpp)
     void sendMode();
     void storeBandRow();
+    void changeBand();  // select row bandIndex: frequency, mode, split, tone, preamp
+
+    // Mode, band, split and VFO keys (bands.cpp)
+    Flow nextMode();
+    Flow extendedMode();
+    Flow dstarKey();
+    Flow bandPrefixKey();
+    void selectBand(int band);
+    Flow pickBandLetter(int band, bool available);
+    Flow band6m();
+    Flow band2m();
+    Flow band70cm();
+    Flow bandGeneral();
+    Flow bandUp();
+    Flow bandDown();
+    Flow splitKey();
+    Flow swapVfo();
+    Flow tuningStep();
+    Flow sayFrequencyAndMode();
+
+    // Repeater tone (tone.cpp)
+    Flow toneKey();
+    Flow dcsKey();
+    Flow dcsReverseKey();
+    Flow takeTone();
+    BandRecord currentBand() const;  // the row of bandIndex (empty outside 1..14)
     void sendWidth();
+
+    // Levels and switches (levels.cpp)
+    Flow powerPrefix();
+    Flow rfGainPrefix();
+    Flow widthPrefix();
+    Flow levelPrefix();
+    Flow levelUp();
+    Flow levelDown();
+    void adjustLevel(int direction);  // what Up (+1) or Down (-1) does under keyPrefix
+    void sendPower();                 // speaks the percentage unless powerQuiet is 1
+    void sendPowerQuietly();
+    // Speaks the switch's name and its new state, sends the command; the new state.
+    int toggleSwitch(const char* name, const char* onCommand, const char* offCommand, int& value);
+    void readLevel(const char* query, int& level);
+    void togglePreamp();
+    void setPreamp(int on);
+    Flow preampKey();
+    Flow attenuatorKey();
+    Flow noiseBlankerKey();
+    Flow noiseReductionKey();
+    Flow notchKey();
+    Flow processorKey();
+    Flow voxKey();
+    Flow monitorKey();
+    Flow tunerModeKey();
+    Flow rtsKey();
+    Flow txBandwidthKey();
+    Flow lockKey();
+    Flow keyerKey();
+    Flow leaveKeyer();
+    Flow micGainWatchKey();
+    Flow endMicGainWatch();
+
+    // Transmit and antenna tune (transmit.cpp)
+    Flow transmitKey();
+    void endTransmission();
+    Flow antennaTune();
+    void endTune();
+    void stopTransmitting();  // at closing: a transmission or tune still running ends first
+    void drawText(int x, int y, const std::string& text);
     void showMode();
     void showStatusWords();
+    void showSMeter();
+    void showFrequency();  // the VFO mark and the frequency of lastFreqReply
+
+    // The poll and what it hands on (poll.cpp)
+    void handleTimer();
+    void handleFrequencyReply();
+    void bandSetUp();
 
 private:
-    void handleKeyDown(int key);
-    void handleKeyUp();
-    void handleTimer();
+    void handleKeyDown(const platform::Event& event);
+    void handleKeyUp(int key);
+    bool takePollReply();  // false: no request this tick
+    void sendPoll();
+    void note(const char* kind, const std::string& text) {
+        if (trace) trace->line(kind, text);
+    }
 
     platform::Window& window;
     platform::Sound& sound;
     platform::SerialPort& port;
     platform::Files& files;
     platform::Clock& clock;
+    Trace* trace;
 };
 
 // Helpers shared by the areas and their tests.
@@ -212,6 +394,8 @@ private:
 std::string sDigitFor(int reading);
 // The band row a frequency in whole MHz belongs to (14 for general coverage).
 int bandForMHz(long long mhz);
+// The band row for typed megahertz: as bandForMHz, but 70 cm is 430 to 439 only.
+int bandForTypedMHz(long long mhz);
 // Record checks: a row that fails them is never used.
 bool isBandRecord(const std::string& row);
 bool isMemoryRecord(const std::string& row);
@@ -220,9 +404,21 @@ std::string listingLine(int slot, const std::string& record);
 // The value of a text of digits, as the panel reads numbers: the leading
 // digits count, anything else gives 0, and values past the int range stop at its end.
 int numberOf(const std::string& text);
+// The frequency in Hz that the leading digits of a text (at most 11) give.
+long long hertzOf(const std::string& text);
 // Decimal digits with leading zeros to the width (negative values as 0).
 std::string zeroPadded(long long value, int width);
 // The port name for a port number: "COM9", "\\.\COM21".
 std::string portName(int number);
+// Characters [from, from + count) of a text, as many of them as there are.
+std::string slice(const std::string& text, size_t from, size_t count);
+// A frequency answer: "FA" or "FB", 11 digits, and its first ";" right after them.
+bool isFrequencyAnswer(const std::string& reply);
+// A tone as the radio is given it: "999", a CTCSS frequency of 67 to 254 Hz
+// (tenths after a point), or "N"/"R" and a DCS code of 23 to 754 written with
+// three digits; empty for anything else.
+std::string checkedTone(const std::string& tone);
+// The window's frequency text for 11 digits of Hz: "   14.200000", "     0.500000".
+std::string frequencyText(const std::string& digits);
 
 }  // namespace panel

@@ -13,18 +13,6 @@ namespace {
 const std::array<const char*, bandRows + 1> bandWords = {
     "", "160", "80", "60", "40", "30", "20", "17", "15", "12", "10", "6", "2", "70", "un"};
 
-// Mode words by mode number.
-const std::array<std::vector<const char*>, 8> modeWords = {{
-    {},
-    {"lsb.wav"},
-    {"usb.wav"},
-    {"cw.wav"},
-    {"am.wav"},
-    {"fm.wav", "nar.wav"},
-    {"fm.wav"},
-    {"dstar.wav"},
-}};
-
 std::string digitWord(int d) { return std::string(1, static_cast<char>('0' + d)); }
 
 }  // namespace
@@ -37,9 +25,15 @@ std::string sDigitFor(int reading) {
     return "+";
 }
 
-void Panel::sayWord(const std::string& word) { sound.play(state.waveDirectory + word); }
+void Panel::sayWord(const std::string& word) {
+    note("say", word);
+    sound.play(state.waveDirectory + word);
+}
 
-void Panel::sayWordAsync(const std::string& word) { sound.playAsync(state.waveDirectory + word); }
+void Panel::sayWordAsync(const std::string& word) {
+    note("say", word);
+    sound.playAsync(state.waveDirectory + word);
+}
 
 void Panel::sayCharacters(const std::string& text) {
     for (char c : text) sayWord(c == '.' ? std::string("point") : std::string(1, c));
@@ -53,12 +47,9 @@ void Panel::sayNumber(long long value) {
 }
 
 void Panel::sayFrequency() {
-    const int row = state.bandIndex;
-    if (row < 1 || row > bandRows) return;
-    const std::string& record = state.bandTable[static_cast<size_t>(row)];
-    // VFO A digits are characters 4-14, VFO B digits 16-26.
-    const size_t start = state.splitOn > 0 ? 15 : 3;
-    std::string digits = record.size() > start ? record.substr(start, 11) : std::string();
+    if (state.bandIndex < 1 || state.bandIndex > bandRows) return;
+    const BandRecord record = currentBand();
+    std::string digits = state.splitOn > 0 ? record.vfoB() : record.vfoA();
 
     // Hz digits: all but the last six are megahertz, the last six its decimals.
     if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
@@ -81,13 +72,14 @@ void Panel::sayFrequency() {
 }
 
 void Panel::sayMode() {
-    if (state.mode < 1 || state.mode > 7) {
+    if (!modeRow(state.mode)) {
         // A mode the panel does not know: fall back to AM on the general-coverage row.
-        state.mode = 4;
+        state.mode = modeAm;
         state.bandIndex = 14;
         sendMode();
     }
-    for (const char* word : modeWords[static_cast<size_t>(state.mode)]) sayWord(word);
+    for (const char* word : modeRow(state.mode)->words)
+        if (word) sayWord(word);
 }
 
 void Panel::sayBand() {
@@ -101,7 +93,8 @@ void Panel::sayBand() {
 
 void Panel::sayFilterWidth() {
     sayWord("bw");
-    if (state.mode == 1 || state.mode == 2) {
+    const ModeClass kind = modeClass(state.mode);
+    if (kind == ModeClass::ssb) {
         // Step s stands for 1.0 + 0.2 s kHz.
         const int step = std::clamp(state.ssbWidth, 0, 12);
         const int tenths = 10 + 2 * step;
@@ -109,7 +102,7 @@ void Panel::sayFilterWidth() {
         sayWord("point");
         sayWord(digitWord(tenths % 10));
         sayWord("khz");
-    } else if (state.mode == 3) {
+    } else if (kind == ModeClass::cw) {
         const int width = std::max(state.cwWidth, 0);
         if (width < 1000) {
             sayNumber(width);

@@ -1,5 +1,7 @@
 // The window: a status board for a sighted helper.
 
+#include <algorithm>
+
 #include "panel.h"
 
 namespace panel {
@@ -10,38 +12,71 @@ const platform::Font smallFont{"Ariel", 20, 20};
 const platform::Font largeFont{"Ariel", 50, 850};
 const int modeX = 50, modeY = 45;
 const int statusY = 250;
-
-// Mode names as shown, by mode number; the blanks erase a longer name.
-const std::array<const char*, 8> modeNames = {"",          "LSB     ",  "USB     ", "CW       ",
-                                              "AM       ", "FMN      ", "FM       ", "DSTAR"};
+// The S meter: "S", then its digit beside it (and "+" after a "9").
+const int sMeterX = 750, sDigitX = 790, sPlusX = 820, sMeterY = 45;
+const int vfoMarkX = 80, frequencyX = 285, frequencyY = 150;
 
 }  // namespace
 
+std::string frequencyText(const std::string& digits) {
+    std::string text = slice(digits, 0, 5) + "." + slice(digits, 5, 6);
+    const size_t zeros = std::min(text.find_first_not_of('0'), text.size());
+    text.erase(0, zeros);
+    if (text.empty() || text[0] == '.') text.insert(0, "0");
+    return std::string(zeros, ' ') + text;
+}
+
+void Panel::drawText(int x, int y, const std::string& text) {
+    note("draw", std::to_string(x) + " " + std::to_string(y) + " " + text);
+    window.drawText(x, y, text);
+}
+
 void Panel::showMode() {
-    if (state.mode < 1 || state.mode > 7) return;
-    window.drawText(modeX, modeY, modeNames[static_cast<size_t>(state.mode)]);
+    if (const ModeRow* row = modeRow(state.mode)) drawText(modeX, modeY, row->shown);
+}
+
+void Panel::showSMeter() {
+    drawText(sMeterX, sMeterY, "S");
+    state.sDigit = sDigitFor(state.sMeter);
+    if (state.sDigit == "+") {
+        drawText(sDigitX, sMeterY, "9");
+        drawText(sPlusX, sMeterY, "+");
+    } else {
+        drawText(sDigitX, sMeterY, state.sDigit + "   ");
+    }
+}
+
+void Panel::showFrequency() {
+    const PanelState& s = state;
+    const char* mark = s.splitOn == 0 ? "    " : s.vfoSwapped == 0 ? "B   " : "A  ";
+    drawText(vfoMarkX, frequencyY, mark);
+    if (state.splitOn == 1) {
+        sayWord("split");
+        state.splitOn = 2;
+    }
+    drawText(frequencyX, frequencyY, frequencyText(slice(s.lastFreqReply, 2, 11)) + std::string(13, ' '));
 }
 
 void Panel::showStatusWords() {
     const PanelState& s = state;
     window.setFont(smallFont);
-    window.drawText(0, statusY, std::string(180, ' '));
-    if (s.preampOn == 1) window.drawText(40, statusY, "preamp ");
-    if (s.attOn == 1) window.drawText(170, statusY, "att");
-    if (s.nbOn == 1) window.drawText(240, statusY, "nb");
-    if (s.nrOn == 1) window.drawText(310, statusY, "nr");
-    if (s.notchOn == 1) window.drawText(360, statusY, "notch");
-    if (s.processorOn == 1 && s.mode < 3) window.drawText(460, statusY, "spc");
-    if (s.mode == 3) {
-        if (s.breakIn == 1) window.drawText(550, statusY, "bkin");
+    drawText(0, statusY, std::string(180, ' '));
+    if (s.preampOn == 1) drawText(40, statusY, "preamp ");
+    if (s.attOn == 1) drawText(170, statusY, "att");
+    if (s.nbOn == 1) drawText(240, statusY, "nb");
+    if (s.nrOn == 1) drawText(310, statusY, "nr");
+    if (s.notchOn == 1) drawText(360, statusY, "notch");
+    if (s.processorOn == 1 && modeClass(s.mode) == ModeClass::ssb) drawText(460, statusY, "spc");
+    if (modeClass(s.mode) == ModeClass::cw) {
+        if (s.breakIn == 1) drawText(550, statusY, "bkin");
     } else if (s.vox == 1) {
-        window.drawText(550, statusY, "vox     ");
+        drawText(550, statusY, "vox     ");
     }
-    if (s.monitorLevel > 0) window.drawText(620, statusY, "mon");
-    if (s.lockState == "1" && s.lockAvailable == 1) window.drawText(700, statusY, "lock");
+    if (s.monitorLevel > 0) drawText(620, statusY, "mon");
+    if (s.lockState == "1" && s.lockAvailable == 1) drawText(700, statusY, "lock");
     if (s.toneText != "999") {
         const bool dcs = !s.toneText.empty() && (s.toneText[0] == 'N' || s.toneText[0] == 'R');
-        window.drawText(770, statusY, (dcs ? "dcs=" : "ctcss=") + s.toneText + std::string(8, ' '));
+        drawText(770, statusY, (dcs ? "dcs=" : "ctcss=") + s.toneText + std::string(8, ' '));
     }
     window.setFont(largeFont);
 }

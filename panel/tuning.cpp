@@ -7,6 +7,42 @@
 
 namespace panel {
 
+namespace {
+
+const std::array<ModeRow, 7> modeTable = {{
+    {modeLsb, "MD1", "LSB     ", {"lsb.wav", nullptr}, "  LSB", ModeClass::ssb},
+    {modeUsb, "MD2", "USB     ", {"usb.wav", nullptr}, "  USB", ModeClass::ssb},
+    {modeCw, "MD3", "CW       ", {"cw.wav", nullptr}, "  CW", ModeClass::cw},
+    {modeAm, "MD5", "AM       ", {"am.wav", nullptr}, "  AM", ModeClass::am},
+    {modeFmNarrow, "MD4", "FMN      ", {"fm.wav", "nar.wav"}, "  FMN", ModeClass::fm},
+    {modeFm, "MD4", "FM       ", {"fm.wav", nullptr}, "  FM", ModeClass::fm},
+    {modeDstar, "MD7", "DSTAR", {"dstar.wav", nullptr}, "  DSTAR", ModeClass::digital},
+}};
+
+}  // namespace
+
+const ModeRow* modeRow(int mode) {
+    for (const ModeRow& row : modeTable)
+        if (row.number == mode) return &row;
+    return nullptr;
+}
+
+ModeClass modeClass(int mode) {
+    const ModeRow* row = modeRow(mode);
+    return row ? row->kind : ModeClass::none;
+}
+
+int modeForReport(char digit) {
+    for (const ModeRow& row : modeTable)
+        if (row.command[2] == digit) return row.number;
+    return 0;
+}
+
+BandRecord Panel::currentBand() const {
+    if (state.bandIndex < 1 || state.bandIndex > bandRows) return BandRecord("");
+    return BandRecord(state.bandTable[static_cast<size_t>(state.bandIndex)]);
+}
+
 int bandForMHz(long long mhz) {
     struct Range {
         long long low, high;
@@ -34,22 +70,23 @@ void Panel::storeBandRow() {
     const bool sameBand = band == state.bandIndex;
     state.bandIndex = band;
     if (!sameBand) return;
-    if (band <= 8 && state.mode > 4) return;  // no FM or DSTAR rows below 10 m
+    if (band <= 8 && state.mode > modeAm) return;  // no FM or DSTAR rows below 10 m
     if (state.modeReported == 1) return;  // the radio's own mode is not the operator's choice
 
     std::string& row = state.bandTable[static_cast<size_t>(band)];
     if (!isBandRecord(row)) return;
-    const std::string vfoA = state.splitOn >= 1 ? row.substr(3, 11) : replyDigits;
-    const std::string vfoB = state.splitOn >= 1 ? replyDigits : row.substr(15, 11);
-    const char split = static_cast<char>('0' + std::clamp(state.splitOn, 0, 9));
-    const char mode = state.mode >= 1 && state.mode <= 7 ? static_cast<char>('0' + state.mode) : row[1];
+    const BandRecord record(row);
+    const std::string vfoA = state.splitOn >= 1 ? record.vfoA() : replyDigits;
+    const std::string vfoB = state.splitOn >= 1 ? replyDigits : record.vfoB();
+    const int mode = modeRow(state.mode) ? state.mode : record.mode();
     const std::string tone = state.toneText.empty() ? std::string("999") : state.toneText;
-    row = std::string(1, split) + mode + "A" + vfoA + "B" + vfoB + tone + (state.preampOn ? "1" : "0");
+    row = BandRecord::make(std::clamp(state.splitOn, 0, 9), mode, vfoA, vfoB, tone, state.preampOn ? 1 : 0);
 }
 
 void Panel::sendMode() {
-    if (state.mode < 1 || state.mode > 7) return;
-    if (state.toneEntry >= 1 && state.mode == 1) {
+    const ModeRow* row = modeRow(state.mode);
+    if (!row) return;
+    if (state.toneEntry >= 1 && state.mode == modeLsb) {
         // No repeater tone in LSB.
         send("RX0");
         send("CT0");
@@ -57,36 +94,36 @@ void Panel::sendMode() {
         state.toneText = "999";
         state.splitOn = 0;
     }
-    send(state.modeCommands[static_cast<size_t>(state.mode)]);
+    send(row->command);
     showMode();
 
-    if (state.mode == 1 || state.mode == 2) {
+    if (row->kind == ModeClass::ssb) {
         state.filterWidth = state.ssbWidth;
         sendWidth();
-    } else if (state.mode == 3) {
+    } else if (row->kind == ModeClass::cw) {
         state.filterWidth = state.cwWidth;
         sendWidth();
-    } else if (state.mode == 4) {
+    } else if (row->kind == ModeClass::am) {
         sendWidth();
-    } else if (state.mode == 5 || state.mode == 6) {
-        state.fmWide = state.mode == 6 ? 1 : 0;
-        send(state.mode == 6 ? "Z4" : "Z3");
+    } else if (row->kind == ModeClass::fm) {
+        state.fmWide = state.mode == modeFm ? 1 : 0;
+        send(state.fmWide == 1 ? "Z4" : "Z3");
         readReply();
         pause();
         send("SQ0");
         pause();
         readReply();
         if (state.replyText.find("SQ") != std::string::npos) {
-            state.squelch = numberOf(state.replyText.size() > 3 ? state.replyText.substr(3, 3) : "");
+            state.squelch = numberOf(slice(state.replyText, 3, 3));
             if (state.squelch == 0) state.squelch = 60;
         }
     }
 
     if (state.modeReported == 0 && state.bandIndex >= 1 && state.bandIndex <= bandRows) {
-        std::string& row = state.bandTable[static_cast<size_t>(state.bandIndex)];
-        if (row.size() >= 2) {
-            row[0] = static_cast<char>('0' + std::clamp(state.splitOn, 0, 9));
-            row[1] = static_cast<char>('0' + state.mode);
+        std::string& bandRow = state.bandTable[static_cast<size_t>(state.bandIndex)];
+        if (bandRow.size() >= 2) {
+            bandRow[0] = static_cast<char>('0' + std::clamp(state.splitOn, 0, 9));
+            bandRow[1] = static_cast<char>('0' + state.mode);
         }
     }
     showStatusWords();

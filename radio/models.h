@@ -19,6 +19,8 @@ struct Model {
     bool modeSevenBare;              // "MD7" goes out without a mode byte
     bool dialLock;                   // the dial-lock commands "LO0"/"LO1" work
     bool fixedSwap;                  // the VFO swap leaves the panel's own swap state as it is
+    bool rtsKeying;                  // the RTS line can key the transmitter ("EX1080"/"EX1081")
+    bool fullTunePower;              // the tuning carrier goes out at "PC100" instead of "PC040"
 };
 
 // Every row, in the order of the table.

@@ -7,22 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix.h"
-#include "platform/posix_signals.h"
+#include "platform/native.h"
 #include "radio_sim.h"
 #include "sim_options.h"
 
-using platform::posix::PollPortWaiter;
-using platform::posix::PosixSerialPort;
-using platform::posix::StdConsole;
-using platform::posix::StopSignals;
-using platform::posix::SystemClock;
+using platform::native::Clock;
+using platform::native::Console;
+using platform::native::PortWaiter;
+using platform::native::SerialPort;
+using platform::native::StopSignals;
 
 namespace {
 
 constexpr int longestWaitMs = 100;  // also how late a stop signal may be noticed
 
-bool openPort(PosixSerialPort& port, const radiosim::ProgramOptions& options) {
+bool openPort(SerialPort& port, const radiosim::ProgramOptions& options) {
     bool ok;
     if (!options.publishPath.empty())
         ok = port.openVirtualPairAt(options.publishPath);
@@ -33,11 +32,11 @@ bool openPort(PosixSerialPort& port, const radiosim::ProgramOptions& options) {
     return ok && port.configure(options.sim.baud, 1);
 }
 
-std::string whereText(const PosixSerialPort& port, const radiosim::ProgramOptions& options) {
+std::string whereText(const SerialPort& port, const radiosim::ProgramOptions& options) {
     if (!options.publishPath.empty()) return options.publishPath + " (" + port.farEndPath() + ")";
     std::string path = options.portName;
     if (path.find('/') == std::string::npos && platform::portNumberFromName(path) != 0)
-        path = options.portName + " (" + platform::posix::devicePathFor(options.portName) + ")";
+        path = options.portName + " (" + platform::native::devicePathFor(options.portName) + ")";
     return path;
 }
 
@@ -58,10 +57,10 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // one log line at a time, also into a pipe
 
     StopSignals stop;
-    PosixSerialPort port;
-    SystemClock clock;
-    StdConsole console;
-    PollPortWaiter waiter;
+    SerialPort port;
+    Clock clock;
+    Console console;
+    PortWaiter waiter;
     if (!openPort(port, options)) {
         std::string what = options.publishPath.empty() ? "open " + options.portName : "publish " + options.publishPath;
         std::fprintf(stderr, "vocsim: cannot %s: %s\n", what.c_str(), std::strerror(errno));
@@ -100,7 +99,7 @@ int main(int argc, char** argv) {
     sim.summarise();
     port.close();
     if (stop.received() != 0)
-        console.print(std::string("vocsim: stopped by ") + ::strsignal(stop.received()) + "\n");
+        console.print("vocsim: stopped by " + stop.name() + "\n");
     else
         console.print("vocsim: ended after the unplug\n");
     return 0;

@@ -1,23 +1,22 @@
-// voctrans: wires the POSIX services into the translator and runs it.
-#include "platform/posix.h"
-#include "platform/posix_signals.h"
+// voctrans: wires this system's services into the translator and runs it.
+#include "platform/native.h"
 #include "translator.h"
 
 int main() {
-    using namespace platform::posix;
-    // Ctrl-C, a closed terminal or a kill end the run like "quit" does, so the
-    // published port links are removed. The signals are held from the start
-    // (the panel program is started without them held) and looked at between turns.
+    using namespace platform::native;
+    // Ctrl-C, a closed terminal or console, or a kill end the run like "quit"
+    // does, so published port links are removed. They are looked at between turns.
     StopSignals stop;
-    PosixSerialPort radio, panel, passThrough;
-    PosixSerialDevices devices;
-    PollPortWaiter waiter;
-    StdConsole console;
-    PosixProcess process;
-    SystemClock clock;
-    DiskFiles files;
+    SerialPort radio, panel, passThrough;
+    SerialDevices devices;
+    PortWaiter waiter;
+    Console console;
+    Process process;
+    Clock clock;
+    Files files;
     vocrig::Translator translator(radio, panel, passThrough, devices, waiter, console, process, clock, files);
     translator.startUp();
+    if (!panel.isOpen()) console.print(panelPortMissing);
     translator.run([&stop] { return stop.requested(); });
     return 0;
 }

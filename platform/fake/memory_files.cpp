@@ -12,6 +12,15 @@ bool MemoryFiles::readLines(const std::string& path, std::vector<std::string>& l
     return true;
 }
 
+bool MemoryFiles::rename(const std::string& from, const std::string& to) {
+    auto it = files.find(from);
+    if (failWrites || it == files.end()) return false;
+    std::string bytes = std::move(it->second);
+    files.erase(it);
+    files[to] = std::move(bytes);
+    return true;
+}
+
 bool MemoryFiles::writeLines(const std::string& path, const std::vector<std::string>& lines) {
     if (failWrites) return false;
     std::string text;
@@ -41,6 +50,12 @@ private:
 std::unique_ptr<FileWriter> MemoryFiles::create(const std::string& path) {
     if (failWrites) return nullptr;
     files[path].clear();
+    return std::make_unique<MemoryWriter>(*this, path);
+}
+
+std::unique_ptr<FileWriter> MemoryFiles::append(const std::string& path) {
+    if (failWrites) return nullptr;
+    files[path];
     return std::make_unique<MemoryWriter>(*this, path);
 }
 

@@ -36,6 +36,12 @@ public:
         events.push_back({EventType::KeyDown, vk});
         events.push_back({EventType::KeyUp, vk});
     }
+    // A key held down: its first press and `repeats` auto-repeats, then the release.
+    void holdKey(int vk, int repeats) {
+        events.push_back({EventType::KeyDown, vk});
+        for (int i = 0; i < repeats; ++i) events.push_back({EventType::KeyDown, vk, true});
+        events.push_back({EventType::KeyUp, vk});
+    }
     void tick() { events.push_back({EventType::Timer, 0}); }
     void closeEvent() { events.push_back({EventType::Close, 0}); }
 

@@ -192,4 +192,10 @@ std::unique_ptr<FileWriter> DiskFiles::create(const std::string& path) {
     return std::make_unique<StdioWriter>(f);
 }
 
+std::unique_ptr<FileWriter> DiskFiles::append(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "abe");
+    if (!f) return nullptr;
+    return std::make_unique<StdioWriter>(f);
+}
+
 }  // namespace platform::posix

@@ -199,8 +199,9 @@ struct SdlWindow::Impl {
             // window; it must not also toggle what F4 toggles). Releases
             // always go through, so a key never looks held for ever.
             if (down && (key == 18 || key == 121 || (sdlEvent.key.keysym.mod & KMOD_ALT) != 0)) return false;
-            // Auto-repeat arrives as further key-downs without key-ups between.
-            event = {down ? EventType::KeyDown : EventType::KeyUp, key};
+            // Auto-repeat arrives as further key-downs without key-ups between;
+            // SDL marks them, so the panel can tell them from a second key.
+            event = {down ? EventType::KeyDown : EventType::KeyUp, key, down && sdlEvent.key.repeat != 0};
             return true;
         }
         default:

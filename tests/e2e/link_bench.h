@@ -88,6 +88,37 @@ public:
 
     void passMs(int ms) { clock.advance(static_cast<int64_t>(ms) * 1000); }
 
+    // The window's 20 ms timer, n times.
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i) {
+            passMs(20);
+            panel.handleEvent({platform::EventType::Timer, 0});
+        }
+    }
+
+    // The link started and polled until the first frequency answer has set the
+    // radio up; what was sent and said until then is taken.
+    bool connect(const LinkConfig& config = LinkConfig()) {
+        if (!link(config)) return false;
+        for (int i = 0; i < 10 && panel.state.connected == 0; ++i) ticks(1);
+        sent();
+        words();
+        return panel.state.connected == 1;
+    }
+
+    // The translator's answer to the poll's request as a test gives it: the
+    // link is quiet first, then the next tick reads exactly `reply`.
+    void answerPoll(const std::string& reply) {
+        passMs(50);
+        panelLine.b.read(1 << 16);
+        panel.state.awaitingReply = 1;
+        panelLine.a.write(reply);
+        panel.handleEvent({platform::EventType::Timer, 0});
+    }
+
+    // What the panel wrote to the link since the last call.
+    std::string sent() { return panelLine.b.takeWritten(); }
+
     // The panel sends one command by hand, as its key handlers do.
     void panelSends(const std::string& text) {
         panel.state.commandText = text;
@@ -144,10 +175,11 @@ public:
     platform::fake::RecordingConsole console;   // the translator's console
     platform::fake::RecordingConsole radioLog;  // what the radio logs
     platform::fake::RecordingProcess process;
+    panel::Trace trace{clock, files.append("vocpanel.trace")};
 
     vocrig::Translator translator{radioLine.a, panelLine.a, passThrough, devices, waiter,
                                   console,     process,     clock,       files};
-    panel::Panel panel{window, speaker, panelLine.b, files, clock};
+    panel::Panel panel{window, speaker, panelLine.b, files, clock, &trace};
     std::unique_ptr<radiosim::RadioSim> radio;
 };
 

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <functional>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -206,7 +209,8 @@ TEST(LinkBench, ShutdownEndsTheTranslatorAndSavesTheTables) {
     EXPECT_GE(ended - quitWritten, 1000000);
     EXPECT_LT(ended - quitWritten, 1100000);
 
-    EXPECT_EQ(b.words(), "voc / 3 / point / 4 / 7 / point / 1 / mhz");
+    // The link start, then the first poll's answer sets the radio up for the band.
+    EXPECT_EQ(b.words(), "voc / 3 / point / 4 / 7 / point / 1 / mhz / lsb / preamp / off / connected");
     // After the link start: split off, tone off (two frames), the lock released; then "quit".
     Frames frames = b.radioFrames();
     ASSERT_GE(frames.size(), 4u);
@@ -298,6 +302,381 @@ TEST(LinkBench, RadioSwitchedOffAnswersNothing) {
         b.panelSends("SM");
         EXPECT_EQ(b.panelReads(), "") << model;
     }
+}
+
+}  // namespace
+
+
+// The operator's session from the first poll on.
+
+namespace {
+
+using panel::PanelState;
+
+// savmem.dat with the session saved on `band`, whose row is `row`.
+std::string savedOn(int band, const std::string& row) {
+    LinkBench defaults;
+    std::string file = std::string("VOCRIG v3.2a   3.4b ") + static_cast<char>('0' + band) + "0\r\n";
+    for (int r = 1; r <= 14; ++r) file += (r == band ? row : defaults.panel.state.bandTable[r]) + "\r\n";
+    for (int i = 0; i < 100; ++i) file += "9\r\n";
+    return file;
+}
+
+std::string repeated(const std::string& text, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += text;
+    return out;
+}
+
+struct BandSetUp {
+    const char* name;
+    int band;
+    std::string row;  // "" the default row
+    char lock;
+    std::string sent;   // from the first poll to the first meter request
+    std::string words;  // pacing left out
+};
+void PrintTo(const BandSetUp& s, std::ostream* out) { *out << s.name; }
+
+class FirstAnswer : public ::testing::TestWithParam<BandSetUp> {};
+
+TEST_P(FirstAnswer, SetsTheRadioUpForTheBandAndSaysConnected) {
+    const BandSetUp& c = GetParam();
+    LinkBench b;
+    if (!c.row.empty()) b.files.files["savmem.dat"] = savedOn(c.band, c.row);
+    LinkConfig config;
+    config.lockLine = true;
+    config.lock = c.lock;
+    ASSERT_TRUE(b.link(config));
+    b.sent();
+    b.words();
+    b.ticks(2);  // the request, then its answer
+    EXPECT_EQ(b.panel.state.connected, 1);
+    EXPECT_EQ(b.sent(), c.sent);
+    EXPECT_EQ(b.words(), c.words);
+    // The radio's levels were read back; the answer itself is not shown yet, the next one is.
+    EXPECT_EQ(b.panel.state.micGain, 128);
+    EXPECT_EQ(b.panel.state.afGain, 128);
+    EXPECT_EQ(b.window.textAt(285, 150), "");
+    b.ticks(2);
+    EXPECT_NE(b.window.textAt(285, 150), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LinkBench, FirstAnswer,
+    ::testing::Values(
+        BandSetUp{"fortyMetresLsb", 4, "", '0',
+              "FA;MD1;SH07;EX1080;PA0;RA00;NB0;NT0;PC100;AC110;MG;AG0;RG255;VX;BI;NR;ML000;PR;RX0;PA0;SM0;",
+              "lsb / preamp / off / connected"},
+        // A repeater on 2 m: FM narrow with its squelch, the DCS code as stored, split to the
+        // input frequency; the lock is spoken, the preamp switched on.
+        BandSetUp{"twoMetreRepeaterLocked", 12, "15A00145000000B00145600000N0231", '1',
+              "FA;MD4;Z3;SQ0;EX1080;PA0;RA00;NB0;NT0;PC100;AC110;MG;AG0;RG255;VX;BI;NR;ML000;PR;"
+              "CNN023;CT1;FT1;FB00145600000;PA1;SM0;",
+              "fm / nar / lock / on / dcs / on / split / preamp / on / connected"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Shown {
+    const char* name;
+    std::string reply;
+    int splitOn, swapped;
+    std::string mark, text;  // "" when nothing is drawn
+    int frequency;
+    std::string words;
+};
+void PrintTo(const Shown& s, std::ostream* out) { *out << s.name; }
+
+class FrequencyAnswer : public ::testing::TestWithParam<Shown> {};
+
+TEST_P(FrequencyAnswer, IsShownWithTheVfoMarkOrIgnored) {
+    const Shown& c = GetParam();
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    b.panel.state.splitOn = c.splitOn;
+    b.panel.state.vfoSwapped = c.swapped;
+    const int sMeter = b.panel.state.sMeter;
+    b.answerPoll(c.reply);
+    EXPECT_EQ(b.window.textAt(80, 150), c.mark);
+    EXPECT_EQ(b.window.textAt(285, 150), c.text.empty() ? "" : c.text + std::string(13, ' '));
+    EXPECT_EQ(b.panel.state.frequency, c.frequency);
+    EXPECT_EQ(b.words(), c.words);
+    EXPECT_EQ(b.panel.state.sMeter, sMeter);  // a meter answer behind a frequency is dropped
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LinkBench, FrequencyAnswer,
+    ::testing::Values(Shown{"vfoA", "FA00014200000;", 0, 0, "    ", "   14.200000", 14200000, ""},
+                      Shown{"belowOneMegahertz", "FA00000500000;", 0, 0, "    ", "     0.500000", 500000, ""},
+                      Shown{"splitJustSet", "FB00014200000;", 1, 0, "B   ", "   14.200000", 14200000, "split"},
+                      Shown{"splitSwapped", "FB00014200000;", 2, 1, "A  ", "   14.200000", 14200000, ""},
+                      Shown{"meterBehind", "FA00014200000;SM0120;", 0, 0, "    ", "   14.200000", 14200000, ""},
+                      Shown{"tenDigits", "FA0001420000;", 0, 0, "", "", 7100000, ""},
+                      Shown{"notDigits", "FA0001420000x;", 0, 0, "", "", 7100000, ""},
+                      Shown{"noEnd", "FA00014200000", 0, 0, "", "", 7100000, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What one poll read does besides the frequency.
+struct Reply {
+    const char* name;
+    std::function<void(PanelState&)> before;
+    std::string reply;
+    int mode, peakSwr, peakAlc, running;
+    std::string sent;  // up to the next request
+    std::string words;
+};
+void PrintTo(const Reply& r, std::ostream* out) { *out << r.name; }
+
+class PollReply : public ::testing::TestWithParam<Reply> {};
+
+TEST_P(PollReply, IsTakenByItsCode) {
+    const Reply& c = GetParam();
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    PanelState& s = b.panel.state;
+    s.running = 1;
+    s.pollPhase = 1;
+    if (c.before) c.before(s);
+    b.answerPoll(c.reply);
+    EXPECT_EQ(s.mode, c.mode);
+    EXPECT_EQ(s.modeReported, c.mode != 1 || c.reply.find("Z51") != std::string::npos ? 1 : 0);
+    EXPECT_EQ(s.peakSwr, c.peakSwr);
+    EXPECT_EQ(s.peakAlc, c.peakAlc);
+    EXPECT_EQ(s.running, c.running);
+    EXPECT_EQ(b.sent(), c.sent);
+    EXPECT_EQ(b.words(), c.words);
+}
+
+const auto transmitting = [](PanelState& s) { s.txState = 1; };
+INSTANTIATE_TEST_SUITE_P(
+    LinkBench, PollReply,
+    ::testing::Values(
+        // A mode set by a second program: the digit counts as the "MD" commands count.
+        Reply{"reportFm", nullptr, "Z54;", 5, 0, -1, 1, "MD4;Z3;SQ0;SM0;", ""},
+        Reply{"reportAm", nullptr, "Z55;", 4, 0, -1, 1, "MD5;SH08;SM0;", ""},
+        Reply{"reportUsb", nullptr, "Z52;", 2, 0, -1, 1, "MD2;SH07;SM0;", ""},
+        Reply{"reportDstar", nullptr, "Z57;", 7, 0, -1, 1, "MD7;SM0;", ""},
+        Reply{"reportBehindAMeter", nullptr, "SM0000;Z53;", 3, 0, -1, 1, "MD3;FW0600;SM0;", ""},
+        Reply{"reportNoMode", nullptr, "Z56;", 1, 0, -1, 1, "SM0;", ""},
+        Reply{"reportCutShort", nullptr, "Z5", 1, 0, -1, 1, "SM0;", ""},
+        // Meters found by search; the SWR is spoken when the configuration asks for it.
+        Reply{"swrBehindTheSMeter", transmitting, "SM0010;RM1005;", 1, 5, -1, 1, "RM1;", ""},
+        Reply{"swrSpoken", [](PanelState& s) { s.txState = 1, s.swrAlert = 1; }, "RM1005;", 1, 5, -1, 1, "RM1;",
+              "swr / 1 / point / 2 / 21"},
+        Reply{"swrBehindAFrequency", transmitting, "FA00007100000;RM1005;", 1, 0, -1, 1, "RM1;", ""},
+        Reply{"alcWhileWatching", [](PanelState& s) { s.micGainWatch = 1, s.tickCount = 20; }, "SM0000;RM3045;", 1, 0,
+              45, 1, "RM3;", "alc / 4 / 5"},
+        Reply{"alcNotWatched", nullptr, "RM3045;", 1, 0, -1, 1, "SM0;", ""},
+        // "NC;" anywhere ends the panel (the poll reads like every other read).
+        Reply{"ncBehindAnswers", nullptr, "FA00007100000;SM0120;NC;", 1, 0, -1, 0, "SM0;", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LinkBench, FallingSMeterIsHeldRisingShownAtOnce) {
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    auto shown = [&] { return b.window.textAt(790, 45) + b.window.textAt(820, 45); };
+    b.answerPoll("RM1005;SM0120;");  // only a read that begins with it
+    EXPECT_EQ(shown(), "");
+    b.answerPoll("SM0120;");
+    EXPECT_EQ(shown(), "9   ");
+    b.sent();
+    for (int i = 0; i < 40; ++i) b.answerPoll("SM0040;");
+    EXPECT_EQ(shown(), "9   ");
+    EXPECT_EQ(b.sent(), "");  // a held reading asks nothing on its tick
+    b.answerPoll("SM0040;");
+    EXPECT_EQ(shown(), "3   ");
+    b.answerPoll("SM0118;");
+    EXPECT_EQ(shown(), "8   ");
+    b.answerPoll("SM0141;");
+    EXPECT_EQ(shown(), "9+");
+    EXPECT_EQ(b.window.textAt(750, 45), "S");
+}
+
+TEST(LinkBench, PollsFiftyTimesASecondLosesTheLinkAndComesBack) {
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    // A quiet channel with the RF gain right down: the needle stands still, so
+    // no falling reading holds a request back.
+    b.radio->state().vfo[0].frequency = 7000000;
+    b.panelSends("RG000");
+    b.ticks(2);
+    b.sent();
+    b.ticks(50);
+    EXPECT_EQ(b.sent(), repeated("FA;SM0;", 25));
+    EXPECT_EQ(b.panel.state.sMeter, 120);
+
+    // The translator falls silent: a request every second tick, the twentieth miss loses the link.
+    b.clock.onAdvance = nullptr;
+    b.ticks(38);
+    EXPECT_EQ(b.sent(), repeated("FA;SM0;", 9) + "FA;");
+    EXPECT_EQ(b.panel.state.connected, 1);
+    b.ticks(1);
+    EXPECT_EQ(b.panel.state.connected, 0);
+    b.ticks(20);
+    EXPECT_EQ(b.panel.state.missedPolls, 19);
+
+    // It answers again: the next frequency answer sets the radio up once more.
+    b.clock.onAdvance = [&] { b.step(); };
+    b.sent();
+    b.ticks(6);
+    EXPECT_EQ(b.panel.state.connected, 1);
+    EXPECT_NE(b.sent().find("MD1;SH07;EX1080;"), std::string::npos);
+    EXPECT_EQ(b.words(), "lsb / preamp / off / connected");
+}
+
+// Keys as the operator types them: characters for their keys, "\n" for Enter.
+void press(LinkBench& b, const std::string& text) {
+    for (char c : text) {
+        const int code = c == '.' ? 190 : c == '\n' ? 13 : static_cast<unsigned char>(c);
+        b.panel.handleEvent({platform::EventType::KeyDown, code});
+        b.panel.handleEvent({platform::EventType::KeyUp, code});
+    }
+}
+const std::string space = " ", keyT = "T", keyS = "S", keyF11 = "\x7A", keyF12 = "\x7B", keyUp = "\x26";
+
+// The SWR as the operator heard it after S: "2.4", or "" when none was spoken.
+std::string heardSwr(LinkBench& b) {
+    std::string number;
+    std::istringstream words(b.words());
+    for (std::string w; words >> w;) {
+        if (w == "point") number += ".";
+        else if (w == "gt4") number += "4.1";
+        else if (w.size() == 1 && std::isdigit(static_cast<unsigned char>(w[0]))) number += w;
+    }
+    return number;
+}
+
+TEST(LinkBench, TuneAndHearTheSwrFall) {
+    radiosim::SimOptions quickTuner;
+    quickTuner.tuneMs = 1000;  // done within the panel's wait
+    LinkBench b(quickTuner);
+    // The pacing words as long as the word set makes them.
+    b.speaker.lengthMs = {{"delay", 120}, {"shdel", 80}, {"shdelay", 130}};
+    ASSERT_TRUE(b.connect());
+    // On 80 m, whose antenna is poorly matched (2.6:1 without the tuner).
+    press(b, "E3.6\n");
+    b.ticks(10);
+    // A tune with the carrier alone (tuner mode 1), then with the tuner first (mode 2).
+    std::string heard[2];
+    for (const std::string& tunerKey : {keyF12, keyF12}) {
+        press(b, tunerKey);
+        b.ticks(4);
+        b.sent();
+        press(b, keyT);
+        EXPECT_NE(b.sent().find("PC040;MD5;Z5;"), std::string::npos);
+        b.passMs(50);
+        EXPECT_TRUE(b.radio->state().transmitting);
+        b.ticks(60);  // past the tuner's hunt
+        b.words();
+        press(b, keyS);
+        heard[b.panel.state.tunerMode - 1] = heardSwr(b);
+        b.sent();
+        press(b, keyT);
+        EXPECT_EQ(b.sent().substr(0, 6), "Z6;RX;");
+        b.passMs(50);
+        EXPECT_FALSE(b.radio->state().transmitting);
+        EXPECT_EQ(b.panel.state.tuning, 0);
+    }
+    ASSERT_FALSE(heard[0].empty() || heard[1].empty()) << "[" << heard[0] << "] [" << heard[1] << "]";
+    EXPECT_GT(std::stod(heard[0]), std::stod(heard[1]) + 0.5) << heard[0] << " " << heard[1];
+}
+
+TEST(LinkBench, TransmitHearTheSwrAndReceiveAgain) {
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    for (int round = 0; round < 2; ++round) {
+        press(b, space);
+        b.passMs(50);
+        EXPECT_TRUE(b.radio->state().transmitting) << round;
+        b.ticks(6);
+        EXPECT_NE(b.sent().find("RM1;"), std::string::npos);
+        b.words();
+        press(b, keyS);
+        const std::string swr = heardSwr(b);
+        EXPECT_FALSE(swr.empty());
+
+        press(b, space);
+        b.passMs(50);
+        EXPECT_FALSE(b.radio->state().transmitting) << round;
+        b.sent();
+        b.ticks(6);
+        const std::string polls = b.sent();
+        EXPECT_NE(polls.find("SM0;"), std::string::npos) << polls;
+        EXPECT_EQ(polls.find("RM1;"), std::string::npos) << polls;
+    }
+}
+
+TEST(LinkBench, MicGainWatchReportsTheAlc) {
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    press(b, space + keyF11);
+    for (int i = 0; i < 12; ++i) press(b, keyUp);  // more gain drives the ALC
+    b.sent();
+    b.words();
+    b.ticks(30);
+    EXPECT_EQ(b.sent().find("SM0;"), std::string::npos);
+    const std::string heard = b.words();
+    ASSERT_EQ(heard.substr(0, 6), "alc / ") << heard;
+    EXPECT_GT(b.panel.state.peakAlc, 0);
+
+    press(b, keyF11);
+    EXPECT_EQ(b.panel.state.micGainWatch, 0);
+    EXPECT_EQ(b.words().substr(0, 13), "micgain / lev");
+}
+
+// On an IC-705: B, 0: the radio goes to 10 m in USB and the operator hears it; B, T: 2 m
+// in FM narrow with the row's repeater tone; the poll then reads the new band.
+TEST(LinkBench, BandChangeIsHeardAndReachesTheRadio) {
+    LinkBench b{radiosim::SimOptions{"705"}};
+    LinkConfig config;
+    config.model = "705";
+    ASSERT_TRUE(b.connect(config));
+    b.panel.state.bandTable[12] = "05A00145500000B0014550000088.50";
+    press(b, "B0");
+    b.ticks(4);
+    EXPECT_EQ(b.words(), "band / 40 / metres / 10 / metres / 2 / 8 / point / 5 / mhz / usb / preamp / on");
+    EXPECT_EQ(b.radio->state().vfo[0].frequency, 28500000u);
+    EXPECT_EQ(b.radio->state().vfo[0].mode, 0x01);
+    EXPECT_EQ(b.panel.state.lastFreqReply, "FA00028500000");
+
+    press(b, "BT");
+    b.ticks(4);
+    EXPECT_EQ(b.words(), "band / 10 / metres / 2 / metres / 1 / 4 / 5 / point / 5 / mhz / fm / nar / ctcss / 8 / 8 / "
+                         "point / 5 / preamp / off");
+    EXPECT_EQ(b.radio->state().vfo[0].frequency, 145500000u);
+    EXPECT_EQ(b.radio->state().vfo[0].mode, 0x05);
+    EXPECT_EQ(b.radio->state().repeaterTone, 885);
+    EXPECT_EQ(b.panel.state.bandIndex, 12);
+    // The 10 m row kept where the operator left it.
+    EXPECT_EQ(b.panel.state.bandTable[10], "02A00028500000B000285000009991");
+}
+
+TEST(LinkBench, TraceTellsWhatHappenedWhen) {
+    LinkBench b;
+    ASSERT_TRUE(b.link());
+    b.panel.handleEvent({platform::EventType::KeyDown, 74});
+    b.panelLine.a.write(std::string("\x01Z\xFE;"));
+    b.panel.readReply();
+    const std::string trace = b.file("vocpanel.trace");
+    EXPECT_EQ(trace.substr(0, trace.find("300 send Z1;\n") + 13),
+              "0 draw 300 10 *** Vocrig V 3.4b ***\n"
+              "0 draw 190 355 b=Band  f=Freq  e=Entry m=Mode  s=Meter/SWR  Z=Zero frequency  w=Filter width\n"
+              "0 draw 155 380          v=VFO B/Split/Repeater  c=channel save  g=goto channel  a=af gain  "
+              "r=rfgain p=Power\n"
+              "0 draw 155 405         F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch  h=help  "
+              "q=quit\n"
+              "0 say shdelay\n"
+              "300 send Z1;\n");
+    EXPECT_NE(trace.find("\n600 read Z1\\x94;\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("\n2400 say mhz\n2700 key 74\n2700 say nc\n3000 read \\x01Z\\xFE;\n"), std::string::npos) << trace;
+}
+
+TEST(LinkBench, NothingIsTracedWithoutATrace) {
+    LinkBench b;
+    panel::Panel quiet{b.window, b.speaker, b.panelLine.b, b.files, b.clock};
+    b.startTranslator();
+    quiet.readConfiguration();
+    quiet.openLink();
+    EXPECT_EQ(b.file("vocpanel.trace"), "");
 }
 
 }  // namespace

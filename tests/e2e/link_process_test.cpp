@@ -49,7 +49,7 @@ TEST(LinkProcess, NothingReachesThePanelBeforeTheRadioIsHeard) {
     LinkProcesses p;
     ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
     EXPECT_EQ(p.exchange("FA;"), "");
-    EXPECT_EQ(p.exchange("FA;"), "FA00007100000;");
+    EXPECT_EQ(p.await("FA;", "FA00007100000;"), "FA00007100000;");
 }
 
 // An echoing radio (a CI-V bus): a read may end one or two bytes into the

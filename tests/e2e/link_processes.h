@@ -4,7 +4,13 @@
 // the radio as ports/com5, voctrans reads vocrig.cfg in a scratch working
 // directory and publishes the panel's end as ports/com21, and the caller plays
 // the panel on that end. voctrans runs as a copy in a folder of its own with an
-// empty PATH, so no panel program is started beside it.
+// empty PATH, so no panel program is started beside it; with `realPanel` a
+// copy of vocpanel stands beside it, and voctrans starts that instead.
+//
+// With VOCRIG_WINE_RUN set (the Windows tests), the translator is voctrans.exe
+// under Wine instead: Wine's port keys name WINE_PORTS/com5 and com20 as COM5
+// and COM20, which are pointed at the radio and at a pair this harness makes,
+// as com0com would on Windows.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -121,9 +127,14 @@ public:
         std::filesystem::create_directories(dir + "/bin");
         std::filesystem::create_directories(dir + "/ports");
         std::filesystem::copy_file(binDir + "/voctrans", dir + "/bin/voctrans");
+        if (realPanel) std::filesystem::copy_file(binDir + "/vocpanel", dir + "/bin/vocpanel");
+        if (!wordSet.empty()) std::filesystem::create_directory_symlink(wordSet, dir + "/wave");
         std::ofstream(dir + "/vocrig.cfg") << "Com=5\r\nspeed=19200\r\nRadio=" << model
                                            << "\r\npower=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n"
                                            << "VRPort=0\r\ndebug=" << debug << "\r\ndiagl 0\r\n";
+
+        const char* wineRun = std::getenv("VOCRIG_WINE_RUN");
+        if (wineRun) std::filesystem::copy_file(std::getenv("VOCTRANS_EXE"), dir + "/bin/voctrans.exe");
 
         std::vector<std::string> radioArgs{"--publish", "ports/com5", "--model", "7300", "--seed", "1"};
         radioArgs.insert(radioArgs.end(), radioOptions.begin(), radioOptions.end());
@@ -131,6 +142,7 @@ public:
                          std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin"))
             return false;
         if (!waitForLink(dir + "/ports/com5")) return false;
+        if (wineRun) return startUnderWine(wineRun);
         return startTranslator();
     }
 
@@ -140,6 +152,7 @@ public:
         if (!translator.start(dir + "/bin/voctrans", {}, dir, dir + "/voctrans.txt", dir + "/nothing-here"))
             return false;
         if (!waitForLink(dir + "/ports/com21")) return false;
+        if (realPanel) return true;
         return openPanel();
     }
 
@@ -179,11 +192,36 @@ public:
     std::string file(const std::string& name) const { return slurp(dir + "/" + name); }
     bool linkExists(const std::string& name) const { return std::filesystem::is_symlink(dir + "/" + name); }
 
+    bool realPanel = false;
+    std::string wordSet;  // a folder linked as wave/ for the panel
+
     Child radio, translator;
     platform::posix::PosixSerialPort panel;
     std::string dir;
 
 private:
+    bool startUnderWine(const std::string& wineRun) {
+        const std::string ports = std::getenv("VOCRIG_WINE_PORTS");
+        for (const char* name : {"/com5", "/com20"}) {
+            std::filesystem::remove(ports + name);
+            std::filesystem::create_symlink(dir + "/ports" + name, ports + name);
+        }
+        if (!panel.openVirtualPairAt(dir + "/ports/com20") || !panel.configure(38400, 2)) return false;
+        if (!translator.start(wineRun, {std::getenv("VOCRIG_WINE_PREFIX"), "run", dir + "/bin/voctrans.exe"}, dir,
+                              dir + "/voctrans.txt", dir + "/nothing-here"))
+            return false;
+        // Bytes sent before it has opened COM20 are flushed by the opening:
+        // ask until it answers, then let the rest of the answers pass.
+        int64_t end = nowMicros() + 20'000'000;
+        while (nowMicros() < end && translator.waitExit(0) < 0) {
+            if (!exchange("Z1;", 300).empty()) {
+                collect(300);
+                return true;
+            }
+        }
+        return false;
+    }
+
     static bool waitForLink(const std::string& path) {
         int64_t end = nowMicros() + 10'000'000;
         while (nowMicros() < end) {

@@ -94,6 +94,7 @@ TEST_F(SdlWindowTest, KeysArriveAsVirtualKeyCodes) {
                                     40, 33, 34, 13, 32, 16,  17,  45,  91, 187, 189, 190};
     EXPECT_EQ(keyDowns(events), expected);
     EXPECT_EQ(countOf(events, EventType::KeyUp), int(expected.size()));
+    for (const Event& event : events) EXPECT_FALSE(event.repeat) << event.key;
     // xdotool reaches the right-hand keys with the left ones held, so only
     // which codes come is certain, not how many.
     type("Shift_R");
@@ -109,6 +110,11 @@ TEST_F(SdlWindowTest, HeldKeyRepeatsAsFurtherKeyDowns) {
     ASSERT_FALSE(events.empty());
     EXPECT_GE(keyDowns(events).size(), 2u);
     for (const Event& event : events) EXPECT_EQ(event.key, 40);
+    // Only the key-downs after the first are marked as repeats.
+    ASSERT_EQ(events.front().type, EventType::KeyDown);
+    EXPECT_FALSE(events.front().repeat);
+    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const Event& e) { return e.repeat; }),
+              std::ptrdiff_t(keyDowns(events).size()) - 1);
     EXPECT_EQ(countOf(events, EventType::KeyUp), 1);
     EXPECT_EQ(events.back().type, EventType::KeyUp);
 }

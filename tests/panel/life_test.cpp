@@ -59,31 +59,17 @@ TEST(Life, StartLoopAndShutdown) {
     EXPECT_EQ(rig.port.baud, 38400);
     EXPECT_EQ(rig.port.stopBits, 2);
     EXPECT_FALSE(rig.port.opened);
-    EXPECT_EQ(rig.port.written, "Z1;Z2;LO0;FA00007100000;RX0;CT0;quit;");
+    // One tick: the first poll.
+    EXPECT_EQ(rig.port.written, "Z1;Z2;LO0;FA00007100000;FA;RX0;CT0;quit;");
     EXPECT_EQ(rig.state.radioId, 0);
     EXPECT_EQ(rig.state.running, 0);
 
     EXPECT_EQ(rig.words(),
               "voc / 3 / point / 4 / shdelay / delay / delay / delay / delay / delay / shdelay / shdelay / shdelay / "
-              "7 / point / 1 / mhz / shdelay / shdelay / shdelay / delay");
+              "7 / point / 1 / mhz / nc / shdelay / shdelay / shdelay / delay");  // J before the radio answered
     // The tables were saved, with the listing.
     EXPECT_EQ(rig.files.files["savmem.dat"].substr(0, 24), "VOCRIG v3.2a   3.4b 40\r\n");
     EXPECT_TRUE(rig.files.exists("memory.txt"));
-}
-
-TEST(Life, KeyHeldDownActsOnce) {
-    PanelRig rig;
-    rig.panel.handleEvent({EventType::KeyDown, 74});
-    rig.panel.handleEvent({EventType::KeyDown, 75});  // auto-repeat of a held key
-    EXPECT_EQ(rig.state.keyCode, 74);
-    rig.panel.handleEvent({EventType::KeyUp, 74});
-    rig.panel.handleEvent({EventType::KeyDown, 75});
-    EXPECT_EQ(rig.state.keyCode, 75);
-    rig.state.running = 1;
-    rig.panel.handleEvent({EventType::Timer, 0});
-    EXPECT_EQ(rig.state.running, 1);
-    rig.panel.handleEvent({EventType::Close, 0});
-    EXPECT_EQ(rig.state.running, 0);
 }
 
 TEST(Life, IdentityLockAndPowerSwitch) {
@@ -126,6 +112,7 @@ TEST(Life, StartsOnTheSavedRowOrOnFortyMetres) {
     for (const auto& c : cases) {
         PanelRig rig;
         rig.files.files["vocrig.cfg"] = configText();
+        rig.state.bandTable[4] = "11A00007100000B000071500009990";  // split saved on 40 m too
         rig.state.bandTable[6] = "12A00014250000B000142000009991";
         std::string file = c.header + "\r\n";
         for (size_t r = 1; r <= 14; ++r) file += rig.state.bandTable[r] + "\r\n";
@@ -212,6 +199,16 @@ TEST(Life, ShutdownStoresAndNormalisesTheBandRow) {
         const std::string saved = rig.files.files["savmem.dat"];
         EXPECT_NE(saved.find(c.rowAfter + "\r\n"), std::string::npos);
         EXPECT_EQ(saved[20], static_cast<char>('0' + c.bandAfter));
+    }
+}
+
+TEST(Life, ClosingWhileTransmittingEndsTheTransmissionFirst) {
+    for (auto set : {&panel::PanelState::txState, &panel::PanelState::tuning}) {
+        PanelRig rig;
+        rig.state.*set = set == &panel::PanelState::txState ? 10 : 1;
+        rig.panel.shutDown();
+        EXPECT_EQ(rig.port.written, "Z6;RX;RX0;CT0;quit;");
+        EXPECT_EQ(rig.state.txState + rig.state.tuning, 0);
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "panel_rig.h"
 #include "platform/line_reader.h"
 
@@ -141,8 +143,9 @@ TEST(Memory, UnreadableFileIsNeverOverwritten) {
     EXPECT_EQ(rig.state.bandTable[4], "01A00007100000B000071000009990");  // runs on the defaults
 }
 
-// Damaged lines, and a file cut off in the middle of a line as after a crash of an older writer.
-TEST(Memory, DamagedLinesKeepDefaultsAndEmptySlots) {
+// Damaged lines, and a file cut off in the middle of a line as after a crash of
+// an older writer: the radio gets the default rows, the file keeps every line.
+TEST(Memory, DamagedLinesAreKeptThroughASave) {
     PanelRig defaults;
     std::vector<std::string> rows = {
         "12A00001850000B000018600009991",  // row 1: good
@@ -159,7 +162,7 @@ TEST(Memory, DamagedLinesKeepDefaultsAndEmptySlots) {
         "1",                                  // used marker but nothing behind it
         "0206A0001420000xB000142000009991",  // letter in a frequency
         "",                                   // empty line
-        "9 whatever",                         // an empty slot stays as it is
+        "9 whatever",                         // an empty slot
         "0206A00014200000B000142000009991;",  // junk after the record
         "1512A00145500000B0014490000088.50",  // good
     };
@@ -172,14 +175,39 @@ TEST(Memory, DamagedLinesKeepDefaultsAndEmptySlots) {
     EXPECT_EQ(rig.state.bandTable[1], rows[0]);
     for (int r = 2; r <= 7; ++r) EXPECT_EQ(rig.state.bandTable[r], defaults.state.bandTable[r]) << r;
     EXPECT_EQ(rig.state.bandTable[8], rows[7]);
-    EXPECT_EQ(rig.state.memorySlots[0], slots[0]);
-    EXPECT_EQ(rig.state.memorySlots[1], "9");
-    EXPECT_EQ(rig.state.memorySlots[2], "9");
-    EXPECT_EQ(rig.state.memorySlots[3], "9");
-    EXPECT_EQ(rig.state.memorySlots[4], "9 whatever");
-    EXPECT_EQ(rig.state.memorySlots[5], "9");
-    EXPECT_EQ(rig.state.memorySlots[6], slots[6]);
-    EXPECT_EQ(rig.state.memorySlots[7], "9");
+    for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(rig.state.memorySlots[i], slots[i]) << i;
+    EXPECT_EQ(rig.state.memorySlots[7], "0206A0001");
+
+    // The operator used 80 m: that row is written anew, the other kept lines go back as read.
+    rig.state.bandTable[2] = "02A00003700000B000037000009990";
+    rig.panel.saveMemory();
+    const auto saved = savedLines(rig);
+    const auto read = splitLines(whole);
+    for (size_t line = 0; line < 1 + 14 + slots.size(); ++line)
+        EXPECT_EQ(saved[line], line == 2 ? rig.state.bandTable[2] : read[line]) << line;
+    EXPECT_EQ(saved[1 + 14 + 7], "0206A0001");
+    const auto listing = savedLines(rig, "memory.txt");
+    EXPECT_NE(std::find(listing.begin(), listing.end(), "Slot 1 A=0.0  B=0.0    split  "), listing.end());
+}
+
+// A file of another format is moved aside untouched: no line ends changed, no long line cut.
+TEST(Memory, ForeignFileIsKeptByteForByte) {
+    PanelRig rig;
+    const std::string foreign = "VOCRIG v2.0\n" + std::string(400, '7') + "\nlast line without an end";
+    rig.files.files["savmem.dat"] = foreign;
+    rig.panel.loadMemory();
+    EXPECT_EQ(rig.files.files["savmem.old"], foreign);
+    EXPECT_EQ(savedLines(rig).size(), 115u);
+
+    // When it cannot be moved aside, it is not replaced either.
+    PanelRig stuck;
+    stuck.files.files["savmem.dat"] = foreign;
+    stuck.files.failWrites = true;
+    stuck.panel.loadMemory();
+    stuck.files.failWrites = false;
+    stuck.panel.saveMemory();  // as at exit
+    EXPECT_EQ(stuck.files.files["savmem.dat"], foreign);
+    EXPECT_FALSE(stuck.files.exists("savmem.old"));
 }
 
 TEST(Memory, SaveRemovesTheOlderFileName) {

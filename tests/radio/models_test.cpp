@@ -37,6 +37,8 @@ TEST(Models, RowsSharingAnAddressAgree) {
         EXPECT_EQ(first->modeSevenBare, row.modeSevenBare) << row.name;
         EXPECT_EQ(first->dialLock, row.dialLock) << row.name;
         EXPECT_EQ(first->fixedSwap, row.fixedSwap) << row.name;
+        EXPECT_EQ(first->rtsKeying, row.rtsKeying) << row.name;
+        EXPECT_EQ(first->fullTunePower, row.fullTunePower) << row.name;
     }
 }
 

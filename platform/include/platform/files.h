@@ -23,7 +23,7 @@ public:
     virtual ~Files() = default;
     virtual bool exists(const std::string& path) = 0;
     virtual bool remove(const std::string& path) = 0;
-    // Renames a file, replacing `to` when it exists.
+    // Gives a file a new name (replacing a file of that name), its bytes untouched.
     virtual bool rename(const std::string& from, const std::string& to) = 0;
     // False when the file cannot be opened; `lines` then stays empty.
     virtual bool readLines(const std::string& path, std::vector<std::string>& lines) = 0;
@@ -32,6 +32,8 @@ public:
     virtual bool writeLines(const std::string& path, const std::vector<std::string>& lines) = 0;
     // Creates (truncates) a file for writing; null when it cannot be created.
     virtual std::unique_ptr<FileWriter> create(const std::string& path) = 0;
+    // Opens a file for writing at its end, creating it when missing; null when it cannot.
+    virtual std::unique_ptr<FileWriter> append(const std::string& path) = 0;
 };
 
 }  // namespace platform

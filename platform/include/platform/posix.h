@@ -97,6 +97,7 @@ public:
     bool readLines(const std::string& path, std::vector<std::string>& lines) override;
     bool writeLines(const std::string& path, const std::vector<std::string>& lines) override;
     std::unique_ptr<FileWriter> create(const std::string& path) override;
+    std::unique_ptr<FileWriter> append(const std::string& path) override;
 };
 
 // Folder of the running executable ("" when unknown).

@@ -6,7 +6,9 @@
 
 #include <signal.h>
 
+#include <cstring>
 #include <ctime>
+#include <string>
 
 namespace platform::posix {
 
@@ -33,6 +35,8 @@ public:
         return signal != 0;
     }
     int received() const { return signal; }
+    // What ended the run, for the last console line.
+    std::string name() const { return signal ? ::strsignal(signal) : "nothing"; }
 
 private:
     sigset_t watched{};

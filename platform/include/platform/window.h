@@ -8,7 +8,8 @@ enum class EventType { KeyDown, KeyUp, Timer, Close };
 
 struct Event {
     EventType type = EventType::Timer;
-    int key = 0;  // Windows virtual-key code for KeyDown / KeyUp
+    int key = 0;          // Windows virtual-key code for KeyDown / KeyUp
+    bool repeat = false;  // a KeyDown made by holding the key (auto-repeat)
 };
 
 struct Font {

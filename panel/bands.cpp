@@ -1,0 +1,267 @@
+// Mode, band and VFO keys: the next mode (M, D, X then M), the band picked
+// after B or stepped with Up and Down, split (V), the VFO swap and tuning step
+// after X, and the spoken summary (F).
+
+#include <algorithm>
+
+#include "panel.h"
+
+namespace panel {
+
+namespace {
+
+const long long generalSplitFloor = 27'000'000;  // no split on general coverage below 10 m
+
+bool planIs(const PanelState& s, const char* plan) { return s.bandPlan == plan; }
+
+}  // namespace
+
+// --- Mode ---
+
+Panel::Flow Panel::nextMode() {
+    PanelState& s = state;
+    int mode = std::clamp(s.mode, 0, modeDstar) + 1;
+    if (mode == 8) mode = modeFmNarrow;
+    if (mode == modeDstar || mode == modeFm) mode = modeLsb;
+    // FM only on 10 m and up (and on general coverage from 27 MHz).
+    if (mode == modeFmNarrow && (s.bandIndex < 10 || (s.bandIndex == 14 && s.frequency < generalSplitFloor)))
+        mode = modeLsb;
+    s.mode = mode;
+    sendMode();
+    sayMode();
+    return Flow::stop;
+}
+
+Panel::Flow Panel::extendedMode() {
+    PanelState& s = state;
+    if (s.keyCode == 'M') {
+        if (s.mode == modeFmNarrow)
+            s.mode = modeFm;
+        else if (s.mode == modeFm)
+            s.mode = modeFmNarrow;
+    }
+    sendMode();
+    sayMode();
+    s.keyPrefix = 0;
+    return Flow::stop;
+}
+
+Panel::Flow Panel::dstarKey() {
+    PanelState& s = state;
+    if (s.mode == modeDstar) {
+        s.mode = s.fmWide == 1 ? modeFm : modeFmNarrow;
+        sendMode();
+        sayMode();
+        return Flow::stop;
+    }
+    if (modeClass(s.mode) != ModeClass::fm) return Flow::stop;
+    s.mode = modeDstar;
+    sendMode();
+    sayMode();
+    return Flow::goOn;
+}
+
+// --- Band ---
+
+Panel::Flow Panel::bandPrefixKey() {
+    state.keyPrefix = 1;
+    sayWord("band");
+    sayBand();
+    storeBandRow();
+    return Flow::stop;
+}
+
+void Panel::selectBand(int band) {
+    state.keyPrefix = 0;
+    state.bandIndex = band;
+    changeBand();
+}
+
+Panel::Flow Panel::pickBandLetter(int band, bool available) {
+    state.keyPrefix = 0;
+    if (!available) {
+        sayWord("band");
+        sayWord("na");
+        return Flow::stop;
+    }
+    state.toneText = "999";
+    selectBand(band);
+    return Flow::stop;
+}
+
+Panel::Flow Panel::band6m() { return pickBandLetter(11, !planIs(state, "1")); }
+Panel::Flow Panel::band2m() { return pickBandLetter(12, planIs(state, "2") || planIs(state, "7")); }
+Panel::Flow Panel::band70cm() { return pickBandLetter(13, planIs(state, "7")); }
+Panel::Flow Panel::bandGeneral() {
+    sayWord("band");
+    return pickBandLetter(14, true);
+}
+
+Panel::Flow Panel::bandUp() {
+    PanelState& s = state;
+    storeBandRow();
+    int band = s.bandIndex >= 1 && s.bandIndex <= bandRows ? s.bandIndex + 1 : 1;
+    // Skip the bands above 10 m that the radio lacks.
+    if ((band == 11 && planIs(s, "1")) || (band == 12 && planIs(s, "6")) || (band == 13 && planIs(s, "2"))) band = 14;
+    if (band > bandRows) band = 1;
+    s.bandIndex = band;
+    changeBand();
+    s.tickCount = 0;
+    return Flow::goOn;
+}
+
+Panel::Flow Panel::bandDown() {
+    PanelState& s = state;
+    if (s.bandIndex == 14) {
+        sayWord("band");
+        sayWord("un");
+    }
+    storeBandRow();
+    int band = s.bandIndex >= 1 && s.bandIndex <= bandRows ? s.bandIndex - 1 : bandRows;
+    if (band < 1) band = bandRows;
+    if (band == 13) {
+        if (planIs(s, "1"))
+            band = 10;
+        else if (planIs(s, "6"))
+            band = 11;
+        else if (planIs(s, "2"))
+            band = 12;
+    }
+    s.bandIndex = band;
+    changeBand();
+    s.tickCount = 0;
+    return Flow::goOn;
+}
+
+void Panel::changeBand() {
+    PanelState& s = state;
+    if (s.splitOn >= 1) {
+        sayWord("split");
+        sayWord("off");
+        send("RX0");
+        s.splitOn = 0;
+    }
+    s.tickCount = 0;
+    if (s.bandIndex < 1 || s.bandIndex > bandRows) return;
+    const BandRecord row = currentBand();
+
+    s.mode = row.mode();
+    send("FA" + row.vfoA());
+    noteFrequencySent();
+    s.frequency = hertzOf(row.vfoA());
+    s.lastFreqReply = "FA" + row.vfoA();
+    showFrequency();
+
+    s.bandSplitFlag = row.splitFlag();
+    s.toneEntry = 0;
+    sayBand();
+    sayFrequency();
+    sendMode();
+    sayMode();
+
+    // Split only on repeater modes; a row written while split was announced
+    // holds 2.
+    s.splitOn = s.mode == modeAm || s.mode == modeFmNarrow ? s.bandSplitFlag : 0;
+    if (s.splitOn >= 1) {
+        send("FT1");
+        sayWord("split");
+        send("FB" + row.vfoB());
+        noteFrequencySent();
+        s.splitOn = 2;  // announced
+    }
+
+    const std::string tone = checkedTone(row.tone());
+    s.toneText = tone.empty() ? "999" : tone;
+    if (modeClass(s.mode) == ModeClass::fm && s.toneText != "999") {
+        s.toneEntry = 1;
+        send("CN" + s.toneText);
+        send("CT1");
+        s.toneOn = 1;
+        sayTone();
+    } else if (s.toneOn == 1) {
+        // The last band's tone must not go on sounding here.
+        send("CT0");
+        s.toneOn = 0;
+    }
+
+    setPreamp(row.preamp() ? 1 : 0);
+
+    // As if the radio had answered: with split on the poll asks for VFO B, and
+    // the row keeps both frequencies.
+    s.replyText = (s.splitOn >= 1 ? "FB" + row.vfoB() : "FA" + row.vfoA()) + ";";
+    handleFrequencyReply();
+}
+
+// --- Split and VFO ---
+
+Panel::Flow Panel::splitKey() {
+    PanelState& s = state;
+    if (s.bandIndex == 14 && s.frequency < generalSplitFloor) {
+        sayWord("split");
+        sayWord("invalid");
+        return Flow::stop;
+    }
+    s.keyPrefix = 0;
+    if (s.splitOn == 0) {
+        s.splitOn = 1;
+        s.savedFreqCommand = s.lastFreqCommand.substr(0, 13);
+        send("FT1");
+        return Flow::goOn;  // the dispatch end sets VFO B to the dial frequency
+    }
+    s.splitOn = 0;
+    send("RX0");
+    if (s.modeReported == 0 && s.bandIndex >= 1 && s.bandIndex <= bandRows) {
+        std::string& row = s.bandTable[static_cast<size_t>(s.bandIndex)];
+        if (isBandRecord(row)) row = row.substr(0, 26) + s.toneText + (s.preampOn == 1 ? "1" : "0");
+    }
+    send("FA" + currentBand().vfoA());
+    noteFrequencySent();
+    s.skipNextCommand = 1;
+    sayWord("split");
+    sayWord("off");
+    return Flow::goOn;
+}
+
+Panel::Flow Panel::swapVfo() {
+    sayWord("swop");
+    if (state.swapFixed == 0) state.vfoSwapped = 1 - std::clamp(state.vfoSwapped, 0, 1);
+    send("Z8");
+    state.keyPrefix = 0;
+    return Flow::stop;
+}
+
+Panel::Flow Panel::tuningStep() {
+    sayWord("1");
+    if (state.stepFlag == 0) {
+        send("Z90");
+        sayWord("0");
+        sayWord("0");
+        sayWord("hz");
+        state.stepFlag = 1;
+    } else {
+        send("Z91");
+        sayWord("khz");
+        state.stepFlag = 0;
+    }
+    state.keyPrefix = 0;
+    return Flow::stop;
+}
+
+Panel::Flow Panel::sayFrequencyAndMode() {
+    PanelState& s = state;
+    if (s.keyPrefix == 14) {
+        // The other VFO: split flipped for the speech only.
+        const int split = s.splitOn;
+        s.splitOn = split >= 1 ? 0 : 1;
+        sayFrequency();
+        s.splitOn = split;
+    } else {
+        sayFrequency();
+    }
+    sayMode();
+    if (s.toneEntry == 1) sayTone();
+    s.keyPrefix = 0;
+    return Flow::stop;
+}
+
+}  // namespace panel

@@ -1,0 +1,288 @@
+// The keys: the guards every key-down passes, the dispatch chain that gives
+// each key its meaning in a fixed order, and the dispatch end that sends the
+// dial frequency.
+
+#include <array>
+
+#include "panel.h"
+
+namespace panel {
+
+namespace {
+
+// Windows virtual-key codes.
+enum Key : int {
+    keyEnter = 13, keyShift = 16, keyCtrl = 17, keySpace = 32, keyUp = 38, keyDown = 40, keyInsert = 45,
+    key0 = 48, key9 = 57, keyA = 65, keyB = 66, keyC = 67, keyD = 68, keyE = 69, keyF = 70, keyG = 71,
+    keyH = 72, keyI = 73, keyK = 75, keyL = 76, keyM = 77, keyN = 78, keyO = 79, keyP = 80, keyQ = 81,
+    keyR = 82, keyS = 83, keyT = 84, keyU = 85, keyV = 86, keyW = 87, keyX = 88, keyZ = 90,
+    keyLeftWindows = 91, keyPad0 = 96, keyPad9 = 105, keyPadPoint = 110,
+    keyF1 = 112, keyF2, keyF3, keyF4, keyF5, keyF6, keyF7, keyF8, keyF9, keyF10, keyF11, keyF12,
+    keyPoint = 190,
+};
+
+using Flow = Panel::Flow;
+
+// Which keys a chain entry takes: one key, every key but up to three, or every key.
+struct Keys {
+    enum Kind { only, allBut, every } kind;
+    std::array<int, 3> codes;
+
+    bool take(int key) const {
+        bool listed = false;
+        for (int code : codes) listed = listed || (code != 0 && code == key);
+        return kind == every || (kind == only ? listed : !listed);
+    }
+};
+constexpr Keys only(int key) { return {Keys::only, {key, 0, 0}}; }
+constexpr Keys allBut(int a, int b = 0, int c = 0) { return {Keys::allBut, {a, b, c}}; }
+constexpr Keys every{Keys::every, {0, 0, 0}};
+
+using Condition = bool (*)(const PanelState&);
+bool always(const PanelState&) { return true; }
+bool bandPrefix(const PanelState& s) { return s.keyPrefix == 1; }
+bool inExtended(const PanelState& s) { return s.keyPrefix == 14; }
+bool bandwidthLatched(const PanelState& s) { return s.keyPrefix == 14 && s.txbwLatch == 1; }
+bool keyerPrefix(const PanelState& s) { return s.keyPrefix == 11; }
+bool micGainWatching(const PanelState& s) { return s.micGainWatch >= 1; }
+bool inFm(const PanelState& s) { return modeClass(s.mode) == ModeClass::fm; }
+bool typingTone(const PanelState& s) { return s.toneEntry == 1 && s.freqEntry == 0; }
+bool channelPending(const PanelState& s) { return s.channelOp == 1 || s.channelOp == 2; }
+bool somethingTyped(const PanelState& s) { return s.entryMHz != noEntry; }
+bool noPrefix(const PanelState& s) { return s.keyPrefix == 0; }
+bool levelPrefixSet(const PanelState& s) { return s.keyPrefix >= 2; }
+// A tone being typed, not one restored from a row and already on the radio.
+bool inToneEntry(const PanelState& s) { return s.toneEntry == 1 && s.toneOn == 0; }
+bool notInToneEntry(const PanelState& s) { return !inToneEntry(s); }
+
+struct ChainEntry {
+    int number;  // place in the chain, as the operator's key list numbers it
+    Keys keys;
+    Condition when;
+    Flow (Panel::*run)();
+};
+
+// The dispatch chain, tested in this order. An entry whose keys and condition
+// match runs; unless it answers goOn, the key stops there.
+const ChainEntry chain[] = {
+    {1, only(keyX), bandPrefix, &Panel::band6m},  // band 11 (6 m)
+    {2, only(keyT), bandPrefix, &Panel::band2m},  // band 12 (2 m)
+    {3, only(keyS), bandPrefix, &Panel::band70cm},  // band 13 (70 cm)
+    {4, only(keyU), bandPrefix, &Panel::bandGeneral},  // band 14 (general coverage)
+    {5, only(keyR), inExtended, &Panel::rtsKey},
+    {6, only(keyW), inExtended, &Panel::txBandwidthKey},  // sets the latch
+    {7, allBut(keyX), bandwidthLatched, &Panel::ignoreKey},
+    {8, only(keyT), inExtended, &Panel::tuningStep},  // tuning step
+    {9, only(keyL), inExtended, &Panel::lockKey},
+    {10, only(keyS), inExtended, &Panel::swapVfo},  // VFO swap
+    {11, only(keyF9), always, &Panel::monitorKey},
+    {12, allBut(keyK, keyUp, keyDown), keyerPrefix, &Panel::leaveKeyer},
+    {13, allBut(keyUp, keyDown), micGainWatching, &Panel::endMicGainWatch},
+    {14, only(keyU), always, &Panel::nextChannel},
+    {15, allBut(keyS, keyF), always, &Panel::forgetChannel},
+    {16, only(keyL), always, &Panel::levelPrefix},  // noise blanker / reduction level
+    {17, only(keySpace), always, &Panel::transmitKey},
+    {18, only(keyK), always, &Panel::keyerKey},
+    {19, only(keyI), inFm, &Panel::toneKey},  // tone on or off
+    {20, only(keyEnter), typingTone, &Panel::takeTone},  // take the typed tone
+    {21, every, channelPending, &Panel::cancelChannelOp},
+    {22, only(keyN), always, &Panel::dcsKey},  // DCS code
+    {23, only(keyO), always, &Panel::optionsReport},
+    {24, only(keyA), always, &Panel::afGainPrefix},
+    {25, only(keyC), always, &Panel::startStore},
+    {26, only(keyG), always, &Panel::startRecall},
+    {27, only(keyE), always, &Panel::startFrequencyEntry},
+    {28, only(keyPoint), always, &Panel::entryPoint},
+    {29, only(keyEnter), somethingTyped, &Panel::takeFrequencyEntry},
+    {30, only(keyV), always, &Panel::splitKey},  // split
+    {31, only(keyZ), always, &Panel::zeroFrequency},
+    {32, only(keyF1), always, &Panel::preampKey},
+    {33, only(keyF2), always, &Panel::attenuatorKey},
+    {34, only(keyF3), always, &Panel::noiseBlankerKey},
+    {35, only(keyF4), always, &Panel::noiseReductionKey},
+    {36, only(keyF5), always, &Panel::notchKey},
+    {37, only(keyF6), always, &Panel::ignoreKey},
+    {38, only(keyF7), always, &Panel::processorKey},
+    {39, only(keyF12), always, &Panel::tunerModeKey},
+    {40, only(keyF8), always, &Panel::voxKey},  // VOX, or break-in in CW
+    {41, only(keyD), always, &Panel::dstarKey},  // DSTAR
+    {42, only(keyF), always, &Panel::sayFrequencyAndMode},  // speak frequency and mode
+    {43, only(keyP), always, &Panel::powerPrefix},
+    {44, only(keyF11), always, &Panel::micGainWatchKey},
+    {45, only(keyR), inToneEntry, &Panel::dcsReverseKey},  // DCS reverse
+    {45, only(keyR), notInToneEntry, &Panel::rfGainPrefix},
+    {46, only(keyS), always, &Panel::sayMeter},
+    {47, only(keyT), always, &Panel::antennaTune},
+    {48, only(keyB), always, &Panel::bandPrefixKey},  // band prefix
+    {49, only(keyW), always, &Panel::widthPrefix},
+    {50, only(keyX), always, &Panel::extendedPrefix},
+    {51, every, inExtended, &Panel::extendedMode},  // extended M; resend the mode
+    {52, only(keyM), always, &Panel::nextMode},  // next mode
+    {53, only(keyUp), noPrefix, &Panel::frequencyUp},
+    {53, only(keyUp), bandPrefix, &Panel::bandUp},
+    {53, only(keyUp), levelPrefixSet, &Panel::levelUp},
+    {54, only(keyDown), noPrefix, &Panel::frequencyDown},
+    {54, only(keyDown), bandPrefix, &Panel::bandDown},
+    {54, only(keyDown), levelPrefixSet, &Panel::levelDown},
+};
+
+// The diagnostic echo of a key: printable keys as their character; the
+// others by their code, so nothing but printable text goes on the link.
+std::string echoOf(int key) {
+    if (key == keyEnter) return "*C/R";
+    if (key == keyPoint) return "*.";
+    const bool printable = key >= 32 && key <= 126 && key != ';';
+    std::string text = printable ? std::string("*") + static_cast<char>(key) : "*<" + std::to_string(key) + ">";
+    if (key >= keyPad0 && key <= keyPad9) text += " (" + std::to_string(key - keyPad0) + ")";
+    return text;
+}
+
+}  // namespace
+
+void Panel::handleKeyDown(const platform::Event& event) {
+    // An auto-repeat of the key held down is no new press; a second key
+    // pressed while the first is still down is (a fast typist's roll-over).
+    if (event.repeat || (state.keyHeld == 1 && event.key == state.heldKey)) return;
+    state.keyCode = event.key;
+    state.keyHeld = 1;
+    state.heldKey = event.key;
+    state.modeReported = 0;
+
+    if (state.diagLevel == 1) echoKey(event.key);
+    if (state.tuning == 1 && state.keyCode != keyT && state.keyCode != keyS) {
+        sayWord("ton");
+        return;
+    }
+    state.commandText.clear();
+
+    if (state.keyCode >= keyPad0 && state.keyCode <= keyPad9) state.keyCode -= keyPad0 - key0;
+    if (state.keyCode == keyPadPoint) state.keyCode = keyPoint;
+    const int key = state.keyCode;
+
+    if (key == keyShift || key == keyCtrl || key == keyInsert || key == keyLeftWindows) return;
+    // Digits work whether or not the link is up.
+    if (key >= key0 && key <= key9) {
+        digitKey(key - key0);
+        return;
+    }
+    // A tone entry with nothing typed yet ends at any key that cannot start one.
+    if (state.toneEntry == 1 && state.toneText == "999" && key != keyEnter && key != keyN && key != keyR)
+        state.toneEntry = 0;
+    if (key == keyQ) {
+        state.running = 0;
+        send("Z6");
+        send("RX$");
+        state.txState = 0;  // "Z6" ended any transmission
+        sayWord("quit");
+        return;
+    }
+    if (state.connected == 0) {
+        sayWord("nc");
+        return;
+    }
+    if (dispatchChain()) dispatchEnd();
+}
+
+void Panel::handleKeyUp(int key) {
+    if (key == state.heldKey) {
+        state.keyHeld = 0;
+        state.heldKey = 0;
+    }
+}
+
+void Panel::echoKey(int rawKey) {
+    state.diagLevel = 2;
+    send(echoOf(rawKey));
+}
+
+bool Panel::dispatchChain() {
+    for (const ChainEntry& entry : chain) {
+        if (!entry.keys.take(state.keyCode) || !entry.when(state)) continue;
+        if ((this->*entry.run)() == Flow::stop) return false;
+    }
+    return true;
+}
+
+void Panel::dispatchEnd() {
+    if (state.keyPrefix != 0 && state.keyPrefix != 2) return;
+    if (!applyFrequencyKey()) return;
+    sendFrequency();
+    if (state.keyCode == keyH) sayWordAsync("help.wav");
+}
+
+Panel::Flow Panel::ignoreKey() { return Flow::stop; }
+
+Panel::Flow Panel::forgetChannel() {
+    state.channelBank = noBand;
+    return Flow::goOn;
+}
+
+Panel::Flow Panel::cancelChannelOp() {
+    // B leaves the channel operation pending; every other key cancels it.
+    if (state.keyCode != keyB) {
+        state.channelOp = 0;
+        state.channelBankChoice = 0;
+    }
+    return Flow::stop;
+}
+
+Panel::Flow Panel::afGainPrefix() {
+    state.keyPrefix = 7;
+    sayWord("ag");
+    return Flow::stop;
+}
+
+Panel::Flow Panel::sayMeter() {
+    if (state.txState > 0 || state.tuning == 1) saySwr();
+    else saySMeter();
+    return Flow::stop;
+}
+
+Panel::Flow Panel::extendedPrefix() {
+    sayWord("extcm");
+    if (state.keyPrefix != 14) {
+        state.keyPrefix = 14;
+        sayWord("on");
+    } else {
+        state.keyPrefix = 0;
+        state.txbwLatch = 0;
+        sayWord("off");
+    }
+    return Flow::stop;
+}
+
+Panel::Flow Panel::optionsReport() {
+    const PanelState& s = state;
+    sayWord("options");
+    const struct {
+        bool holds;
+        const char* name;
+    } options[] = {
+        {s.preampOn == 1, "preamp"},
+        {s.attOn == 1, "at"},
+        {s.nbOn == 1, "nb"},
+        {s.nrOn == 1, "nr"},
+        {s.notchOn == 1, "notch"},
+        {s.processorOn == 1 && s.mode < 3, "spc"},
+        {s.breakIn == 1 && s.mode == 3, "bkin"},
+        {s.vox == 1 && s.mode != 3, "vox"},
+        {s.monitorLevel >= 1, "mon"},
+    };
+    for (const auto& option : options) {
+        if (!option.holds) continue;
+        sayWord(option.name);
+        sayWord("on");
+    }
+    if (s.toneText != "999") sayTone();
+    if (s.lockState == "1" && s.lockAvailable == 1) {
+        sayWord("lock");
+        sayWord("on");
+    }
+    sayWord("tuner");
+    sayWord("is");
+    static const char* const tunerWords[] = {"on", "off", "both"};
+    if (s.tunerMode >= 0 && s.tunerMode <= 2) sayWord(tunerWords[s.tunerMode]);
+    return Flow::stop;
+}
+
+}  // namespace panel

@@ -1,0 +1,121 @@
+// Transmitting: Space keys the transmitter on and off, T tunes the antenna
+// (with the radio's tuner, with a carrier, or both), and a panel that closes
+// never leaves the radio transmitting.
+
+#include "panel.h"
+#include "radio/models.h"
+
+namespace panel {
+
+namespace {
+
+const int tunerWaitWords = 9;  // the radio's tuner gets this many short silences
+const int tuneEndPauses = 4;
+
+// The carrier power for a tune, by radio identity (0: not identified).
+const char* tunePower(int radioId) {
+    const vocrig::radio::Model* model = vocrig::radio::byAddress(radioId);
+    if (model && model->fullTunePower) return "PC100";
+    if (radioId == 0) return "PC050";
+    return "PC040";
+}
+
+}  // namespace
+
+Panel::Flow Panel::transmitKey() {
+    PanelState& s = state;
+    if (s.txState == 0) {
+        sayWord("tx");
+        sayWord("on");
+        // The SWR is not reported while the operator talks; its setting
+        // waits in txState until receive.
+        s.txState = 10 + s.swrAlert;
+        s.swrAlert = 0;
+        s.peakSwr = 0;
+        s.swrSettle = 2;
+        send("Z5");
+        return Flow::stop;
+    }
+    endTransmission();
+    sayWord("tx");
+    sayWord("off");
+    return Flow::stop;
+}
+
+void Panel::endTransmission() {
+    PanelState& s = state;
+    if (s.txState >= 10) s.swrAlert = s.txState - 10;
+    // Back in receive: the poll asks for the S meter again and the next
+    // Space transmits again.
+    s.txState = 0;
+    s.peakSwr = 0;
+    send("Z6");
+    send("RX");
+}
+
+Panel::Flow Panel::antennaTune() {
+    PanelState& s = state;
+    sayWord("tune.wav");
+    if (s.tunerEngaged == 0 && s.tunerMode != 1) {
+        send("AC110");
+        s.tunerEngaged = 1;
+    }
+    if (s.tuning == 1) {
+        endTune();
+        return Flow::stop;
+    }
+
+    s.tuning = 1;
+    sayWord("on.wav");
+    if (s.tunerMode != 1) {
+        // The radio's tuner searches on its own carrier.
+        send("AC111");
+        for (int i = 0; i < tunerWaitWords; ++i) sayWord("delay");
+        sayWord("ok");
+        send("AC110");
+        if (s.tunerMode == 0) {
+            endTune();
+            return Flow::stop;
+        }
+    } else if (s.tunerEngaged == 0) {
+        sayWord("atu");
+        sayWord("off");
+    }
+    // A carrier in AM at low power until the second T.
+    s.tuneSwrMute = 1;
+    send(tunePower(s.radioId));
+    send("MD5");
+    send("Z5");
+    return Flow::stop;
+}
+
+void Panel::endTune() {
+    PanelState& s = state;
+    s.tuneSwrMute = 0;
+    s.tuning = 0;
+    s.tunerEngaged = 0;
+    if (s.tunerMode > 0) send("Z6");
+    if (s.tunerMode == 0) sayWord("tune");
+    sayWord("off.wav");
+    if (s.swrAlert == 2) s.swrAlert = 1;
+    if (s.tunerMode == 0) {
+        send("AC110");
+        return;
+    }
+    send("RX");
+    for (int i = 0; i < tuneEndPauses; ++i) pause();
+    sendPowerQuietly();
+    sendMode();
+}
+
+void Panel::stopTransmitting() {
+    PanelState& s = state;
+    if (s.txState < 10 && s.tuning == 0) return;
+    send("Z6");
+    send("RX");
+    s.txState = 0;
+    s.tuning = 0;
+    s.tuneSwrMute = 0;
+}
+
+}  // namespace panel

@@ -1,0 +1,12 @@
+#pragma once
+
+// The panel's window and sound on this system: SDL2.
+
+#include "platform/sdl.h"
+
+namespace platform::native {
+
+using Window = sdl::SdlWindow;
+using Sound = sdl::SdlSound;
+
+}  // namespace platform::native
