@@ -12,6 +12,7 @@ all: build
 
 bootstrap:
 	@tools/bootstrap
+	@ln -sfn $(DEBUG)/compile_commands.json compile_commands.json  # for editors
 
 build: bootstrap
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DVOCRIG_TESTS=OFF >/dev/null
@@ -45,3 +46,13 @@ package: build
 
 clean:
 	rm -rf build
+
+.PHONY: fuzz
+# libFuzzer targets (clang), each run for FUZZ_SECONDS; new coverage is kept in fuzz/corpus.
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	@tools/bootstrap fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCRIG_FUZZ=ON -DVOCRIG_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ) -j $(JOBS) --target fuzz_all
+	@tools/fuzz $(FUZZ)/bin $(FUZZ_SECONDS)

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "panel.h"
+#include "radio/models.h"
 
 namespace panel {
 
@@ -21,7 +22,8 @@ const int keyF11 = 122;
 
 // Radios whose RTS line can key the transmitter (menu item 1081).
 bool hasRtsKeying(int id) {
-    return id == 164 || id == 148 || id == 162 || id == 124 || id == 136 || id == 152 || id == 142;
+    const vocrig::radio::Model* model = vocrig::radio::byAddress(id);
+    return model && model->rtsKeying;
 }
 
 }  // namespace

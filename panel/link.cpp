@@ -2,6 +2,7 @@
 // three primitives everything else talks through (send, read, pause).
 
 #include "panel.h"
+#include "radio/models.h"
 
 namespace panel {
 
@@ -28,12 +29,6 @@ const Place bannerPlace{300, 10};
 const Place helpPlaces[] = {{190, 355}, {155, 380}, {155, 405}};
 
 const platform::Font statusFont{"Ariel", 50, 700};
-
-// Radio identities with a dial lock, and those whose swap leaves the panel's own swap state.
-bool hasDialLock(int id) {
-    return id == 164 || id == 136 || id == 148 || id == 152 || id == 162 || id == 178;
-}
-bool hasFixedSwap(int id) { return id == 122 || id == 142 || id == 152 || id == 162 || id == 178; }
 
 }  // namespace
 
@@ -144,8 +139,9 @@ void Panel::openLink() {
     state.frequency = hertzOf(row.vfoA());
     sayFrequency();
 
-    if (hasFixedSwap(state.radioId)) state.swapFixed = 1;
-    if (hasDialLock(state.radioId)) state.lockAvailable = 1;
+    const vocrig::radio::Model* model = vocrig::radio::byAddress(state.radioId);
+    if (model && model->fixedSwap) state.swapFixed = 1;
+    if (model && model->dialLock) state.lockAvailable = 1;
 }
 
 void Panel::send(const std::string& text) {

@@ -48,7 +48,10 @@ int main() {
     const int status = panel.run();
     if (status == panel::exitNoWindow) std::cerr << "vocpanel: the window could not be opened\n";
     if (status == panel::exitNoConfiguration) std::cerr << "vocpanel: vocrig.cfg not found\n";
-    if (status == panel::exitNoLink)
-        std::cerr << "vocpanel: cannot open " << panel::portName(panel.state.comPort) << "\n";
+    if (status == panel::exitNoLink) {
+        const std::string why = port.lastError();
+        std::cerr << "vocpanel: " << (why.empty() ? "cannot open " + panel::portName(panel.state.comPort) : why)
+                  << "\n";
+    }
     return finish(status);
 }

@@ -2,12 +2,13 @@
 // orderly shutdown that tells the translator and saves the tables.
 
 #include "panel.h"
+#include "radio/link.h"
 
 namespace panel {
 
 namespace {
 
-const char* const windowTitle = "*** ICOM Vocrig Front Panel v3.4b ***";
+const std::string windowTitle = std::string("*** ICOM Vocrig Front Panel v") + vocrig::link::version + " ***";
 const int windowLeft = 250, windowTop = 100, windowWidth = 950, windowHeight = 500;
 const int timerPeriodMs = 20;
 const char* const startWords[] = {"voc", "3", "point", "4"};  // name and version
@@ -22,15 +23,15 @@ Panel::Panel(platform::Window& window, platform::Sound& sound, platform::SerialP
 }
 
 int Panel::run() {
-    state.versionText = "3.4b";
+    state.versionText = vocrig::link::version;
     state.bannerText = "*** Vocrig V " + state.versionText + " ***";
     state.waveDirectory = "wave\\";
 
     if (!window.open(windowTitle, windowLeft, windowTop, windowWidth, windowHeight)) return exitNoWindow;
     for (const char* word : startWords) sayWord(word);
 
-    state.comPort = 21;
-    state.baudRate = 38400;
+    state.comPort = vocrig::link::panelPort;
+    state.baudRate = vocrig::link::baud;
 
     if (!readConfiguration()) {
         // Nothing was loaded, so nothing is sent and no file is written.

@@ -3,6 +3,7 @@
 // never leaves the radio transmitting.
 
 #include "panel.h"
+#include "radio/models.h"
 
 namespace panel {
 
@@ -13,7 +14,8 @@ const int tuneEndPauses = 4;
 
 // The carrier power for a tune, by radio identity (0: not identified).
 const char* tunePower(int radioId) {
-    if (radioId == 164 || radioId == 104) return "PC100";
+    const vocrig::radio::Model* model = vocrig::radio::byAddress(radioId);
+    if (model && model->fullTunePower) return "PC100";
     if (radioId == 0) return "PC050";
     return "PC040";
 }

@@ -2,16 +2,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "radio/link.h"
+#include "radio/models.h"
 #include "translator.h"
 
 namespace vocrig {
 
 namespace {
-
-constexpr char endOfFrame = '\xFD';
-constexpr const char* panelPortName = "\\\\.\\COM20";
-constexpr const char* panelFarName = "\\\\.\\COM21";
-constexpr int panelBaud = 38400;
 
 // Part of a line from a position counted from 0; empty beyond its end.
 std::string mid(const std::string& text, size_t from, size_t count = std::string::npos) {
@@ -53,33 +50,6 @@ void Translator::readConfiguration() {
     st.debugLevel = static_cast<int>(decimalValue(mid(line(), 6, 1)));
 }
 
-void Translator::openRadio() {
-    if (radio.open(st.radioPortName) && !radio.configure(st.radioBaud, 1)) radio.close();
-}
-
-void Translator::openPorts() {
-    openRadio();
-
-    // A panel port supplied by the user is used as it is; otherwise this
-    // program makes the null-modem pair and publishes the panel's end.
-    bool panelOpen = devices.exists(panelPortName) && panel.open(panelPortName);
-    if (!panelOpen) panelOpen = panel.openVirtualPair(panelFarName);
-    if (panelOpen && !panel.configure(panelBaud, 1)) panel.close();
-}
-
-void Translator::openPassThrough() {
-    std::string name = "\\\\.\\COM" + st.passThroughPort;
-    int n = platform::portNumberFromName(name);
-    // The panel pair's own names are never taken for the second program.
-    if (n == 0 || n == 20 || n == 21) return;
-    bool open = devices.exists(name) && passThrough.open(name);
-    if (!open && n + 1 <= 256 && n + 1 != 20) {
-        std::string farName = "\\\\.\\COM" + std::to_string(n + 1);
-        if (!devices.exists(farName)) open = passThrough.openVirtualPair(farName);
-    }
-    if (open && !passThrough.configure(panelBaud, 1)) passThrough.close();
-}
-
 void Translator::startUp() {
     st.debugLevel = 0;
     st.sMeterValue = 0;
@@ -91,7 +61,7 @@ void Translator::startUp() {
     char date[64];
     std::snprintf(date, sizeof date, "%02d-%02d-%04d  %02d:%02d:%02d", now.month, now.day, now.year, now.hour,
                   now.minute, now.second);
-    std::string banner = std::string("Vocrig Translator v3.4b  ") + date;
+    std::string banner = std::string("Vocrig Translator v") + link::version + "  " + date;
     consoleWrite(banner + "\n");
 
     readConfiguration();
@@ -145,8 +115,8 @@ void Translator::startUp() {
     st.radioFrame.clear();
     st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
     st.replyPrefix = civBytes({0xFE, 0xFE, 0xE0});
-    int a = st.radioAddress;
-    st.newModelGroup = (a == 0xA4 || a == 0x88 || a == 0x94 || a == 0x98 || a == 0xA2) ? 1 : 0;
+    const radio::Model* model = radio::byAddress(st.radioAddress);
+    st.newModelGroup = model ? model->group : 0;
     st.radioBuffer.clear();
     st.programBuffer.clear();
 }

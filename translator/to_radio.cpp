@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "radio/models.h"
 #include "translator.h"
 
 namespace vocrig {
@@ -36,38 +37,8 @@ constexpr WidthRow cwWidthTable[] = {
 };
 constexpr int widestCwByte = 0x19;
 
-// Menu item of the RTS keying setting ("EX1080"/"EX1081"), by radio address.
-struct AddressBytes {
-    int address;
-    std::string_view bytes;
-};
-constexpr AddressBytes menuItemTable[] = {
-    {0xA4, "\x01\x25"sv}, {0xA2, "\x01\x20"sv}, {0x7C, "\x00\x59"sv},
-    {0x88, "\x01\x28"sv}, {0x98, "\x00\x95"sv}, {0x8E, "\x01\x60"sv},
-};
+// Menu item of the RTS keying setting ("EX1080"/"EX1081") on radios whose row names none.
 constexpr std::string_view otherMenuItem = "\x00\x78"sv;
-
-// Set-up frame sent when the panel identifies the radio ("Z1").
-constexpr AddressBytes identifySetUpTable[] = {
-    {0xA4, "\x1A\x05\x01\x32\x00"sv}, {0x94, "\x1A\x05\x00\x75\x00"sv}, {0x98, "\x1A\x05\x01\x16\x00"sv},
-    {0xA2, "\x1A\x05\x01\x30\x00"sv}, {0x88, "\x1A\x05\x01\x32\x01\x28"sv},
-};
-
-// Menu item switched on at link start ("Z2") for the newer models.
-constexpr AddressBytes modelSetUpTable[] = {
-    {0xA4, "\x63"sv}, {0x88, "\x25"sv}, {0x94, "\x45"sv}, {0x98, "\x51"sv}, {0xA2, "\x59"sv},
-};
-
-const AddressBytes* findAddress(const AddressBytes* begin, const AddressBytes* end, int address) {
-    for (const AddressBytes* row = begin; row != end; ++row)
-        if (row->address == address) return row;
-    return nullptr;
-}
-
-template <size_t N>
-const AddressBytes* findAddress(const AddressBytes (&table)[N], int address) {
-    return findAddress(table, table + N, address);
-}
 
 std::string onOff(bool on) { return on ? "\x01"s : "\x00"s; }
 
@@ -86,8 +57,8 @@ void Translator::translatePower() {
 void Translator::translateMenuItem() {
     std::string code = programSlice(st.keywordPosition + 2, 4);
     if (code.compare(0, 3, "108") != 0) return;
-    const AddressBytes* row = findAddress(menuItemTable, st.radioAddress);
-    std::string item(row ? row->bytes : otherMenuItem);
+    const radio::Model* model = radio::byAddress(st.radioAddress);
+    std::string item(model && !model->rtsMenuItem.empty() ? model->rtsMenuItem : otherMenuItem);
     if (code == "1080")
         send("\x1A\x05"s + item + "\x00"s);
     else if (code == "1081")
@@ -144,7 +115,8 @@ void Translator::translateMode() {
     std::string body = "\x06"s;
     for (const ModeRow& row : modeTable) {
         if (row.digit != digit) continue;
-        if (!(digit == '7' && st.radioAddress == 0x94)) body += byte(row.modeByte);
+        const radio::Model* model = radio::byAddress(st.radioAddress);
+        if (!(digit == '7' && model && model->modeSevenBare)) body += byte(row.modeByte);
         break;
     }
     send(body);
@@ -352,7 +324,8 @@ void Translator::translateProcessor() {
 void Translator::translateLock() { send("\x16\x50"s + onOff(programAt(st.keywordPosition + 2) == '1')); }
 
 void Translator::translateIdentify() {
-    if (const AddressBytes* row = findAddress(identifySetUpTable, st.radioAddress)) send(std::string(row->bytes));
+    const radio::Model* model = radio::byAddress(st.radioAddress);
+    if (model && !model->identifySetUp.empty()) send(std::string(model->identifySetUp));
     // The panel must learn the address even before the radio has spoken.
     int heard = st.radioHeard;
     st.radioHeard = 1;
@@ -376,8 +349,8 @@ void Translator::translateDialStep() { send("\x10"s + (programAt(3) == '0' ? "\x
 
 void Translator::translateModelSetUp() {
     if (st.newModelGroup == 1) {
-        if (const AddressBytes* row = findAddress(modelSetUpTable, st.radioAddress))
-            send("\x1A\x05\x00"s + std::string(row->bytes) + "\x01"s);
+        const radio::Model* model = radio::byAddress(st.radioAddress);
+        if (model && model->linkStartMenuItem >= 0) send("\x1A\x05\x00"s + byte(model->linkStartMenuItem) + "\x01"s);
     }
     send("\x07\x00"s);
 }

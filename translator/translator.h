@@ -19,6 +19,8 @@
 
 namespace vocrig {
 
+inline constexpr char endOfFrame = '\xFD';  // ends every CI-V frame
+
 // A byte string from byte values, as CI-V frames are written down.
 inline std::string civBytes(std::initializer_list<int> values) {
     std::string out;
@@ -155,11 +157,15 @@ public:
     static std::string printedNumber(long value);
     static std::string hexGroups(const std::string& bytes);
 
-    // CI-V framing and ports (civ.cpp).
+    // The radio's address (model.cpp).
     static int modelAddress(const std::string& modelText);
     static bool usableAddress(int address);
+
+    // CI-V number forms (text_fields.cpp).
     static std::string frequencyForm(const std::string& text);
     static std::string levelForm(long value);
+
+    // The ports (ports.cpp) and the pass-through service (pass_through.cpp).
     void sendToRadio();
     void sendToProgram();
     void readRadio();
@@ -246,7 +252,7 @@ public:
     void replyVox();
     void replyTuner();
 
-    // Text helpers shared by the translations.
+    // Text helpers shared by the translations (text_fields.cpp).
     static long decimalValue(const std::string& text);
     static std::string threeDigits(long value);
     static std::string twoDigits(long value);
@@ -267,6 +273,8 @@ private:
     void openRadio();
     void openPorts();
     void openPassThrough();
+    // A port that could not be opened at start: the console (and log) say which and why.
+    void tellPortError(const platform::SerialPort& port, const std::string& name);
     static void bound(std::string& buffer, char terminator);
 
     platform::SerialPort& radio;

@@ -6,7 +6,11 @@ namespace platform::fake {
 
 bool FakeSerialEnd::open(const std::string& name) {
     ++openAttempts;
-    if (failOpen || portNumberFromName(name) == 0) return false;
+    if (failOpen || portNumberFromName(name) == 0) {
+        error = "cannot open " + name + (failOpen ? ": Device or resource busy" : ": Invalid argument");
+        return false;
+    }
+    error.clear();
     opened = true;
     hungUp = false;
     openedName = name;

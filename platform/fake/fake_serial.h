@@ -21,6 +21,7 @@ public:
     void write(const std::string& bytes) override;
     void close() override { opened = false; }
     bool failed() override { return opened && hungUp; }
+    std::string lastError() const override { return error; }
 
     // Test controls.
     void inject(const std::string& bytes) { inbox += bytes; }  // as if the far end wrote them
@@ -33,6 +34,7 @@ public:
     int openAttempts = 0;
     bool opened = false;
     std::string openedName;
+    std::string error;       // why the last open failed
     std::string publishedName;
     int baud = 0;
     int stopBits = 0;

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/posix.h"
@@ -72,26 +73,51 @@ std::string devicePathFor(const std::string& name) {
     return "/dev/ttyS" + std::to_string(n - 1);
 }
 
+// "\\.\COM21" is shown as "COM21".
+static std::string shownName(const std::string& name) {
+    return name.compare(0, 4, "\\\\.\\") == 0 ? name.substr(4) : name;
+}
+
+bool PosixSerialPort::fail(const std::string& what, int err) {
+    error = what + " " + label + ": " + std::strerror(err);
+    return false;
+}
+
 bool PosixSerialPort::open(const std::string& name) {
     std::string path = devicePathFor(name);
     if (path.empty()) {
         close();
-        return false;
+        label = shownName(name);
+        return fail("cannot open", EINVAL);  // not COM1..COM256
     }
-    return openPath(path);
+    return openDevice(shownName(name) + " (" + path + ")", path);
 }
 
-bool PosixSerialPort::openPath(const std::string& path) {
+bool PosixSerialPort::openPath(const std::string& path) { return openDevice(path, path); }
+
+bool PosixSerialPort::openDevice(const std::string& shown, const std::string& path) {
     close();
+    label = shown;
     int f = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (f < 0) return false;
+    if (f < 0) return fail("cannot open", errno);
     // Exclusive use: a second program (or a second copy of this one) is refused.
-    if (!::isatty(f) || ::flock(f, LOCK_EX | LOCK_NB) != 0 || ::ioctl(f, TIOCEXCL) != 0) {
+    if (!::isatty(f)) {
         ::close(f);
+        error = "cannot open " + label + ": not a serial port";
         return false;
+    }
+    int err = 0;
+    if (::flock(f, LOCK_EX | LOCK_NB) != 0)
+        err = errno == EWOULDBLOCK ? EBUSY : errno;  // another program holds it
+    else if (::ioctl(f, TIOCEXCL) != 0)
+        err = errno;
+    if (err != 0) {
+        ::close(f);
+        return fail("cannot open", err);
     }
     ::tcflush(f, TCIOFLUSH);  // whatever was left from an earlier user is stale
     fd = f;
+    error.clear();
     return true;
 }
 
@@ -99,19 +125,24 @@ bool PosixSerialPort::openVirtualPair(const std::string& farName) {
     std::string link = publishPathFor(farName);
     if (link.empty()) {
         close();
-        return false;
+        label = shownName(farName);
+        return fail("cannot publish", EINVAL);
     }
-    return openVirtualPairAt(link);
+    return makePair(shownName(farName) + " (" + link + ")", link);
 }
 
-bool PosixSerialPort::openVirtualPairAt(const std::string& link) {
+bool PosixSerialPort::openVirtualPairAt(const std::string& link) { return makePair(link, link); }
+
+bool PosixSerialPort::makePair(const std::string& shown, const std::string& link) {
     close();
+    label = shown;
     int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master < 0) return false;
+    if (master < 0) return fail("cannot publish", errno);
     char name[128];
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0) {
+        int err = errno;
         ::close(master);
-        return false;
+        return fail("cannot publish", err);
     }
     // Hold the far end open ourselves and make it raw before anyone sees it: a
     // fresh pseudo-terminal echoes and translates bytes, which would corrupt
@@ -119,31 +150,34 @@ bool PosixSerialPort::openVirtualPairAt(const std::string& link) {
     // when the other program closes or has not opened it yet.
     int far = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (far < 0 || !makeRaw(far, B38400, 1) || !makeRaw(master, B38400, 1)) {
+        int err = errno;
         if (far >= 0) ::close(far);
         ::close(master);
-        return false;
+        return fail("cannot publish", err);
     }
     size_t slash = link.find_last_of('/');
     if (slash != std::string::npos) ::mkdir(link.substr(0, slash).c_str(), 0755);
     struct stat st;
     if (::lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(link.c_str());  // stale link
     if (::symlink(name, link.c_str()) != 0) {
+        int err = errno;
         ::close(far);
         ::close(master);
-        return false;
+        return fail("cannot publish", err);
     }
     fd = master;
     heldFarFd = far;
     linkPath = link;
     farPath = name;
+    error.clear();
     return true;
 }
 
 bool PosixSerialPort::configure(int baud, int stopBits) {
     if (fd < 0) return false;
     speed_t speed = speedFor(baud);
-    if (speed == B0) return false;
-    return makeRaw(fd, speed, stopBits);
+    if (speed == B0) return fail("cannot set " + std::to_string(baud) + " baud on", EINVAL);
+    return makeRaw(fd, speed, stopBits) || fail("cannot set up", errno);
 }
 
 int PosixSerialPort::bytesWaiting() {

@@ -81,9 +81,17 @@ TEST_F(PosixSerial, MissingDevicesAndNonTerminalsAreRefused) {
     std::filesystem::create_directory("ports");
     std::filesystem::create_symlink("/nonexistent/tty", "ports/com9");
     EXPECT_FALSE(port.open("COM9"));
+    EXPECT_EQ(port.lastError(), "cannot open COM9 (ports/com9): No such file or directory");
     ASSERT_TRUE(std::filesystem::exists("/dev/null"));
     std::filesystem::create_symlink("/dev/null", "ports/com8");
     EXPECT_FALSE(port.open("COM8"));  // not a terminal device
+    EXPECT_EQ(port.lastError(), "cannot open COM8 (ports/com8): not a serial port");
+    // A port another program holds: the reason is the system's own.
+    PosixSerialPort nearEnd, first;
+    ASSERT_TRUE(nearEnd.openVirtualPair("COM21"));
+    ASSERT_TRUE(first.open("\\\\.\\COM21"));
+    EXPECT_FALSE(port.open("\\\\.\\COM21"));
+    EXPECT_EQ(port.lastError(), "cannot open COM21 (ports/com21): Device or resource busy");
 }
 
 TEST_F(PosixSerial, DeviceWhoseOtherSideVanishesDoesNotSpin) {

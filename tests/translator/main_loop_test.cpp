@@ -108,7 +108,8 @@ TEST(StartUp, MissingConfigurationSearchesForTheRadio) {
     EXPECT_TRUE(rig.panel.isOpen());
     EXPECT_EQ(rig.st().radioAddress, 0);
     EXPECT_EQ(rig.process.started.size(), 1u);
-    EXPECT_EQ(rig.console.output, "Vocrig Translator v3.4b  12-06-2026  19:05:07\nCom= COM  speed=  0   Radio= \n\n");
+    EXPECT_EQ(rig.console.output, "Vocrig Translator v3.4b  12-06-2026  19:05:07\nCom= COM  speed=  0   Radio= \n\n"
+                                  "cannot open \\\\.\\COM: Invalid argument\n");
 }
 
 TEST(StartUp, BroadcastTwiceOnlyWhenTheModelIsNotKnown) {
@@ -133,6 +134,8 @@ TEST(StartUp, APanelThatCannotStartOrARadioPortThatCannotOpenIsNoReasonToStop) {
     noRadio.command("FA;");
     EXPECT_FALSE(noRadio.radio.isOpen());
     EXPECT_EQ(noRadio.radio.takeWritten(), "");
+    // The console says which port and why (the platform's reason).
+    EXPECT_NE(noRadio.console.output.find("cannot open \\\\.\\COM5: Device or resource busy\n"), std::string::npos);
 }
 
 TEST(MainLoop, EchoAloneSkipsThePanelForOneTurn) {

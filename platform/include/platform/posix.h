@@ -41,16 +41,23 @@ public:
     void close() override;
     bool failed() override;
     int waitHandle() const override { return fd; }
+    std::string lastError() const override { return error; }
 
     // Path of the far end of a virtual pair ("" otherwise).
     const std::string& farEndPath() const { return farPath; }
 
 private:
+    bool openDevice(const std::string& shown, const std::string& path);
+    bool makePair(const std::string& shown, const std::string& link);
+    bool fail(const std::string& what, int err);  // records why, returns false
+
     int fd = -1;
     int heldFarFd = -1;  // keeps a virtual pair's far end alive between users
     bool broken = false;  // a read or write met a hang-up or an I/O error
     std::string linkPath;
     std::string farPath;
+    std::string label;  // the port as a person knows it: "COM21 (ports/com21)"
+    std::string error;
 };
 
 class PosixSerialDevices : public SerialDevices {

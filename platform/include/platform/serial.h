@@ -34,6 +34,10 @@ public:
     // device (a USB cable pulled, a radio switched off): nothing more will come
     // through it until it is closed and opened again by its name.
     virtual bool failed() { return false; }
+    // Why the last open, openVirtualPair or configure failed, for a person to
+    // read: "cannot open COM21 (ports/com21): Device or resource busy". Empty
+    // when it did not fail or the port cannot tell.
+    virtual std::string lastError() const { return {}; }
 
     // Descriptor a PortWaiter can watch, or -1.
     virtual int waitHandle() const { return -1; }

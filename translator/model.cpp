@@ -1,0 +1,16 @@
+// Which radio: its address from the configured model name.
+#include "radio/models.h"
+#include "translator.h"
+
+namespace vocrig {
+
+bool Translator::usableAddress(int address) {
+    // Broadcast, our own address and the framing bytes are never a radio's.
+    return address != 0x00 && address != 0xE0 && address != 0xFD && address != 0xFE;
+}
+
+int Translator::modelAddress(const std::string& modelText) {
+    return radio::addressOf(modelText);  // "AUTO" and unknown models: 0, found by broadcast
+}
+
+}  // namespace vocrig

@@ -1,0 +1,74 @@
+// The pass-through service for a second CI-V program sharing the radio.
+#include "translator.h"
+
+namespace vocrig {
+
+namespace {
+
+// CI-V mode byte -> the panel's "MD" digit; other modes leave the digit as it was.
+struct ModeDigitRow {
+    int modeByte;
+    char digit;
+};
+constexpr ModeDigitRow modeDigitTable[] = {{0, '1'}, {1, '2'}, {2, '5'}, {3, '3'}, {5, '4'}};
+
+}  // namespace
+
+bool Translator::servicePassThrough() {
+    bool readAny = false;
+    for (;;) {
+        st.passThroughChunk.clear();
+        int waiting = passThrough.bytesWaiting();
+        if (waiting <= 0) return readAny;
+        st.passThroughChunk = passThrough.read(waiting);
+        if (st.passThroughChunk.empty()) return readAny;
+        readAny = true;
+        st.passThroughBuffer += st.passThroughChunk;
+        bound(st.passThroughBuffer, endOfFrame);
+        // Every whole frame, in order; a frame still without its FD waits.
+        for (size_t fd = st.passThroughBuffer.find(endOfFrame); fd != std::string::npos;
+             fd = st.passThroughBuffer.find(endOfFrame)) {
+            std::string frame = st.passThroughBuffer.substr(0, fd + 1);
+            st.passThroughBuffer.erase(0, fd + 1);
+            forwardPassThroughFrame(frame);
+        }
+    }
+}
+
+void Translator::forwardPassThroughFrame(const std::string& bytes) {
+    // A piece without the FE FE of a frame start (the tail of a frame cut off
+    // by the buffer bound, or noise) would be taken by the radio as part of
+    // some other command: it is never sent.
+    size_t start = bytes.find("\xFE\xFE");
+    if (start == std::string::npos) return;
+    std::string frame = bytes.substr(start);
+    if (st.debugLevel > 0) logHex("***fromVR1= ", frame);
+    st.radioFrame = frame.substr(0, frame.size() - 1);
+    sendToRadio();
+
+    auto at = [&](size_t position) {
+        return position <= frame.size() ? static_cast<unsigned char>(frame[position - 1]) : 0;
+    };
+    if (at(5) == 0x06) {
+        // The other program set the mode: tell the panel, in its own mode digits.
+        int m = at(6);
+        logLine("---" + printedNumber(m));
+        for (const ModeDigitRow& row : modeDigitTable)
+            if (row.modeByte == m) st.modeDigit.assign(1, row.digit);
+        reply("Z5" + st.modeDigit);
+    }
+
+    // Hand the radio's answer back to the other program. It also stays in
+    // radioBuffer, so the main loop takes it up as well.
+    for (int tries = 0; tries < 5; ++tries) {
+        clock.sleepMs(10);
+        readRadio();
+        if (st.radioChunk.find(endOfFrame) != std::string::npos) {
+            passThrough.write(st.radioChunk);
+            if (st.debugLevel > 0) logHex("***toVR1= ", st.radioChunk);
+            break;
+        }
+    }
+}
+
+}  // namespace vocrig
