@@ -159,8 +159,11 @@ void Panel::sendCommand() {
     // While split is on, frequency settings go to VFO B.
     if (state.splitOn >= 1 && state.vfoSwapped == 0 && text.compare(0, 2, "FA") == 0) text.replace(0, 2, "FB");
     text += ";";
-    if ((text.compare(0, 2, "FA") == 0 || text.compare(0, 2, "FB") == 0) && text.size() > 5)
+    if ((text.compare(0, 2, "FA") == 0 || text.compare(0, 2, "FB") == 0) && text.size() > 5) {
         state.lastFreqCommand = text;
+        // The answer to a poll already out tells the frequency from before this setting.
+        if (state.awaitingReply == 1) state.staleFrequencyReply = 1;
+    }
     if (state.pollSent == 1) state.pollSent = 0;
     else sayPacing("shdelay", commandSpacingMs);
     note("send", text);

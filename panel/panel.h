@@ -162,6 +162,7 @@ struct PanelState {
 
     // Poll and status
     int awaitingReply = 0;
+    int staleFrequencyReply = 0;  // a frequency was set while a poll was out: its answer is older
     int missedPolls = 0;
     int connected = 0;
     int pollPhase = 0;

@@ -73,7 +73,10 @@ bool Panel::takePollReply() {
         }
     }
 
-    if (startsWith(s.replyText, "FA") || startsWith(s.replyText, "FB")) handleFrequencyReply();
+    if (startsWith(s.replyText, "FA") || startsWith(s.replyText, "FB")) {
+        if (s.staleFrequencyReply == 1) s.replyText.clear();  // from before a frequency the keys set
+        else handleFrequencyReply();
+    }
 
     const size_t rm1 = s.replyText.find("RM1");
     if (rm1 != std::string::npos) {
@@ -110,6 +113,7 @@ bool Panel::takePollReply() {
 void Panel::sendPoll() {
     PanelState& s = state;
     s.awaitingReply = 1;
+    s.staleFrequencyReply = 0;
     const char* request = nullptr;
     if (s.pollPhase == 0) request = s.splitOn >= 1 ? "FB" : "FA";
     else if (s.micGainWatch >= 1) request = "RM3";

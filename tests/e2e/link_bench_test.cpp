@@ -545,6 +545,21 @@ std::string heardSwr(LinkBench& b) {
     return number;
 }
 
+// A frequency typed while a poll is out: the poll's answer, older than the
+// setting, must not take the panel back to the old frequency (a channel
+// stored next would hold it).
+TEST(LinkBench, TypedFrequencyIsNotUndoneByThePollAnsweredBeforeIt) {
+    LinkBench b;
+    ASSERT_TRUE(b.connect());
+    for (int i = 0; i < 4 && !(b.panel.state.awaitingReply == 1 && b.panel.state.pollPhase == 1); ++i) b.ticks(1);
+    ASSERT_EQ(b.panel.state.pollPhase, 1);  // a frequency poll is out
+    press(b, "E14.07\n");
+    b.ticks(2);
+    EXPECT_EQ(b.panel.state.vfoAText, "A00014070000");
+    b.ticks(6);
+    EXPECT_EQ(b.panel.state.vfoAText, "A00014070000");
+}
+
 TEST(LinkBench, TuneAndHearTheSwrFall) {
     radiosim::SimOptions quickTuner;
     quickTuner.tuneMs = 1000;  // done within the panel's wait
