@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "platform/posix.h"
-#include "process.h"
+#include "process_tools.h"
 #include "scratch_dir.h"
 #include "test_config.h"
 

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/posix.h"
-#include "process.h"
+#include "process_tools.h"
 #include "scratch_dir.h"
 
 using namespace platform::posix;

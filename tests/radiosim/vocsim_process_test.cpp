@@ -16,7 +16,7 @@
 
 #include "civ_codec.h"
 #include "platform/posix.h"
-#include "process.h"
+#include "process_tools.h"
 #include "scratch_dir.h"
 
 using platform::posix::PollPortWaiter;

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/posix.h"
-#include "process.h"
+#include "process_tools.h"
 #include "test_config.h"
 
 extern char** environ;
