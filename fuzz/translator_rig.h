@@ -8,6 +8,7 @@
 #include "memory_files.h"
 #include "radio/models.h"
 #include "recorders.h"
+#include "test_config.h"
 #include "translator.h"
 
 namespace vocrig::fuzz {
@@ -31,9 +32,7 @@ struct TranslatorRig {
         std::string model = pick < rows.size() && !rows[pick].name.empty() ? std::string(rows[pick].name) : "AUTO";
         int debug = (setUp >> 6) % 3;
         files.files["vocrig.cfg"] =
-            "Com=5\r\nspeed=19200\r\nRadio=" + model +
-            "\r\npower=100\r\nswr=0\r\ntune=0\r\nbandplan=2\r\npowersw=0\r\nVRPort=" + (withPassThrough ? "6" : "0") +
-            "\r\ndebug=" + std::to_string(debug) + "\r\ndiag=0\r\n";
+            test::TestConfig{.model = model, .passThrough = withPassThrough ? "6" : "0", .debug = debug}.text();
         t.startUp();
     }
 

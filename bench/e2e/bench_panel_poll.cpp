@@ -1,6 +1,6 @@
 // The panel polling the radio: vocsim, voctrans and the real vocpanel (started
 // by voctrans, with the word set in wave/), the panel's trace read afterwards.
-// Needs an X display (run it under tests/e2e/with_xvfb or xvfb-run); SDL's
+// Needs an X display (run it under tests/support/with_xvfb or xvfb-run); SDL's
 // dummy sound driver keeps the words' timing real without a sound card.
 // Prints numbers; asserts nothing.
 //

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/sdl.h"
-#include "../../tests/e2e/wave_tone.h"
+#include "wave_tone.h"
 
 namespace fs = std::filesystem;
 using platform::sdl::SdlSound;
@@ -49,7 +49,8 @@ int say(const std::string& dir, int count, char** words) {
         const auto after = std::chrono::steady_clock::now();
         std::printf("%-10s %7.1f ms\n", words[i], std::chrono::duration<double, std::milli>(after - before).count());
     }
-    std::printf("%-10s %7.1f ms\n", "all", std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loaded).count());
+    std::printf("%-10s %7.1f ms\n", "all",
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loaded).count());
     return 0;
 }
 

@@ -6,7 +6,6 @@ gtest_discover_tests(e2e_link_tests TEST_PREFIX "e2e.link." WORKING_DIRECTORY ${
 
 # The real programs over pseudo-terminals.
 add_executable(e2e_link_process_tests link_process_test.cpp)
-target_include_directories(e2e_link_process_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(e2e_link_process_tests PRIVATE platform_posix GTest::gtest_main)
 target_compile_definitions(e2e_link_process_tests PRIVATE VOCRIG_BIN_DIR="$<TARGET_FILE_DIR:voctrans>")
 add_dependencies(e2e_link_process_tests voctrans vocsim)
@@ -16,10 +15,9 @@ gtest_discover_tests(e2e_link_process_tests TEST_PREFIX "e2e.link.process." WORK
 # The three real programs, the panel in a window on a private X server.
 if(TARGET vocpanel)
   add_executable(e2e_panel_process_tests panel_process_test.cpp)
-  target_include_directories(e2e_panel_process_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(e2e_panel_process_tests PRIVATE platform_posix PkgConfig::X11 GTest::gtest_main)
   target_compile_definitions(e2e_panel_process_tests PRIVATE VOCRIG_BIN_DIR="$<TARGET_FILE_DIR:voctrans>")
   add_dependencies(e2e_panel_process_tests voctrans vocsim vocpanel)
-  add_test(NAME e2e.panel.process COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with_xvfb $<TARGET_FILE:e2e_panel_process_tests>)
+  add_test(NAME e2e.panel.process COMMAND ${VOCRIG_WITH_XVFB} $<TARGET_FILE:e2e_panel_process_tests>)
   set_tests_properties(e2e.panel.process PROPERTIES TIMEOUT 240)
 endif()

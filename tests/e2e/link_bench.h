@@ -13,34 +13,25 @@
 
 #include "fake_serial.h"
 #include "fake_speaker.h"
+#include "hex.h"
 #include "manual_clock.h"
 #include "memory_files.h"
 #include "panel.h"
 #include "radio_sim.h"
 #include "recorders.h"
 #include "scripted_window.h"
+#include "test_config.h"
 #include "translator.h"
-#include "../translator/rig.h"  // toHex
 
 namespace vocrig::e2e {
 
 using vocrig::test::toHex;
 
-// The shared vocrig.cfg: the translator's three lines, the panel's five, the
-// pass-through port, the translator's debug level and the panel's diagnostic level.
-struct LinkConfig {
-    std::string model = "7300";
-    int debug = 1;
-    bool lockLine = false;
-    char lock = '0';
-    int powerSwitch = 0;
-
-    std::string text() const {
-        std::string s = "Com=5\r\nspeed=19200\r\nRadio=" + model + "\r\n";
-        s += "power=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw" + std::to_string(powerSwitch) + "\r\n";
-        if (lockLine) s += std::string("lock=") + lock + "\r\n";
-        s += "VRPort=0\r\ndebug=" + std::to_string(debug) + "\r\ndiagl 0\r\n";
-        return s;
+// The link's vocrig.cfg: the translator logs at level 1.
+struct LinkConfig : test::TestConfig {
+    explicit LinkConfig(std::string name = "7300") {
+        model = std::move(name);
+        debug = 1;
     }
 };
 
@@ -166,7 +157,7 @@ public:
     platform::fake::ManualClock clock;
     platform::fake::FakeSpeaker speaker{clock};
     platform::fake::ScriptedWindow window{clock};
-    platform::fake::MemoryFiles files;  // the working directory both programs share
+    platform::fake::MemoryFiles files;         // the working directory both programs share
     platform::fake::FakeSerialPair panelLine;  // a: translator's COM20, b: panel's COM21
     platform::fake::FakeSerialPair radioLine;  // a: translator's radio port, b: the radio
     platform::fake::FakeSerialEnd passThrough;

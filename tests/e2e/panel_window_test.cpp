@@ -18,6 +18,9 @@
 #include <thread>
 
 #include "platform/posix.h"
+#include "process_tools.h"
+#include "scratch_dir.h"
+#include "test_config.h"
 
 // Last: Xlib's names clash with the headers above.
 #include "x_view.h"
@@ -31,20 +34,17 @@ extern char** environ;
 
 namespace {
 
+using vocrig::test::slurp;
+
 const char* const panelTitle = "*** ICOM Vocrig Front Panel v3.4b ***";
 
-class PanelWindow : public ::testing::Test {
+class PanelWindow : public ::testing::Test, protected vocrig::test::ScratchDir {
 protected:
     void SetUp() override {
         if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
-        char tmpl[] = "/tmp/vocrig-panel-window-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        old = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
+        setUp("vocrig-panel-window");
         // Only the panel's lines matter: power 50, the lock line, panel level 0.
-        std::ofstream("vocrig.cfg") << "Com=5\r\nspeed=19200\r\nRadio=7300\r\nPower=050\r\nSwr=0\r\nTun=0\r\n"
-                                       "BandPln=6\r\nPowrSw=0\r\nlock=0\r\nVRPort=0\r\nDebug=0\r\nPDiag=0\r\n";
+        ASSERT_TRUE((vocrig::test::TestConfig{.lockLine = true, .power = 50, .bandPlan = "6"}.write("vocrig.cfg")));
     }
 
     void TearDown() override {
@@ -52,10 +52,7 @@ protected:
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
-        if (!dir.empty()) {
-            std::filesystem::current_path(old);
-            std::filesystem::remove_all(dir);
-        }
+        tearDown();
     }
 
     void startPanel() {
@@ -99,14 +96,6 @@ protected:
         return 0;
     }
 
-    static std::string slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    std::string dir, old;
     pid_t pid = 0;
     PosixSerialPort link;  // the translator's end of the panel's COM21
     std::string received;
@@ -133,8 +122,7 @@ TEST_F(PanelWindow, StartsTakesAKeyAndShutsDownInOrderOnClose) {
     EXPECT_GT(view.darkPixels(window, 0, 0, 950, 500), 0);  // the banner and help lines
 
     // A key on its way through the panel's loop must not end or upset it.
-    ASSERT_EQ(std::system(("xdotool windowfocus --sync " + std::to_string(window) + " key --delay 20 F1").c_str()),
-              0);
+    ASSERT_EQ(std::system(("xdotool windowfocus --sync " + std::to_string(window) + " key --delay 20 F1").c_str()), 0);
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(waitForExit(0s), -1) << "the panel ended on a key";
 

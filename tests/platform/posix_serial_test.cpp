@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/posix.h"
+#include "scratch_dir.h"
 #include "serial_contract.h"
 
 using platform::posix::PollPortWaiter;
@@ -16,20 +17,7 @@ using platform::posix::SystemClock;
 namespace {
 
 // Each test runs in a scratch working directory, where ports/ lives.
-struct ScratchDir {
-    void setUp() {
-        char tmpl[] = "/tmp/vocrig-serial-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        old = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-    }
-    void tearDown() {
-        std::filesystem::current_path(old);
-        std::filesystem::remove_all(dir);
-    }
-    std::string dir, old;
-};
+using vocrig::test::ScratchDir;
 
 // The pair is a pseudo-terminal the near end makes and publishes as COM21.
 struct PosixRig : ScratchDir {
@@ -43,12 +31,13 @@ struct PosixRig : ScratchDir {
         if (tcgetattr(port.waitHandle(), &t) != 0) return false;
         speed_t speed = cfgetospeed(&t);
         if (cfgetispeed(&t) != speed) return false;
-        for (auto [code, baud] : {std::pair<speed_t, long>{B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B115200, 115200}})
+        for (auto [code, baud] :
+             {std::pair<speed_t, long>{B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B115200, 115200}})
             if (speed == code) line.baud = baud;
         line.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
         line.eightBitsNoParity = (t.c_cflag & CSIZE) == CS8 && !(t.c_cflag & PARENB);
-        line.raw = !(t.c_lflag & (ICANON | ECHO | ISIG)) && !(t.c_iflag & (IXON | ICRNL | ISTRIP)) &&
-                   !(t.c_oflag & OPOST);
+        line.raw =
+            !(t.c_lflag & (ICANON | ECHO | ISIG)) && !(t.c_iflag & (IXON | ICRNL | ISTRIP)) && !(t.c_oflag & OPOST);
         line.readsReturnAtOnce = t.c_cc[VMIN] == 0 && t.c_cc[VTIME] == 0;
         return true;
     }
@@ -101,7 +90,7 @@ TEST_F(PosixSerial, DeviceWhoseOtherSideVanishesDoesNotSpin) {
     PosixSerialPort radio;
     ASSERT_TRUE(radio.open("COM5"));
     EXPECT_FALSE(radio.failed());
-    creator.reset();  // "unplugged": the pseudo-terminal's master is gone
+    creator.reset();              // "unplugged": the pseudo-terminal's master is gone
     EXPECT_TRUE(radio.failed());  // so its user knows to look for it again
     PollPortWaiter waiter;
     SystemClock clock;

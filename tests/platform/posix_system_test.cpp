@@ -7,31 +7,19 @@
 #include <sstream>
 
 #include "platform/posix.h"
+#include "process_tools.h"
+#include "scratch_dir.h"
 
 using namespace platform::posix;
 
 namespace {
 
-class PosixSystem : public ::testing::Test {
+using vocrig::test::slurp;
+
+class PosixSystem : public ::testing::Test, protected vocrig::test::ScratchDir {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vocrig-system-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        old = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(old);
-        std::filesystem::remove_all(dir);
-    }
-    static std::string slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string dir, old;
+    void SetUp() override { setUp("vocrig-system"); }
+    void TearDown() override { tearDown(); }
 };
 
 TEST_F(PosixSystem, FilesWriteCrLfAtomicallyAndReadEitherEnding) {

@@ -7,7 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "../e2e/link_processes.h"
+#include "link_processes.h"
+#include "test_config.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ TEST(WindowsTranslator, SaysSoWhenCom20CannotBeOpened) {
     const std::string dir = tmpl;
     std::filesystem::create_directories(dir + "/bin");
     std::filesystem::copy_file(std::getenv("VOCTRANS_EXE"), dir + "/bin/voctrans.exe");
-    std::ofstream(dir + "/vocrig.cfg") << "Com=5\r\nspeed=19200\r\nRadio=7300\r\n";
+    ASSERT_TRUE(vocrig::test::TestConfig().write(dir + "/vocrig.cfg"));
     const std::string ports = std::getenv("VOCRIG_WINE_PORTS");
     std::filesystem::remove(ports + "/com20");  // no pair installed
 

@@ -16,6 +16,8 @@
 
 #include "civ_codec.h"
 #include "platform/posix.h"
+#include "process_tools.h"
+#include "scratch_dir.h"
 
 using platform::posix::PollPortWaiter;
 using platform::posix::PosixSerialPort;
@@ -25,22 +27,17 @@ extern char** environ;
 
 namespace {
 
-class VocsimProgram : public ::testing::Test {
+using vocrig::test::slurp;
+
+class VocsimProgram : public ::testing::Test, protected vocrig::test::ScratchDir {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vocsim-test-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        old = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-    }
+    void SetUp() override { setUp("vocsim-test"); }
     void TearDown() override {
         if (pid > 0) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, nullptr, 0);
         }
-        std::filesystem::current_path(old);
-        std::filesystem::remove_all(dir);
+        tearDown();
     }
 
     // Starts a program (looked up in PATH) with its input from `input` when given,
@@ -104,15 +101,7 @@ protected:
         }
         return radiosim::hexBytes(got);
     }
-    static std::string slurp(const std::string& path) {
-        std::ifstream in(path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
 
-    std::string dir;
-    std::filesystem::path old;
     pid_t pid = -1;
 };
 

@@ -7,50 +7,16 @@
 #include <vector>
 
 #include "fake_serial.h"
+#include "hex.h"
 #include "manual_clock.h"
 #include "memory_files.h"
 #include "recorders.h"
+#include "test_config.h"
 #include "translator.h"
 
 namespace vocrig::test {
 
-// "FE FE 94 E0" -> bytes.
-inline std::string hex(const std::string& text) {
-    std::string out;
-    std::istringstream in(text);
-    std::string word;
-    while (in >> word) out += static_cast<char>(std::stoi(word, nullptr, 16));
-    return out;
-}
-
-// bytes -> "FE FE 94 E0".
-inline std::string toHex(const std::string& bytes) {
-    std::string out;
-    char group[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(group, sizeof group, "%s%02X", out.empty() ? "" : " ", b);
-        out += group;
-    }
-    return out;
-}
-
-struct Config {
-    std::string com = "Com=5";
-    std::string speed = "speed=19200";
-    std::string model = "7300";
-    std::string passThrough = "0";
-    int debug = 0;
-    bool lockLine = false;
-
-    std::string text() const {
-        std::string s = com + "\r\n" + speed + "\r\nRadio=" + model + "\r\n";
-        s += "power=100\r\nswr=0\r\ntune=0\r\nbandplan=2\r\npowersw=0\r\n";
-        if (lockLine) s += "lock=0\r\n";
-        std::string pass = "VRPort=" + passThrough;  // 8 characters for one digit
-        s += pass + "\r\ndebug=" + std::to_string(debug) + "\r\ndiag=0\r\n";
-        return s;
-    }
-};
+using Config = TestConfig;
 
 struct Rig {
     platform::fake::FakeSerialEnd radio, panel, passThrough;

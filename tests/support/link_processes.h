@@ -25,8 +25,9 @@
 #include <string>
 #include <vector>
 
-#include "../translator/process_harness.h"  // nowMicros, slurp
 #include "platform/posix.h"
+#include "process_harness.h"
+#include "test_config.h"
 
 namespace vocrig::e2e {
 
@@ -129,10 +130,8 @@ public:
         std::filesystem::copy_file(binDir + "/voctrans", dir + "/bin/voctrans");
         if (realPanel) std::filesystem::copy_file(binDir + "/vocpanel", dir + "/bin/vocpanel");
         if (!wordSet.empty()) std::filesystem::create_directory_symlink(wordSet, dir + "/wave");
-        std::ofstream(dir + "/vocrig.cfg") << "Com=5\r\nspeed=19200\r\nRadio=" << model
-                                           << "\r\npower=100\r\nswr 0\r\ntun 0\r\nbandplan7\r\npowersw0\r\n"
-                                           << "VRPort=" << passThroughPort << "\r\ndebug=" << debug
-                                           << "\r\ndiagl 0\r\n";
+        test::TestConfig config{.model = model, .passThrough = std::to_string(passThroughPort), .debug = debug};
+        if (!config.write(dir + "/vocrig.cfg")) return false;
 
         const char* wineRun = std::getenv("VOCRIG_WINE_RUN");
         if (wineRun) std::filesystem::copy_file(std::getenv("VOCTRANS_EXE"), dir + "/bin/voctrans.exe");
@@ -184,8 +183,10 @@ public:
         int64_t end = nowMicros() + static_cast<int64_t>(ms) * 1000;
         while (nowMicros() < end) {
             int n = panel.bytesWaiting();
-            if (n > 0) got += panel.read(n);
-            else usleep(1000);
+            if (n > 0)
+                got += panel.read(n);
+            else
+                usleep(1000);
         }
         return got;
     }

@@ -18,37 +18,12 @@
 #include <vector>
 
 #include "platform/posix.h"
+#include "process_tools.h"
+#include "test_config.h"
 
 extern char** environ;
 
 namespace vocrig::test {
-
-inline int64_t nowMicros() {
-    platform::posix::SystemClock clock;
-    return clock.monotonicMicros();
-}
-
-inline std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// CPU time (user + system) a process has used so far, in seconds.
-inline double cpuSecondsOf(pid_t pid) {
-    std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream in(stat.substr(close + 2));
-    std::string field;
-    long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && in >> field; ++i) {
-        if (i == 14) utime = std::stol(field);
-        if (i == 15) stime = std::stol(field);
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 class VoctransProcess {
 public:
@@ -73,10 +48,8 @@ public:
             std::ofstream(dir + "/bin/vocpanel") << panelScript;
             std::filesystem::permissions(dir + "/bin/vocpanel", std::filesystem::perms::owner_all);
         }
-        std::ofstream(dir + "/vocrig.cfg")
-            << "Com=5\r\nspeed=19200\r\nRadio=" << model
-            << "\r\npower=100\r\nswr=0\r\ntune=0\r\nbandplan=2\r\npowersw=0\r\nVRPort=0\r\ndebug=" << debug
-            << "\r\ndiag=0\r\n";
+        TestConfig config{.model = model, .debug = debug};
+        if (!config.write(dir + "/vocrig.cfg")) return false;
         if (!radio.openVirtualPairAt(dir + "/ports/com5") || !radio.configure(19200, 1)) return false;
 
         std::vector<std::string> env;
@@ -149,14 +122,6 @@ public:
     std::string dir;
     pid_t pid = -1;
 };
-
-// Reads whatever is waiting on a port into `into`; true when something came.
-inline bool drain(platform::posix::PosixSerialPort& port, std::string& into) {
-    int n = port.bytesWaiting();
-    if (n <= 0) return false;
-    into += port.read(n);
-    return true;
-}
 
 // A radio with address 94h that echoes every frame (as on a CI-V bus) and
 // answers frequency, frequency-set and AF-gain queries.
