@@ -110,17 +110,25 @@ bool typeKeys(XView& view, const std::string& keys) {
     return window != 0 && std::system(command.c_str()) == 0;
 }
 
+// The three programs with the real panel, its trace on and no sound card,
+// until the panel has said "connected".
+::testing::AssertionResult startConnected(LinkProcesses& p) {
+    p.realPanel = true;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("VOCPANEL_TRACE", "vocpanel.trace", 1);
+    if (!p.start(binDir)) return ::testing::AssertionFailure() << p.file("voctrans.txt");
+    if (!waitFor(p, "vocpanel.trace", " say connected\n", 30s))
+        return ::testing::AssertionFailure() << p.file("vocpanel.trace");
+    return ::testing::AssertionSuccess();
+}
+
 // An operator types a frequency, stores it in channel 3, types another, and
 // recalls the channel: the radio ends where the channel was.
 TEST(PanelProcess, TypedFrequencyStoredAndRecalled) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
     if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is not installed";
     LinkProcesses p;
-    p.realPanel = true;
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("VOCPANEL_TRACE", "vocpanel.trace", 1);
-    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
-    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 30s)) << p.file("vocpanel.trace");
+    ASSERT_TRUE(startConnected(p));
     XView view;
     ASSERT_TRUE(view.ok());
 
@@ -174,11 +182,7 @@ TEST(PanelProcess, BandModePreampTransmitAndTuneByKeys) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
     if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is not installed";
     LinkProcesses p;
-    p.realPanel = true;
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("VOCPANEL_TRACE", "vocpanel.trace", 1);
-    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
-    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 30s)) << p.file("vocpanel.trace");
+    ASSERT_TRUE(startConnected(p));
     XView view;
     ASSERT_TRUE(view.ok());
 
