@@ -11,7 +11,7 @@
 
 #include "platform/posix.h"
 
-using namespace platform::posix;
+using namespace vocrig::platform::posix;
 
 namespace {
 

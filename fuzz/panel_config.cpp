@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TranslatorRig t;
     t.files.files["vocrig.cfg"] = text;
     t.t.startUp();
-    check(vocrig::Translator::usableAddress(t.st.radioAddress) || t.st.radioAddress == 0,
+    check(vocrig::translator::Translator::usableAddress(t.st.radioAddress) || t.st.radioAddress == 0,
           "the configured address is a radio's");
     t.checkOutput(true);
     return 0;

@@ -13,6 +13,8 @@
 
 namespace vocrig::fuzz {
 
+using namespace vocrig::translator;
+
 struct TranslatorRig {
     RecordingEnd radio, panel, passThrough;
     platform::fake::FakeSerialDevices devices;

@@ -6,7 +6,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -264,4 +264,4 @@ Panel::Flow Panel::sayFrequencyAndMode() {
     return Flow::stop;
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

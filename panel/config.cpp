@@ -7,7 +7,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -101,4 +101,4 @@ bool Panel::readConfiguration() {
     return true;
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -6,7 +6,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -340,4 +340,4 @@ void Panel::stepSquelch(int amount) {
     send("SQ0" + zeroPadded(squelch, 3));
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -6,7 +6,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -285,4 +285,4 @@ Panel::Flow Panel::optionsReport() {
     return Flow::stop;
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -7,7 +7,7 @@
 #include "panel.h"
 #include "radio/models.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -434,4 +434,4 @@ Panel::Flow Panel::endMicGainWatch() {
     return Flow::stop;
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

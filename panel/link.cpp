@@ -4,7 +4,7 @@
 #include "panel.h"
 #include "radio/models.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -186,4 +186,4 @@ void Panel::sayPacing(const std::string& word, int minimumMs) {
     if (spentMs < minimumMs) clock.sleepMs(static_cast<int>(minimumMs - spentMs));
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

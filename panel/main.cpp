@@ -17,18 +17,18 @@ namespace {
 std::string wordFolder() {
     std::error_code error;
     if (std::filesystem::is_directory("wave", error)) return "wave";
-    return platform::native::executableDir() + "/../share/vocrig/wave";
+    return vocrig::platform::native::executableDir() + "/../share/vocrig/wave";
 }
 
 }  // namespace
 
 int main() {
-    platform::native::Clock clock;
-    platform::native::Files files;
-    std::unique_ptr<panel::Trace> trace;
+    vocrig::platform::native::Clock clock;
+    vocrig::platform::native::Files files;
+    std::unique_ptr<vocrig::panel::Trace> trace;
     if (const char* path = std::getenv("VOCPANEL_TRACE"); path != nullptr && *path != '\0') {
         auto writer = files.append(path);
-        if (writer) trace = std::make_unique<panel::Trace>(clock, std::move(writer));
+        if (writer) trace = std::make_unique<vocrig::panel::Trace>(clock, std::move(writer));
         else std::cerr << "vocpanel: cannot write the trace to " << path << "\n";
     }
     auto finish = [&trace](int status) {
@@ -36,21 +36,21 @@ int main() {
         return status;
     };
 
-    platform::native::Window window;
+    vocrig::platform::native::Window window;
     if (!window.available()) {
         std::cerr << "vocpanel: " << window.error() << "\n";
-        return finish(panel::exitNoWindow);
+        return finish(vocrig::panel::exitNoWindow);
     }
-    platform::native::Sound sound(wordFolder());
-    platform::native::SerialPort port;
+    vocrig::platform::native::Sound sound(wordFolder());
+    vocrig::platform::native::SerialPort port;
 
-    panel::Panel panel(window, sound, port, files, clock, trace.get());
+    vocrig::panel::Panel panel(window, sound, port, files, clock, trace.get());
     const int status = panel.run();
-    if (status == panel::exitNoWindow) std::cerr << "vocpanel: the window could not be opened\n";
-    if (status == panel::exitNoConfiguration) std::cerr << "vocpanel: vocrig.cfg not found\n";
-    if (status == panel::exitNoLink) {
+    if (status == vocrig::panel::exitNoWindow) std::cerr << "vocpanel: the window could not be opened\n";
+    if (status == vocrig::panel::exitNoConfiguration) std::cerr << "vocpanel: vocrig.cfg not found\n";
+    if (status == vocrig::panel::exitNoLink) {
         const std::string why = port.lastError();
-        std::cerr << "vocpanel: " << (why.empty() ? "cannot open " + panel::portName(panel.state.comPort) : why)
+        std::cerr << "vocpanel: " << (why.empty() ? "cannot open " + vocrig::panel::portName(panel.state.comPort) : why)
                   << "\n";
     }
     return finish(status);

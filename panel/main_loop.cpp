@@ -4,7 +4,7 @@
 #include "panel.h"
 #include "radio/link.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -100,4 +100,4 @@ void Panel::handleEvent(const platform::Event& event) {
     }
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -5,7 +5,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -216,4 +216,4 @@ void Panel::exportMemory() {
     files.writeLines(listingFile, lines);
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -15,7 +15,7 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 inline constexpr int bandRows = 14;      // band rows 1..14; row 0 is unused
 inline constexpr int memoryCount = 100;  // channels, index bank * 10 + slot
@@ -422,4 +422,4 @@ std::string checkedTone(const std::string& tone);
 // The window's frequency text for 11 digits of Hz: "   14.200000", "     0.500000".
 std::string frequencyText(const std::string& digits);
 
-}  // namespace panel
+}  // namespace vocrig::panel

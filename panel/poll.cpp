@@ -5,7 +5,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -234,4 +234,4 @@ void Panel::bandSetUp() {
     }
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

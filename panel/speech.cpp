@@ -5,7 +5,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -192,4 +192,4 @@ void Panel::sayTone() {
     sayCharacters(state.toneText);
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -4,7 +4,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -81,4 +81,4 @@ void Panel::showStatusWords() {
     window.setFont(largeFont);
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -5,7 +5,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -97,4 +97,4 @@ Panel::Flow Panel::takeTone() {
     return Flow::stop;
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

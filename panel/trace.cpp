@@ -5,7 +5,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 Trace::Trace(platform::Clock& clock, std::unique_ptr<platform::FileWriter> writer)
     : clock(clock), writer(std::move(writer)), startMicros(clock.monotonicMicros()) {}
@@ -32,4 +32,4 @@ std::string Trace::printable(const std::string& bytes) {
     return out;
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -5,7 +5,7 @@
 #include "panel.h"
 #include "radio/models.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -118,4 +118,4 @@ void Panel::stopTransmitting() {
     s.tuneSwrMute = 0;
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

@@ -5,7 +5,7 @@
 
 #include "panel.h"
 
-namespace panel {
+namespace vocrig::panel {
 
 namespace {
 
@@ -129,4 +129,4 @@ void Panel::sendMode() {
     showStatusWords();
 }
 
-}  // namespace panel
+}  // namespace vocrig::panel

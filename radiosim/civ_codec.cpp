@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 namespace {
 // A preamble longer than this is counted, not stored: a wake-up needs at most 150.
@@ -164,4 +164,4 @@ void FrameReader::clear() {
     discarded = 0;
 }
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 constexpr uint8_t preambleByte = 0xFE;
 constexpr uint8_t endOfFrame = 0xFD;
@@ -62,4 +62,4 @@ private:
     size_t discarded = 0;
 };
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

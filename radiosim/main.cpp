@@ -11,32 +11,32 @@
 #include "radio_sim.h"
 #include "sim_options.h"
 
-using platform::native::Clock;
-using platform::native::Console;
-using platform::native::PortWaiter;
-using platform::native::SerialPort;
-using platform::native::StopSignals;
+using vocrig::platform::native::Clock;
+using vocrig::platform::native::Console;
+using vocrig::platform::native::PortWaiter;
+using vocrig::platform::native::SerialPort;
+using vocrig::platform::native::StopSignals;
 
 namespace {
 
 constexpr int longestWaitMs = 100;  // also how late a stop signal may be noticed
 
-bool openPort(SerialPort& port, const radiosim::ProgramOptions& options) {
+bool openPort(SerialPort& port, const vocrig::radiosim::ProgramOptions& options) {
     bool ok;
     if (!options.publishPath.empty())
         ok = port.openVirtualPairAt(options.publishPath);
-    else if (options.portName.find('/') == std::string::npos && platform::portNumberFromName(options.portName) != 0)
+    else if (options.portName.find('/') == std::string::npos && vocrig::platform::portNumberFromName(options.portName) != 0)
         ok = port.open(options.portName);
     else
         ok = port.openPath(options.portName);
     return ok && port.configure(options.sim.baud, 1);
 }
 
-std::string whereText(const SerialPort& port, const radiosim::ProgramOptions& options) {
+std::string whereText(const SerialPort& port, const vocrig::radiosim::ProgramOptions& options) {
     if (!options.publishPath.empty()) return options.publishPath + " (" + port.farEndPath() + ")";
     std::string path = options.portName;
-    if (path.find('/') == std::string::npos && platform::portNumberFromName(path) != 0)
-        path = options.portName + " (" + platform::native::devicePathFor(options.portName) + ")";
+    if (path.find('/') == std::string::npos && vocrig::platform::portNumberFromName(path) != 0)
+        path = options.portName + " (" + vocrig::platform::native::devicePathFor(options.portName) + ")";
     return path;
 }
 
@@ -44,14 +44,14 @@ std::string whereText(const SerialPort& port, const radiosim::ProgramOptions& op
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    radiosim::ProgramOptions options;
-    std::string error = radiosim::parseOptions(args, options);
+    vocrig::radiosim::ProgramOptions options;
+    std::string error = vocrig::radiosim::parseOptions(args, options);
     if (!error.empty()) {
         std::fprintf(stderr, "vocsim: %s\nTry vocsim --help.\n", error.c_str());
         return 2;
     }
     if (options.help) {
-        std::fputs(radiosim::helpText().c_str(), stdout);
+        std::fputs(vocrig::radiosim::helpText().c_str(), stdout);
         return 0;
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // one log line at a time, also into a pipe
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vocsim: cannot %s: %s\n", what.c_str(), std::strerror(errno));
         return 1;
     }
-    radiosim::RadioSim sim(port, clock, console, options.sim);
+    vocrig::radiosim::RadioSim sim(port, clock, console, options.sim);
     char banner[256];
     std::snprintf(banner, sizeof banner, "vocsim: IC-%s (CI-V address %02Xh) on %s, %d Bd, echo %s. Ctrl-C stops.\n",
                   sim.model().name, sim.model().address, whereText(port, options).c_str(), options.sim.baud,

@@ -7,7 +7,7 @@
 #include "radio_sim.h"
 #include "sim_text.h"
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 namespace {
 
@@ -378,4 +378,4 @@ RadioSim::Reply RadioSim::vfoMode(std::string_view data) {
     return accepted(what);
 }
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

@@ -8,7 +8,7 @@
 
 #include "radio_sim.h"
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 namespace {
 
@@ -117,4 +117,4 @@ int RadioSim::powerMeter() const {
     return powerReading(radio.level(levelRfPower) * 100.0 / 255);
 }
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

@@ -5,7 +5,7 @@
 
 #include "sim_text.h"
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 namespace {
 constexpr int64_t summaryMicros = 10'000'000;  // reads are summed up this often
@@ -299,4 +299,4 @@ void RadioSim::logReadSummary(bool force) {
     lastSummaryAt = now;
 }
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

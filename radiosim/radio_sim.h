@@ -22,7 +22,7 @@
 #include "platform/serial.h"
 #include "sim_tables.h"
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 struct SimOptions {
     std::string model = "7300";
@@ -217,4 +217,4 @@ private:
     int64_t lastSummaryAt = 0;
 };
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

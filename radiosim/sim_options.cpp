@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 namespace {
 
@@ -189,4 +189,4 @@ std::string helpText() {
            "Stop it with Ctrl-C; the published link is removed.\n";
 }
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

@@ -7,7 +7,7 @@
 
 #include "radio_sim.h"
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 struct ProgramOptions {
     SimOptions sim;
@@ -23,4 +23,4 @@ std::string parseOptions(const std::vector<std::string>& args, ProgramOptions& o
 
 std::string helpText();
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

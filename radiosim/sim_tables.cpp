@@ -5,7 +5,7 @@
 #include <cmath>
 #include <utility>
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 namespace {
 
@@ -173,9 +173,9 @@ int swrReading(double swr) { return clampReading(interpolate(swrScale, swr)); }
 
 int powerReading(double percent) { return clampReading(interpolate(powerScale, percent)); }
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 int wakePreambleFor(int baud) {
     // The radio's processor needs about 13 ms to wake; these many bytes cover it.
@@ -186,4 +186,4 @@ int wakePreambleFor(int baud) {
     return table.back().second;
 }
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

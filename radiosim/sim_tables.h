@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 struct SimModel {
     const char* name;  // as the operator writes it: "7300"
@@ -87,11 +87,11 @@ int sMeterReading(double dbm);
 int swrReading(double swr);
 int powerReading(double percent);
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 // FE bytes a sleeping radio needs in front of its wake-up frame at a baud rate.
 int wakePreambleFor(int baud);
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

@@ -4,7 +4,7 @@
 
 #include "radio_sim.h"
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 namespace {
 
@@ -111,4 +111,4 @@ std::vector<std::string> describeChanges(const RadioState& before, const RadioSt
     return lines;
 }
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

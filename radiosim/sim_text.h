@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace radiosim {
+namespace vocrig::radiosim {
 
 struct RadioState;
 
@@ -20,4 +20,4 @@ std::string swrText(double swr);         // "1.4"
 // One line per change between two states of the radio.
 std::vector<std::string> describeChanges(const RadioState& before, const RadioState& after);
 
-}  // namespace radiosim
+}  // namespace vocrig::radiosim

@@ -4,7 +4,7 @@
 
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 namespace {
 
@@ -231,4 +231,4 @@ void Translator::replyTuner() {
     reply(st.tunerState == 1 ? "AC1" : "AC0");
 }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

@@ -3,7 +3,7 @@
 
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 namespace {
 
@@ -78,4 +78,4 @@ void Translator::logText(const std::string& label, const std::string& text) {
     logWrite(label + text + "\r\n");
 }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

@@ -3,7 +3,7 @@
 #include "translator.h"
 
 int main() {
-    using namespace platform::native;
+    using namespace vocrig::platform::native;
     // Ctrl-C, a closed terminal or console, or a kill end the run like "quit"
     // does, so published port links are removed. They are looked at between turns.
     StopSignals stop;
@@ -14,7 +14,7 @@ int main() {
     Process process;
     Clock clock;
     Files files;
-    vocrig::Translator translator(radio, panel, passThrough, devices, waiter, console, process, clock, files);
+    vocrig::translator::Translator translator(radio, panel, passThrough, devices, waiter, console, process, clock, files);
     translator.startUp();
     if (!panel.isOpen()) console.print(panelPortMissing);
     translator.run([&stop] { return stop.requested(); });

@@ -6,7 +6,7 @@
 #include "radio/models.h"
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 namespace {
 
@@ -243,4 +243,4 @@ void Translator::run(const std::function<bool()>& stopRequested) {
     closeChannels();
 }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

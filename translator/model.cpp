@@ -2,7 +2,7 @@
 #include "radio/models.h"
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 bool Translator::usableAddress(int address) {
     // Broadcast, our own address and the framing bytes are never a radio's.
@@ -13,4 +13,4 @@ int Translator::modelAddress(const std::string& modelText) {
     return radio::addressOf(modelText);  // "AUTO" and unknown models: 0, found by broadcast
 }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

@@ -1,7 +1,7 @@
 // The pass-through service for a second CI-V program sharing the radio.
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 namespace {
 
@@ -71,4 +71,4 @@ void Translator::forwardPassThroughFrame(const std::string& bytes) {
     }
 }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

@@ -3,7 +3,7 @@
 #include "radio/link.h"
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 namespace {
 
@@ -150,4 +150,4 @@ void Translator::closeChannels() {
     passThrough.close();
 }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

@@ -3,7 +3,7 @@
 
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 namespace {
 
@@ -116,4 +116,4 @@ void Translator::quitSequence() {
     st.ended = true;
 }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

@@ -2,7 +2,7 @@
 // reading positions of the panel's command and the radio's frame.
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 namespace {
 
@@ -84,4 +84,4 @@ unsigned char Translator::radioAt(size_t position) const {
                : 0;
 }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

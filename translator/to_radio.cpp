@@ -6,7 +6,7 @@
 #include "radio/models.h"
 #include "translator.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 using namespace std::literals;
 
@@ -357,4 +357,4 @@ void Translator::translateModelSetUp() {
 
 void Translator::translatePowerOnPrep() { send("\x1A\x05\x01\x55"s); }
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

@@ -17,7 +17,7 @@
 #include "platform/process.h"
 #include "platform/serial.h"
 
-namespace vocrig {
+namespace vocrig::translator {
 
 inline constexpr char endOfFrame = '\xFD';  // ends every CI-V frame
 
@@ -290,4 +290,4 @@ private:
     TranslatorState st;
 };
 
-}  // namespace vocrig
+}  // namespace vocrig::translator

@@ -25,8 +25,8 @@ using namespace vocrig::e2e;
 namespace {
 
 // Reads until a reply ends in ";" or `timeoutMicros` passes; "" on time-out.
-std::string awaitReply(platform::posix::PosixSerialPort& port, int64_t timeoutMicros) {
-    platform::posix::PollPortWaiter waiter;
+std::string awaitReply(vocrig::platform::posix::PosixSerialPort& port, int64_t timeoutMicros) {
+    vocrig::platform::posix::PollPortWaiter waiter;
     std::string got;
     int64_t end = nowMicros() + timeoutMicros;
     while (nowMicros() < end) {

@@ -30,13 +30,13 @@ int main() {
     if (!mkdtemp(folder)) return 1;
     fs::current_path(folder);
 
-    platform::fake::ManualClock clock;
-    platform::fake::ScriptedWindow window(clock);
-    platform::fake::FakeSpeaker speaker(clock);
-    platform::fake::FakeSerialEnd port;
-    platform::posix::DiskFiles files;
-    panel::Panel panel(window, speaker, port, files, clock);
-    for (int i = 0; i < panel::memoryCount; ++i)
+    vocrig::platform::fake::ManualClock clock;
+    vocrig::platform::fake::ScriptedWindow window(clock);
+    vocrig::platform::fake::FakeSpeaker speaker(clock);
+    vocrig::platform::fake::FakeSerialEnd port;
+    vocrig::platform::posix::DiskFiles files;
+    vocrig::panel::Panel panel(window, speaker, port, files, clock);
+    for (int i = 0; i < vocrig::panel::memoryCount; ++i)
         panel.state.memorySlots[static_cast<size_t>(i)] = "1512A00145500000B0014490000088.50";
     panel.state.bandIndex = 12;
 
@@ -55,15 +55,15 @@ int main() {
 
     // The start-up exchange with a translator that never answers "Z1": pacing
     // only (pacing words at the word set's lengths, every other word 0 ms).
-    platform::fake::MemoryFiles memoryFiles;
+    vocrig::platform::fake::MemoryFiles memoryFiles;
     memoryFiles.files["vocrig.cfg"] = "a\r\nb\r\nc\r\npower 100\r\n";
-    platform::fake::ManualClock quietClock;
-    platform::fake::ScriptedWindow quietWindow(quietClock);
-    platform::fake::FakeSpeaker quietSpeaker(quietClock);
+    vocrig::platform::fake::ManualClock quietClock;
+    vocrig::platform::fake::ScriptedWindow quietWindow(quietClock);
+    vocrig::platform::fake::FakeSpeaker quietSpeaker(quietClock);
     quietSpeaker.defaultLengthMs = 0;
     quietSpeaker.lengthMs = {{"delay", 120}, {"shdelay", 130}, {"shdel", 80}};
-    platform::fake::FakeSerialEnd quietPort;
-    panel::Panel quiet(quietWindow, quietSpeaker, quietPort, memoryFiles, quietClock);
+    vocrig::platform::fake::FakeSerialEnd quietPort;
+    vocrig::panel::Panel quiet(quietWindow, quietSpeaker, quietPort, memoryFiles, quietClock);
     quiet.run();
     std::printf("start-up and shutdown pacing, no Z1 answer:  %.0f ms\n", quietClock.now / 1000.0);
 

@@ -17,7 +17,7 @@
 #include "radio_sim.h"
 #include "recorders.h"
 
-using namespace radiosim;
+using namespace vocrig::radiosim;
 
 namespace {
 
@@ -28,9 +28,9 @@ std::string frame(std::initializer_list<int> body) {
 }
 
 void inProcess() {
-    platform::fake::FakeSerialPair line;
-    platform::fake::ManualClock clock;
-    platform::fake::RecordingConsole console;
+    vocrig::platform::fake::FakeSerialPair line;
+    vocrig::platform::fake::ManualClock clock;
+    vocrig::platform::fake::RecordingConsole console;
     line.a.opened = line.b.opened = true;
     SimOptions options;
     options.echo = true;
@@ -57,10 +57,10 @@ void overPseudoTerminal() {
     char tmpl[] = "/tmp/vocsim-bench-XXXXXX";
     if (mkdtemp(tmpl) == nullptr) return;
     std::string link = std::string(tmpl) + "/com5";
-    platform::posix::PosixSerialPort radioEnd, controller;
-    platform::posix::SystemClock clock;
-    platform::posix::PollPortWaiter waiter;
-    platform::fake::RecordingConsole console;
+    vocrig::platform::posix::PosixSerialPort radioEnd, controller;
+    vocrig::platform::posix::SystemClock clock;
+    vocrig::platform::posix::PollPortWaiter waiter;
+    vocrig::platform::fake::RecordingConsole console;
     if (!radioEnd.openVirtualPairAt(link) || !controller.openPath(link)) {
         std::printf("pseudo-terminal: could not open a pair\n");
         return;

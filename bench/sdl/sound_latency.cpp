@@ -23,7 +23,7 @@
 #include "wave_tone.h"
 
 namespace fs = std::filesystem;
-using platform::sdl::SdlSound;
+using vocrig::platform::sdl::SdlSound;
 
 namespace {
 

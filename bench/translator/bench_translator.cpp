@@ -12,8 +12,8 @@ using namespace vocrig::test;
 namespace {
 
 // Waits until `port` has delivered a byte equal to `last`; false after a second.
-bool receiveThrough(platform::posix::PosixSerialPort& port, char last) {
-    platform::posix::PollPortWaiter waiter;
+bool receiveThrough(vocrig::platform::posix::PosixSerialPort& port, char last) {
+    vocrig::platform::posix::PollPortWaiter waiter;
     std::string got;
     int64_t end = nowMicros() + 1000000;
     while (nowMicros() < end) {

@@ -2,7 +2,7 @@
 
 #include "platform/files.h"
 
-namespace platform {
+namespace vocrig::platform {
 
 std::vector<std::string> splitLines(const std::string& contents) {
     std::vector<std::string> lines;
@@ -20,4 +20,4 @@ std::vector<std::string> splitLines(const std::string& contents) {
     return lines;
 }
 
-}  // namespace platform
+}  // namespace vocrig::platform

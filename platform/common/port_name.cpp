@@ -2,7 +2,7 @@
 
 #include "platform/serial.h"
 
-namespace platform {
+namespace vocrig::platform {
 
 int portNumberFromName(const std::string& name) {
     std::string s = name;
@@ -19,4 +19,4 @@ int portNumberFromName(const std::string& name) {
     return (n >= 1 && n <= 256) ? n : 0;
 }
 
-}  // namespace platform
+}  // namespace vocrig::platform

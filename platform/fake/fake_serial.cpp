@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 bool FakeSerialEnd::open(const std::string& name) {
     ++openAttempts;
@@ -65,4 +65,4 @@ bool FakeSerialDevices::exists(const std::string& name) {
     return n != 0 && present.count(n) != 0;
 }
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

@@ -6,7 +6,7 @@
 
 #include "platform/serial.h"
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 // One end of an in-memory serial cable. Bytes written on one end are waiting on
 // the joined end, in order. Settings given are kept for tests to check.
@@ -66,4 +66,4 @@ public:
     int waits = 0;
 };
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

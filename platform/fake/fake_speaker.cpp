@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 std::string FakeSpeaker::wordOf(const std::string& file) {
     std::string w = file;
@@ -40,4 +40,4 @@ std::string FakeSpeaker::joined() const {
     return out;
 }
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

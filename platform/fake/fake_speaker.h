@@ -9,7 +9,7 @@
 #include "manual_clock.h"
 #include "platform/sound.h"
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 // Records every word played. A synchronous play advances the manual clock by
 // the word's length (so whatever listens to the clock runs "while it speaks").
@@ -37,4 +37,4 @@ private:
     ManualClock& clock;
 };
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

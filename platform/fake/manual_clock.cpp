@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 void ManualClock::advance(int64_t micros) {
     while (micros > 0) {
@@ -18,4 +18,4 @@ void ManualClock::advance(int64_t micros) {
     }
 }
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

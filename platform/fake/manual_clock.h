@@ -4,7 +4,7 @@
 
 #include "platform/clock.h"
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 // A clock that moves only when told. Sleeping advances it. Listeners run when
 // time passes, so a test can let other parts (a translator, a radio) take their
@@ -27,4 +27,4 @@ private:
     bool inCallback = false;
 };
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

@@ -2,7 +2,7 @@
 
 #include "platform/line_reader.h"
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 bool MemoryFiles::readLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
@@ -59,4 +59,4 @@ std::unique_ptr<FileWriter> MemoryFiles::append(const std::string& path) {
     return std::make_unique<MemoryWriter>(*this, path);
 }
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

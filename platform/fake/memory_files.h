@@ -7,7 +7,7 @@
 
 #include "platform/files.h"
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 // Files kept in memory, by path, as raw bytes.
 class MemoryFiles : public Files {
@@ -25,4 +25,4 @@ public:
     std::set<std::string> unreadable;  // files that exist but cannot be opened for reading
 };
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

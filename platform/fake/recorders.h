@@ -6,7 +6,7 @@
 #include "platform/console.h"
 #include "platform/process.h"
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 class RecordingConsole : public Console {
 public:
@@ -29,4 +29,4 @@ public:
     bool succeed = true;
 };
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

@@ -1,6 +1,6 @@
 #include "scripted_window.h"
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 bool ScriptedWindow::open(const std::string& t, int l, int tp, int w, int h) {
     title = t;
@@ -45,4 +45,4 @@ std::string ScriptedWindow::textAt(int x, int y) const {
     return {};
 }
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

@@ -7,7 +7,7 @@
 #include "manual_clock.h"
 #include "platform/window.h"
 
-namespace platform::fake {
+namespace vocrig::platform::fake {
 
 // A window driven by a script of events. When the script is used up and the
 // timer runs, it produces timer ticks 20 ms of manual time apart, up to
@@ -62,4 +62,4 @@ private:
     ManualClock& clock;
 };
 
-}  // namespace platform::fake
+}  // namespace vocrig::platform::fake

@@ -13,7 +13,7 @@
 
 #include "platform/posix.h"
 
-namespace platform::posix {
+namespace vocrig::platform::posix {
 
 namespace {
 
@@ -300,4 +300,4 @@ void PollPortWaiter::waitForInput(const std::vector<SerialPort*>& ports, int tim
     ::poll(count ? fds : nullptr, count, timeoutMs);  // an interrupted wait just ends early
 }
 
-}  // namespace platform::posix
+}  // namespace vocrig::platform::posix

@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace platform::posix {
+namespace vocrig::platform::posix {
 
 void StdConsole::print(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -198,4 +198,4 @@ std::unique_ptr<FileWriter> DiskFiles::append(const std::string& path) {
     return std::make_unique<StdioWriter>(f);
 }
 
-}  // namespace platform::posix
+}  // namespace vocrig::platform::posix

@@ -9,7 +9,7 @@
 
 #include "lsan_suppressions.h"
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 namespace {
 
@@ -80,4 +80,4 @@ std::optional<FontFile> findFontFile(const std::string& face, bool bold) {
     return fileOf(font.get());
 }
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 struct FontFile {
     std::string path;
@@ -21,4 +21,4 @@ struct FontFile {
 // is installed at all.
 std::optional<FontFile> findFontFile(const std::string& face, bool bold);
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

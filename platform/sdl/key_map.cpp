@@ -7,7 +7,7 @@
 
 #include "platform/sdl.h"
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 namespace {
 
@@ -84,4 +84,4 @@ int virtualKeyFromScancode(int scancode) {
     return 0;
 }
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

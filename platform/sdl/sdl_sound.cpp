@@ -18,7 +18,7 @@
 #include "sdl_start.h"
 #include "word_files.h"
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 namespace {
 
@@ -278,4 +278,4 @@ SdlSound::FeedStats SdlSound::feedStats() const {
     return stats;
 }
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

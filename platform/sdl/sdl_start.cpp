@@ -2,8 +2,8 @@
 
 #include "lsan_suppressions.h"
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 int startSdl(Uint32 subsystems) { return SDL_InitSubSystem(subsystems); }
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

@@ -2,9 +2,9 @@
 
 #include <SDL2/SDL.h>
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 // Starts SDL subsystems (SDL_InitSubSystem); every service starts SDL here.
 int startSdl(Uint32 subsystems);
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

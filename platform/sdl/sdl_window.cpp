@@ -16,7 +16,7 @@
 #include "platform/sdl.h"
 #include "sdl_start.h"
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 namespace {
 
@@ -321,4 +321,4 @@ void SdlWindow::drawText(int x, int y, const std::string& text) {
     if (area.w > 0 && area.h > 0) impl->present(&area);
 }
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

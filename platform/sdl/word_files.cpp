@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::string fileKey(const std::string& fileName) {
     return endsWith(name, ".wav") && name.size() > 4 ? name : "";
 }
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 // The key under which a word is stored: the file name in lower case.
 // "wave\voc" and "WAVE\Voc" give "voc.wav", "wave\on.wav" gives "on.wav":
@@ -16,4 +16,4 @@ std::string wordKey(const std::string& file);
 // when it is not a wave file.
 std::string fileKey(const std::string& fileName);
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

@@ -8,7 +8,7 @@
 
 #include "platform/win32.h"
 
-namespace platform::win32 {
+namespace vocrig::platform::win32 {
 
 namespace {
 
@@ -291,4 +291,4 @@ void Win32PortWaiter::waitForInput(const std::vector<SerialPort*>& ports, int ti
     }
 }
 
-}  // namespace platform::win32
+}  // namespace vocrig::platform::win32

@@ -7,7 +7,7 @@
 
 #include "platform/win32.h"
 
-namespace platform::win32 {
+namespace vocrig::platform::win32 {
 
 std::string wordFile(const std::string& file) {
     std::string path = file;
@@ -42,4 +42,4 @@ void Win32Sound::start(const std::string& file, bool async) {
     playSound(path.c_str(), async);
 }
 
-}  // namespace platform::win32
+}  // namespace vocrig::platform::win32

@@ -11,7 +11,7 @@
 #include "platform/line_reader.h"
 #include "platform/win32.h"
 
-namespace platform::win32 {
+namespace vocrig::platform::win32 {
 
 void Win32Console::print(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -192,4 +192,4 @@ std::string StopSignals::name() const {
     }
 }
 
-}  // namespace platform::win32
+}  // namespace vocrig::platform::win32

@@ -9,7 +9,7 @@
 
 #include "platform/win32.h"
 
-namespace platform::win32 {
+namespace vocrig::platform::win32 {
 
 namespace {
 
@@ -267,4 +267,4 @@ void Win32Window::drawText(int x, int y, const std::string& text) {
     ValidateRect(impl->window, &area);
 }
 
-}  // namespace platform::win32
+}  // namespace vocrig::platform::win32

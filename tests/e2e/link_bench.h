@@ -168,7 +168,7 @@ public:
     platform::fake::RecordingProcess process;
     panel::Trace trace{clock, files.append("vocpanel.trace")};
 
-    vocrig::Translator translator{radioLine.a, panelLine.a, passThrough, devices, waiter,
+    vocrig::translator::Translator translator{radioLine.a, panelLine.a, passThrough, devices, waiter,
                                   console,     process,     clock,       files};
     panel::Panel panel{window, speaker, panelLine.b, files, clock, &trace};
     std::unique_ptr<radiosim::RadioSim> radio;

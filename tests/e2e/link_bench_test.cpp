@@ -36,7 +36,7 @@ TEST(LinkBench, OpenLinkIdentifiesThe7300AndSetsItUp) {
     EXPECT_EQ(b.words(), "7 / point / 1 / mhz");
 
     // The radio took every frame: it is on VFO A at 7.1 MHz, unlocked, with the two menu items set.
-    const radiosim::RadioState& radio = b.radio->state();
+    const vocrig::radiosim::RadioState& radio = b.radio->state();
     EXPECT_EQ(radio.selected, 0);
     EXPECT_EQ(radio.vfo[0].frequency, 7100000u);
     EXPECT_EQ(radio.function(0x50), 0);
@@ -75,7 +75,7 @@ void PrintTo(const RadioLine& line, std::ostream* out) { *out << line.name; }
 class FrequencyPoll : public ::testing::TestWithParam<RadioLine> {};
 
 TEST_P(FrequencyPoll, RoundTripsThroughTheRadio) {
-    radiosim::SimOptions options;
+    vocrig::radiosim::SimOptions options;
     options.echo = GetParam().echo;
     options.pace = GetParam().pace;
     LinkBench b(options);
@@ -202,7 +202,7 @@ TEST(LinkBench, ShutdownEndsTheTranslatorAndSavesTheTables) {
         b.step();
         if (ended < 0 && b.translator.ended()) ended = b.clock.now;
     };
-    EXPECT_EQ(b.panel.run(), panel::exitNormal);
+    EXPECT_EQ(b.panel.run(), vocrig::panel::exitNormal);
     // The translator ends a second after "quit".
     ASSERT_GE(quitWritten, 0);
     ASSERT_GE(ended, 0);
@@ -251,7 +251,7 @@ TEST(LinkBench, NextSessionStartsOnTheSavedBand) {
     {
         LinkBench first;
         ASSERT_TRUE(first.link());
-        panel::PanelState& s = first.panel.state;
+        vocrig::panel::PanelState& s = first.panel.state;
         s.bandIndex = 6;
         s.bandTable[6] = "12A00014074000B000140740009991";  // split flag set: saved without it
         first.panel.shutDown();
@@ -311,7 +311,7 @@ TEST(LinkBench, RadioSwitchedOffAnswersNothing) {
 
 namespace {
 
-using panel::PanelState;
+using vocrig::panel::PanelState;
 
 // savmem.dat with the session saved on `band`, whose row is `row`.
 std::string savedOn(int band, const std::string& row) {
@@ -527,8 +527,8 @@ TEST(LinkBench, PollsFiftyTimesASecondLosesTheLinkAndComesBack) {
 void press(LinkBench& b, const std::string& text) {
     for (char c : text) {
         const int code = c == '.' ? 190 : c == '\n' ? 13 : static_cast<unsigned char>(c);
-        b.panel.handleEvent({platform::EventType::KeyDown, code});
-        b.panel.handleEvent({platform::EventType::KeyUp, code});
+        b.panel.handleEvent({vocrig::platform::EventType::KeyDown, code});
+        b.panel.handleEvent({vocrig::platform::EventType::KeyUp, code});
     }
 }
 const std::string space = " ", keyT = "T", keyS = "S", keyF11 = "\x7A", keyF12 = "\x7B", keyUp = "\x26";
@@ -561,7 +561,7 @@ TEST(LinkBench, TypedFrequencyIsNotUndoneByThePollAnsweredBeforeIt) {
 }
 
 TEST(LinkBench, TuneAndHearTheSwrFall) {
-    radiosim::SimOptions quickTuner;
+    vocrig::radiosim::SimOptions quickTuner;
     quickTuner.tuneMs = 1000;  // done within the panel's wait
     LinkBench b(quickTuner);
     // The pacing words as long as the word set makes them.
@@ -641,7 +641,7 @@ TEST(LinkBench, MicGainWatchReportsTheAlc) {
 // On an IC-705: B, 0: the radio goes to 10 m in USB and the operator hears it; B, T: 2 m
 // in FM narrow with the row's repeater tone; the poll then reads the new band.
 TEST(LinkBench, BandChangeIsHeardAndReachesTheRadio) {
-    LinkBench b{radiosim::SimOptions{"705"}};
+    LinkBench b{vocrig::radiosim::SimOptions{"705"}};
     LinkConfig config;
     config.model = "705";
     ASSERT_TRUE(b.connect(config));
@@ -668,7 +668,7 @@ TEST(LinkBench, BandChangeIsHeardAndReachesTheRadio) {
 TEST(LinkBench, TraceTellsWhatHappenedWhen) {
     LinkBench b;
     ASSERT_TRUE(b.link());
-    b.panel.handleEvent({platform::EventType::KeyDown, 74});
+    b.panel.handleEvent({vocrig::platform::EventType::KeyDown, 74});
     b.panelLine.a.write(std::string("\x01Z\xFE;"));
     b.panel.readReply();
     const std::string trace = b.file("vocpanel.trace");
@@ -687,7 +687,7 @@ TEST(LinkBench, TraceTellsWhatHappenedWhen) {
 
 TEST(LinkBench, NothingIsTracedWithoutATrace) {
     LinkBench b;
-    panel::Panel quiet{b.window, b.speaker, b.panelLine.b, b.files, b.clock};
+    vocrig::panel::Panel quiet{b.window, b.speaker, b.panelLine.b, b.files, b.clock};
     b.startTranslator();
     quiet.readConfiguration();
     quiet.openLink();

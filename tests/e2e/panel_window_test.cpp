@@ -26,8 +26,8 @@
 #include "x_view.h"
 
 using namespace std::chrono_literals;
-using platform::posix::PollPortWaiter;
-using platform::posix::PosixSerialPort;
+using vocrig::platform::posix::PollPortWaiter;
+using vocrig::platform::posix::PosixSerialPort;
 using SteadyClock = std::chrono::steady_clock;
 
 extern char** environ;

@@ -5,7 +5,7 @@
 namespace {
 
 // Reads the given lines as vocrig.cfg.
-panel::PanelState readConfig(const std::vector<std::string>& lines) {
+vocrig::panel::PanelState readConfig(const std::vector<std::string>& lines) {
     PanelRig rig;
     std::string text;
     for (const auto& l : lines) text += l + "\r\n";

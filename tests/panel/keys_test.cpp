@@ -6,8 +6,8 @@
 
 namespace {
 
-using platform::Event;
-using platform::EventType;
+using vocrig::platform::Event;
+using vocrig::platform::EventType;
 
 // Key codes as the window gives them.
 enum : int {
@@ -50,16 +50,16 @@ std::string spoken(PanelRig& rig) {
 
 struct Case {
     const char* name;
-    std::function<void(panel::PanelState&)> setUp;
+    std::function<void(vocrig::panel::PanelState&)> setUp;
     std::vector<Event> events;
     std::string sent, words;
-    std::function<void(const panel::PanelState&)> check = nullptr;
+    std::function<void(const vocrig::panel::PanelState&)> check = nullptr;
 };
 
 // A connected panel in USB on 20 m at 14.2 MHz.
 void runCase(const Case& c) {
     PanelRig rig;
-    panel::PanelState& s = rig.state;
+    vocrig::panel::PanelState& s = rig.state;
     s.connected = 1;
     s.running = 1;
     s.mode = 2;
@@ -153,7 +153,7 @@ TEST(Keys, ChainEntries) {
 
 TEST(Keys, ZeroAndFrequencyEntry) {
     auto in = [](int mode, long long hz) {
-        return [mode, hz](panel::PanelState& s) { s.mode = mode, s.frequency = hz, s.bandIndex = 4; };
+        return [mode, hz](vocrig::panel::PanelState& s) { s.mode = mode, s.frequency = hz, s.bandIndex = 4; };
     };
     const Case cases[] = {
         {"Z in LSB on a whole kHz", in(1, 7100000), keys({kZ}), "FA00007099000;", "0 / ok"},
@@ -185,9 +185,9 @@ TEST(Keys, ZeroAndFrequencyEntry) {
 
 TEST(Keys, ModeToneSplitAndVfo) {
     auto on2m = [](int mode) {
-        return [mode](panel::PanelState& s) { s.mode = mode, s.bandIndex = 12, s.frequency = 145000000; };
+        return [mode](vocrig::panel::PanelState& s) { s.mode = mode, s.bandIndex = 12, s.frequency = 145000000; };
     };
-    const auto splitRow = [](panel::PanelState& s) {
+    const auto splitRow = [](vocrig::panel::PanelState& s) {
         s.splitOn = 2, s.bandTable[6] = "12A00014200000B000142500009991";
     };
     const Case cases[] = {
@@ -296,9 +296,9 @@ TEST(Keys, BandKeys) {
     };
     for (const auto& step : steps) {
         PanelRig rig;
-        panel::PanelState& s = rig.state;
+        vocrig::panel::PanelState& s = rig.state;
         s.connected = 1, s.bandPlan = step.plan, s.bandIndex = step.from, s.keyPrefix = 1;
-        s.mode = panel::BandRecord(s.bandTable[static_cast<size_t>(step.from)]).mode();
+        s.mode = vocrig::panel::BandRecord(s.bandTable[static_cast<size_t>(step.from)]).mode();
         s.lastFreqReply = std::string(step.reply).substr(0, 13);
         for (const Event& e : keys({step.key})) rig.panel.handleEvent(e);
         EXPECT_EQ(s.bandIndex, step.to) << step.plan << " " << step.from << " " << step.key;
@@ -325,8 +325,8 @@ TEST(Keys, OptionsReport) {
 
 // Up and Down under each prefix, at and near its limits.
 TEST(Keys, Levels) {
-    auto with = [](int prefix, std::function<void(panel::PanelState&)> more) {
-        return [prefix, more](panel::PanelState& s) { s.keyPrefix = prefix, more(s); };
+    auto with = [](int prefix, std::function<void(vocrig::panel::PanelState&)> more) {
+        return [prefix, more](vocrig::panel::PanelState& s) { s.keyPrefix = prefix, more(s); };
     };
     const Case cases[] = {
         {"P speaks the power", [](auto& s) { s.powerPercent = 50; }, keys({kP}), "", "power / 5 / 0 / perc",
@@ -443,7 +443,7 @@ TEST(Keys, TransmitAndTune) {
 // Store, recall and step through channels, with the memory file written.
 TEST(Keys, Channels) {
     PanelRig rig;
-    panel::PanelState& s = rig.state;
+    vocrig::panel::PanelState& s = rig.state;
     s.connected = 1;
     s.mode = 2;
     s.bandIndex = 6;

@@ -4,7 +4,7 @@
 
 namespace {
 
-using platform::EventType;
+using vocrig::platform::EventType;
 
 // Once the panel has asked "Z1", gives it the answers one read at a time, the identity last.
 void answerIdentity(PanelRig& rig, int id, std::vector<std::string> before = {}) {
@@ -18,7 +18,7 @@ void answerIdentity(PanelRig& rig, int id, std::vector<std::string> before = {})
 TEST(Life, WithoutConfigurationOnlyTheStartWordsAndCfgnf) {
     PanelRig rig;
     rig.port.opened = false;
-    EXPECT_EQ(rig.panel.run(), panel::exitNoConfiguration);
+    EXPECT_EQ(rig.panel.run(), vocrig::panel::exitNoConfiguration);
     EXPECT_EQ(rig.words(), "voc / 3 / point / 4 / cfgnf");
     EXPECT_TRUE(rig.files.files.empty());
     EXPECT_EQ(rig.port.openedName, "");
@@ -33,7 +33,7 @@ TEST(Life, StartLoopAndShutdown) {
     rig.window.tick();
     rig.window.key(74);
     rig.window.closeEvent();
-    EXPECT_EQ(rig.panel.run(), panel::exitNormal);
+    EXPECT_EQ(rig.panel.run(), vocrig::panel::exitNormal);
 
     // The window and its texts.
     EXPECT_EQ(rig.window.title, "*** ICOM Vocrig Front Panel v3.4b ***");
@@ -48,8 +48,8 @@ TEST(Life, StartLoopAndShutdown) {
               "         v=VFO B/Split/Repeater  c=channel save  g=goto channel  a=af gain  r=rfgain p=Power");
     EXPECT_EQ(rig.window.textAt(155, 405),
               "        F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch  h=help  q=quit");
-    EXPECT_EQ(rig.window.drawn[0].font, (platform::Font{"System", 10, 400}));  // the window's own font
-    EXPECT_EQ(rig.window.currentFont, (platform::Font{"Ariel", 50, 700}));
+    EXPECT_EQ(rig.window.drawn[0].font, (vocrig::platform::Font{"System", 10, 400}));  // the window's own font
+    EXPECT_EQ(rig.window.currentFont, (vocrig::platform::Font{"Ariel", 50, 700}));
     EXPECT_EQ(rig.window.timerPeriodMs, 20);
     EXPECT_FALSE(rig.window.timerRunning);
     EXPECT_FALSE(rig.window.isOpen);
@@ -77,7 +77,7 @@ TEST(Life, IdentityLockAndPowerSwitch) {
     rig.files.files["vocrig.cfg"] = configText("power 100", "lock 1", 1);
     answerIdentity(rig, 164);
     rig.window.closeEvent();
-    EXPECT_EQ(rig.panel.run(), panel::exitNormal);
+    EXPECT_EQ(rig.panel.run(), vocrig::panel::exitNormal);
     EXPECT_EQ(rig.state.radioFamily, 164);
     EXPECT_EQ(rig.port.written, "Poweron;PS1;Z1;Z2;LO1;FA00007100000;RX0;CT0;LO0;PS9;quit;");
     EXPECT_EQ(rig.words(),
@@ -148,7 +148,7 @@ TEST(Life, PortThatWillNotOpen) {
     rig.port.opened = false;
     rig.port.failOpen = true;
     rig.window.closeEvent();
-    EXPECT_EQ(rig.panel.run(), panel::exitNoLink);
+    EXPECT_EQ(rig.panel.run(), vocrig::panel::exitNoLink);
     EXPECT_EQ(rig.state.linkFailed, 1);
     EXPECT_EQ(rig.words(), "voc / 3 / point / 4 / vnc");
     EXPECT_EQ(rig.port.written, "");
@@ -203,9 +203,9 @@ TEST(Life, ShutdownStoresAndNormalisesTheBandRow) {
 }
 
 TEST(Life, ClosingWhileTransmittingEndsTheTransmissionFirst) {
-    for (auto set : {&panel::PanelState::txState, &panel::PanelState::tuning}) {
+    for (auto set : {&vocrig::panel::PanelState::txState, &vocrig::panel::PanelState::tuning}) {
         PanelRig rig;
-        rig.state.*set = set == &panel::PanelState::txState ? 10 : 1;
+        rig.state.*set = set == &vocrig::panel::PanelState::txState ? 10 : 1;
         rig.panel.shutDown();
         EXPECT_EQ(rig.port.written, "Z6;RX;RX0;CT0;quit;");
         EXPECT_EQ(rig.state.txState + rig.state.tuning, 0);
@@ -234,7 +234,7 @@ TEST(Life, BandsOfFrequencies) {
                  {14, 6},   {18, 7},    {21, 8},    {24, 9},    {28, 10},   {29, 10},   {30, 14},
                  {49, 14},  {50, 11},   {54, 11},   {55, 14},   {143, 14},  {144, 12},  {148, 12},
                  {149, 14}, {429, 14},  {430, 13},  {449, 13},  {450, 14},  {1296, 14}};
-    for (const auto& c : cases) EXPECT_EQ(panel::bandForMHz(c.mhz), c.band) << c.mhz;
+    for (const auto& c : cases) EXPECT_EQ(vocrig::panel::bandForMHz(c.mhz), c.band) << c.mhz;
 }
 
 }  // namespace

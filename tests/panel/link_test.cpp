@@ -118,16 +118,16 @@ TEST(Link, PauseIsTheDelayWord) {
 }
 
 TEST(Link, NumbersAndPortNames) {
-    EXPECT_EQ(panel::portName(9), "COM9");
-    EXPECT_EQ(panel::portName(21), "\\\\.\\COM21");
-    EXPECT_EQ(panel::portName(10), "\\\\.\\COM10");
-    EXPECT_EQ(panel::zeroPadded(7, 3), "007");
-    EXPECT_EQ(panel::zeroPadded(1296200000, 11), "01296200000");
-    EXPECT_EQ(panel::zeroPadded(-5, 3), "000");
-    EXPECT_EQ(panel::numberOf("0120"), 120);
-    EXPECT_EQ(panel::numberOf("12;"), 12);
-    EXPECT_EQ(panel::numberOf(";12"), 0);
-    EXPECT_EQ(panel::numberOf("99999999999"), INT_MAX);
+    EXPECT_EQ(vocrig::panel::portName(9), "COM9");
+    EXPECT_EQ(vocrig::panel::portName(21), "\\\\.\\COM21");
+    EXPECT_EQ(vocrig::panel::portName(10), "\\\\.\\COM10");
+    EXPECT_EQ(vocrig::panel::zeroPadded(7, 3), "007");
+    EXPECT_EQ(vocrig::panel::zeroPadded(1296200000, 11), "01296200000");
+    EXPECT_EQ(vocrig::panel::zeroPadded(-5, 3), "000");
+    EXPECT_EQ(vocrig::panel::numberOf("0120"), 120);
+    EXPECT_EQ(vocrig::panel::numberOf("12;"), 12);
+    EXPECT_EQ(vocrig::panel::numberOf(";12"), 0);
+    EXPECT_EQ(vocrig::panel::numberOf("99999999999"), INT_MAX);
 }
 
 TEST(Link, ModeSendCarriesWidthAndFmExtras) {
@@ -196,7 +196,7 @@ TEST(Link, StatusWords) {
     rig.state.vox = 1;
     rig.panel.showStatusWords();
     EXPECT_EQ(line(), "550:bkin|");
-    EXPECT_EQ(rig.window.currentFont, (platform::Font{"Ariel", 50, 850}));
+    EXPECT_EQ(rig.window.currentFont, (vocrig::platform::Font{"Ariel", 50, 850}));
     rig.state.mode = 2;
     rig.state.breakIn = 0;
     rig.state.vox = 0;

@@ -7,7 +7,7 @@
 
 namespace {
 
-using platform::splitLines;
+using vocrig::platform::splitLines;
 
 const std::string header40 = "VOCRIG v3.2a   3.4b 40";
 
@@ -28,7 +28,7 @@ std::string fileOf(const std::string& header, std::vector<std::string> rows = {}
 TEST(Memory, DefaultTableAndHeader) {
     PanelRig rig;
     for (int row = 1; row <= 14; ++row) {
-        EXPECT_TRUE(panel::isBandRecord(rig.state.bandTable[row])) << row;
+        EXPECT_TRUE(vocrig::panel::isBandRecord(rig.state.bandTable[row])) << row;
         EXPECT_EQ(rig.state.bandTable[row].size(), 30u) << row;
     }
     EXPECT_EQ(rig.state.bandTable[4], "01A00007100000B000071000009990");
@@ -219,10 +219,10 @@ TEST(Memory, SaveRemovesTheOlderFileName) {
 }
 
 // Files whose saves "crash": the write never completes.
-class CrashingFiles : public platform::fake::MemoryFiles {
+class CrashingFiles : public vocrig::platform::fake::MemoryFiles {
 public:
     bool writeLines(const std::string&, const std::vector<std::string>&) override { return false; }
-    std::unique_ptr<platform::FileWriter> create(const std::string& path) override {
+    std::unique_ptr<vocrig::platform::FileWriter> create(const std::string& path) override {
         ++creates;
         return MemoryFiles::create(path);
     }
@@ -266,7 +266,7 @@ TEST(Memory, ListingLines) {
         {"1", "Slot 3 A=0.0  B=0.0    split  "},
         {"0x", "Slot 3 A=0.0  B=0.0           "},
     };
-    for (const auto& c : cases) EXPECT_EQ(panel::listingLine(3, c.record), c.line) << c.record;
+    for (const auto& c : cases) EXPECT_EQ(vocrig::panel::listingLine(3, c.record), c.line) << c.record;
 }
 
 TEST(Memory, ListingGroupsUsedSlotsByBank) {

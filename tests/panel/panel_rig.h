@@ -10,15 +10,15 @@
 #include "scripted_window.h"
 
 // A panel wired to the test doubles; `Files` may be a MemoryFiles that misbehaves.
-template <class Files = platform::fake::MemoryFiles>
+template <class Files = vocrig::platform::fake::MemoryFiles>
 struct BasicPanelRig {
-    platform::fake::ManualClock clock;
-    platform::fake::ScriptedWindow window{clock};
-    platform::fake::FakeSpeaker speaker{clock};
-    platform::fake::FakeSerialEnd port;
+    vocrig::platform::fake::ManualClock clock;
+    vocrig::platform::fake::ScriptedWindow window{clock};
+    vocrig::platform::fake::FakeSpeaker speaker{clock};
+    vocrig::platform::fake::FakeSerialEnd port;
     Files files;
-    panel::Panel panel{window, speaker, port, files, clock};
-    panel::PanelState& state = panel.state;
+    vocrig::panel::Panel panel{window, speaker, port, files, clock};
+    vocrig::panel::PanelState& state = panel.state;
 
     BasicPanelRig() { port.opened = true; }  // as after the link was opened
 

@@ -63,7 +63,7 @@ TEST(Speech, FrequencyOfAShortOrMissingRowStaysInside) {
     rig.state.splitOn = 1;
     rig.panel.sayFrequency();
     EXPECT_EQ(rig.words(), "vfob / mhz");
-    rig.state.bandIndex = panel::noBand;
+    rig.state.bandIndex = vocrig::panel::noBand;
     rig.panel.sayFrequency();
     EXPECT_EQ(rig.words(), "");
 }
@@ -139,7 +139,7 @@ TEST(Speech, SUnitsOfMeterReadings) {
     } cases[] = {{-4, "0"}, {0, "0"},   {12, "0"},  {13, "1"},  {25, "1"},  {26, "2"},  {51, "3"},
                  {52, "4"}, {64, "4"},  {65, "5"},  {79, "5"},  {80, "6"},  {93, "7"},  {105, "7"},
                  {106, "8"}, {118, "8"}, {119, "9"}, {140, "9"}, {141, "+"}, {255, "+"}, {9999, "+"}};
-    for (const auto& c : cases) EXPECT_EQ(panel::sDigitFor(c.reading), c.digit) << c.reading;
+    for (const auto& c : cases) EXPECT_EQ(vocrig::panel::sDigitFor(c.reading), c.digit) << c.reading;
 }
 
 TEST(Speech, SMeterAsksForAFreshReadingAfterADigit) {

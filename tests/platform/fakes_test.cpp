@@ -6,8 +6,8 @@
 #include "memory_files.h"
 #include "scripted_window.h"
 
-using namespace platform;
-using namespace platform::fake;
+using namespace vocrig::platform;
+using namespace vocrig::platform::fake;
 
 TEST(FakeSerial, JoinedEndsDeliverInOrderOnlyWhileOpen) {
     FakeSerialPair pair;

@@ -2,7 +2,7 @@
 
 #include "platform/line_reader.h"
 
-using platform::splitLines;
+using vocrig::platform::splitLines;
 
 TEST(LineReader, AcceptsCrLfAndLfAlike) {
     struct Case {

@@ -15,7 +15,7 @@ TEST(PortName, ParsesWindowsNames) {
         {"COMx", 0},      {"LPT1", 0},     {"", 0},              {"COM1 ", 0},           {"COM99999", 0},
         {"\\\\.\\COM20", 20},
     };
-    for (const auto& c : cases) EXPECT_EQ(platform::portNumberFromName(c.name), c.number) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(vocrig::platform::portNumberFromName(c.name), c.number) << c.name;
 }
 
 TEST(PortName, MapsToPublishedLinkOrSystemDevice) {
@@ -24,13 +24,13 @@ TEST(PortName, MapsToPublishedLinkOrSystemDevice) {
     ASSERT_NE(mkdtemp(dir), nullptr);
     std::string old = std::filesystem::current_path();
     std::filesystem::current_path(dir);
-    EXPECT_EQ(platform::posix::devicePathFor("COM5"), "/dev/ttyS4");
-    EXPECT_EQ(platform::posix::devicePathFor("\\\\.\\COM21"), "/dev/ttyS20");
+    EXPECT_EQ(vocrig::platform::posix::devicePathFor("COM5"), "/dev/ttyS4");
+    EXPECT_EQ(vocrig::platform::posix::devicePathFor("\\\\.\\COM21"), "/dev/ttyS20");
     std::filesystem::create_directory("ports");
     ASSERT_EQ(symlink("/dev/null", "ports/com5"), 0);
-    EXPECT_EQ(platform::posix::devicePathFor("COM5"), "ports/com5");
-    EXPECT_EQ(platform::posix::devicePathFor("COM300"), "");
-    EXPECT_EQ(platform::posix::publishPathFor("\\\\.\\COM21"), "ports/com21");
+    EXPECT_EQ(vocrig::platform::posix::devicePathFor("COM5"), "ports/com5");
+    EXPECT_EQ(vocrig::platform::posix::devicePathFor("COM300"), "");
+    EXPECT_EQ(vocrig::platform::posix::publishPathFor("\\\\.\\COM21"), "ports/com21");
     std::filesystem::current_path(old);
     std::filesystem::remove_all(dir);
 }

@@ -10,9 +10,9 @@
 #include "scratch_dir.h"
 #include "serial_contract.h"
 
-using platform::posix::PollPortWaiter;
-using platform::posix::PosixSerialPort;
-using platform::posix::SystemClock;
+using vocrig::platform::posix::PollPortWaiter;
+using vocrig::platform::posix::PosixSerialPort;
+using vocrig::platform::posix::SystemClock;
 
 namespace {
 
@@ -59,7 +59,7 @@ TEST_F(PosixSerial, VirtualPairIsPublishedAndRemovedOnClose) {
     ASSERT_TRUE(near.openVirtualPair("\\\\.\\COM21"));
     EXPECT_TRUE(std::filesystem::is_symlink("ports/com21"));
     EXPECT_EQ(std::filesystem::read_symlink("ports/com21").string(), near.farEndPath());
-    platform::posix::PosixSerialDevices devices;
+    vocrig::platform::posix::PosixSerialDevices devices;
     EXPECT_TRUE(devices.exists("COM21"));
     near.close();
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status("ports/com21")));

@@ -10,7 +10,7 @@
 #include "process_tools.h"
 #include "scratch_dir.h"
 
-using namespace platform::posix;
+using namespace vocrig::platform::posix;
 
 namespace {
 

@@ -44,7 +44,7 @@ protected:
     }
 
     // Microseconds a wait of `ms` on the ports took: a wait that spins returns early.
-    int64_t waitTook(std::vector<platform::SerialPort*> ports, int ms, int rounds = 1) {
+    int64_t waitTook(std::vector<vocrig::platform::SerialPort*> ports, int ms, int rounds = 1) {
         typename Rig::Waiter waiter;
         typename Rig::Clock clock;
         int64_t t0 = clock.monotonicMicros();

@@ -10,14 +10,14 @@
 #include "platform/win32.h"
 #include "serial_contract.h"
 
-using platform::win32::Win32SerialPort;
+using vocrig::platform::win32::Win32SerialPort;
 
 namespace {
 
 struct Win32Rig {
     using Port = Win32SerialPort;
-    using Waiter = platform::win32::Win32PortWaiter;
-    using Clock = platform::win32::SystemClock;
+    using Waiter = vocrig::platform::win32::Win32PortWaiter;
+    using Clock = vocrig::platform::win32::SystemClock;
     const char* farName = "COM31";
     void setUp() {}
     void tearDown() {}
@@ -43,9 +43,9 @@ TEST(Win32PortNames, ResolveToTheDeviceForm) {
         const char* path;
     } cases[] = {{"COM5", "\\\\.\\COM5"}, {"com7", "\\\\.\\COM7"}, {"\\\\.\\COM21", "\\\\.\\COM21"},
                  {"COM256", "\\\\.\\COM256"}, {"COM0", ""}, {"COM05", ""}, {"\\\\.\\CNCA0", ""}};
-    for (const auto& c : cases) EXPECT_EQ(platform::win32::devicePathFor(c.name), c.path) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(vocrig::platform::win32::devicePathFor(c.name), c.path) << c.name;
 
-    platform::win32::Win32SerialDevices devices;
+    vocrig::platform::win32::Win32SerialDevices devices;
     EXPECT_TRUE(devices.exists("COM30"));
     EXPECT_TRUE(devices.exists("\\\\.\\COM31"));
     EXPECT_FALSE(devices.exists("COM199"));
@@ -81,14 +81,14 @@ TEST(Win32Keys, MessagesGiveVirtualKeysAndRepeatMarks) {
         {VK_OEM_MINUS, scan, 189, false},
     };
     for (const auto& c : cases) {
-        platform::win32::KeyMessage m = platform::win32::keyFromMessage(c.wParam, c.lParam);
+        vocrig::platform::win32::KeyMessage m = vocrig::platform::win32::keyFromMessage(c.wParam, c.lParam);
         EXPECT_EQ(m.key, c.key) << "wParam " << c.wParam;
         EXPECT_EQ(m.repeat, c.repeat) << "wParam " << c.wParam;
     }
 }
 
 // Records the PlaySound calls instead of making them.
-class RecordedSound : public platform::win32::Win32Sound {
+class RecordedSound : public vocrig::platform::win32::Win32Sound {
 public:
     std::vector<std::string> calls;
 

@@ -13,8 +13,8 @@
 
 #include "platform/posix.h"
 
-using platform::posix::PollPortWaiter;
-using platform::posix::PosixSerialPort;
+using vocrig::platform::posix::PollPortWaiter;
+using vocrig::platform::posix::PosixSerialPort;
 
 int main(int argc, char** argv) {
     if (argc < 4 || std::string(argv[2]) != "--") {

@@ -4,7 +4,7 @@
 
 #include "civ_codec.h"
 
-using namespace radiosim;
+using namespace vocrig::radiosim;
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "radio_sim.h"
 #include "recorders.h"
 
-using namespace radiosim;
+using namespace vocrig::radiosim;
 
 namespace {
 
@@ -59,9 +59,9 @@ protected:
         return value;
     }
 
-    platform::fake::FakeSerialPair line;
-    platform::fake::ManualClock clock;
-    platform::fake::RecordingConsole console;
+    vocrig::platform::fake::FakeSerialPair line;
+    vocrig::platform::fake::ManualClock clock;
+    vocrig::platform::fake::RecordingConsole console;
     std::unique_ptr<RadioSim> sim;
 };
 

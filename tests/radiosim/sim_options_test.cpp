@@ -2,7 +2,7 @@
 
 #include "sim_options.h"
 
-using namespace radiosim;
+using namespace vocrig::radiosim;
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include "process_tools.h"
 #include "scratch_dir.h"
 
-using platform::posix::PollPortWaiter;
-using platform::posix::PosixSerialPort;
-using platform::posix::SystemClock;
+using vocrig::platform::posix::PollPortWaiter;
+using vocrig::platform::posix::PosixSerialPort;
+using vocrig::platform::posix::SystemClock;
 
 extern char** environ;
 
@@ -99,7 +99,7 @@ protected:
             waiter.waitForInput({&port}, 20);
             got += port.read(port.bytesWaiting());
         }
-        return radiosim::hexBytes(got);
+        return vocrig::radiosim::hexBytes(got);
     }
 
     pid_t pid = -1;
@@ -111,9 +111,9 @@ TEST_F(VocsimProgram, PublishedRadioAnswersAndLeavesCleanlyOnSigterm) {
     PosixSerialPort port;
     ASSERT_TRUE(port.open("COM5"));
     ASSERT_TRUE(port.configure(19200, 1));
-    std::string identity = radiosim::buildFrame(0x00, 0xE0, std::string("\x19\x00", 2));
+    std::string identity = vocrig::radiosim::buildFrame(0x00, 0xE0, std::string("\x19\x00", 2));
     EXPECT_EQ(exchange(port, identity, 15), "FE FE 00 E0 19 00 FD FE FE E0 A4 19 00 A4 FD");
-    std::string setFrequency = radiosim::buildFrame(0xA4, 0xE0, std::string("\x05\x00\x00\x25\x14\x00", 6));
+    std::string setFrequency = vocrig::radiosim::buildFrame(0xA4, 0xE0, std::string("\x05\x00\x00\x25\x14\x00", 6));
     EXPECT_EQ(exchange(port, setFrequency, 17), "FE FE A4 E0 05 00 00 25 14 00 FD FE FE E0 A4 FB FD");
     port.close();
     ASSERT_EQ(::kill(pid, SIGTERM), 0);

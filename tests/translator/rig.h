@@ -16,6 +16,8 @@
 
 namespace vocrig::test {
 
+using namespace vocrig::translator;
+
 using Config = TestConfig;
 
 struct Rig {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace vocrig::platform {
 
 struct LocalTime {
     int year = 0, month = 0, day = 0;
@@ -18,4 +18,4 @@ public:
     virtual int64_t monotonicMicros() = 0;
 };
 
-}  // namespace platform
+}  // namespace vocrig::platform

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace platform {
+namespace vocrig::platform {
 
 class Console {
 public:
@@ -13,4 +13,4 @@ public:
     virtual void moveWindow(int x, int y) = 0;
 };
 
-}  // namespace platform
+}  // namespace vocrig::platform

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace vocrig::platform {
 
 // A file opened for writing; bytes are written as given.
 class FileWriter {
@@ -36,4 +36,4 @@ public:
     virtual std::unique_ptr<FileWriter> append(const std::string& path) = 0;
 };
 
-}  // namespace platform
+}  // namespace vocrig::platform

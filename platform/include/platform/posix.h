@@ -12,7 +12,7 @@
 #include "platform/process.h"
 #include "platform/serial.h"
 
-namespace platform::posix {
+namespace vocrig::platform::posix {
 
 // "COMn" / "\\.\COMn" -> ports/comn when that path exists in the working
 // directory, else /dev/ttyS<n-1>. "" for names that are not port names.
@@ -103,4 +103,4 @@ public:
 // Folder of the running executable ("" when unknown).
 std::string executableDir();
 
-}  // namespace platform::posix
+}  // namespace vocrig::platform::posix

@@ -10,7 +10,7 @@
 #include <ctime>
 #include <string>
 
-namespace platform::posix {
+namespace vocrig::platform::posix {
 
 class StopSignals {
 public:
@@ -44,4 +44,4 @@ private:
     int signal = 0;
 };
 
-}  // namespace platform::posix
+}  // namespace vocrig::platform::posix

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace platform {
+namespace vocrig::platform {
 
 class Process {
 public:
@@ -12,4 +12,4 @@ public:
     virtual bool start(const std::string& commandLine) = 0;
 };
 
-}  // namespace platform
+}  // namespace vocrig::platform

@@ -8,7 +8,7 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 
-namespace platform::sdl {
+namespace vocrig::platform::sdl {
 
 // The panel's window. Construction starts SDL's video, event and timer parts;
 // when there is no display, available() is false and error() says why, and the
@@ -73,4 +73,4 @@ private:
     std::unique_ptr<Impl> impl;
 };
 
-}  // namespace platform::sdl
+}  // namespace vocrig::platform::sdl

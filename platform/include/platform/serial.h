@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace vocrig::platform {
 
 // One serial port. Every operation on a port that is not open (or that failed)
 // is harmless: it reads as 0 bytes waiting, returns nothing and swallows writes.
@@ -65,4 +65,4 @@ public:
 // of that shape or the number is outside 1..256.
 int portNumberFromName(const std::string& name);
 
-}  // namespace platform
+}  // namespace vocrig::platform

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace platform {
+namespace vocrig::platform {
 
 // Plays recorded words. `file` is the name as the panel builds it, for example
 // "wave\voc" or "wave\on.wav": the "wave\" prefix means the wave/ folder of the
@@ -17,4 +17,4 @@ public:
     virtual void playAsync(const std::string& file) = 0;
 };
 
-}  // namespace platform
+}  // namespace vocrig::platform

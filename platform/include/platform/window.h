@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace platform {
+namespace vocrig::platform {
 
 enum class EventType { KeyDown, KeyUp, Timer, Close };
 
@@ -36,4 +36,4 @@ public:
     virtual void drawText(int x, int y, const std::string& text) = 0;
 };
 
-}  // namespace platform
+}  // namespace vocrig::platform

@@ -4,7 +4,7 @@
 
 #include "platform/sdl.h"
 
-using platform::sdl::virtualKeyFromScancode;
+using vocrig::platform::sdl::virtualKeyFromScancode;
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "wave_tone.h"
 
 namespace fs = std::filesystem;
-using platform::sdl::SdlSound;
+using vocrig::platform::sdl::SdlSound;
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -21,9 +21,9 @@
 // Last: Xlib's macros and type names would clash with the headers above.
 #include "x_view.h"
 
-using platform::Event;
-using platform::EventType;
-using platform::sdl::SdlWindow;
+using vocrig::platform::Event;
+using vocrig::platform::EventType;
+using vocrig::platform::sdl::SdlWindow;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
@@ -162,7 +162,7 @@ TEST_F(SdlWindowTest, TimerTicksAndNeverQueuesMoreThanOneTick) {
 }
 
 TEST_F(SdlWindowTest, TextIsDrawnOverWhatWasThereAndSurvivesExpose) {
-    window.setFont(platform::Font{"Ariel", 50, 700});
+    window.setFont(vocrig::platform::Font{"Ariel", 50, 700});
     window.drawText(20, 20, "Hello");
     const int inked = view.darkPixels(id, 20, 20, 300, 70);
     EXPECT_GT(inked, 300);
@@ -179,12 +179,12 @@ TEST_F(SdlWindowTest, TextIsDrawnOverWhatWasThereAndSurvivesExpose) {
     EXPECT_EQ(view.darkPixels(id, 20, 20, 300, 70), inked);
 
     // Other fonts and weights draw too; texts past the edge are clipped.
-    window.setFont(platform::Font{"Ariel", 20, 20});
+    window.setFont(vocrig::platform::Font{"Ariel", 20, 20});
     window.drawText(0, 250, std::string(180, ' ') + "x");
     window.drawText(900, 470, "clipped text");
     window.drawText(-50, -50, "off");
     window.drawText(5, 400, "");
-    window.setFont(platform::Font{"no such face at all", 12, 400});  // falls back, never fails
+    window.setFont(vocrig::platform::Font{"no such face at all", 12, 400});  // falls back, never fails
     window.drawText(5, 400, "fallback");
     EXPECT_GT(view.darkPixels(id, 5, 400, 100, 30), 0);
 }
@@ -221,7 +221,7 @@ TEST(SdlWindowNoDisplay, ReportsWhyInsteadOfWaiting) {
     Event event;
     EXPECT_FALSE(window.pollEvent(event));
     window.startTimer(20);
-    window.setFont(platform::Font{"Ariel", 50, 700});
+    window.setFont(vocrig::platform::Font{"Ariel", 50, 700});
     window.drawText(1, 1, "nothing");
 }
 

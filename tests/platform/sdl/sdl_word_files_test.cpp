@@ -4,7 +4,7 @@
 #include "font_lookup.h"
 #include "word_files.h"
 
-using namespace platform::sdl;
+using namespace vocrig::platform::sdl;
 
 namespace {
 

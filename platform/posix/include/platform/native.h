@@ -6,7 +6,7 @@
 #include "platform/posix.h"
 #include "platform/posix_signals.h"
 
-namespace platform::native {
+namespace vocrig::platform::native {
 
 using SerialPort = posix::PosixSerialPort;
 using SerialDevices = posix::PosixSerialDevices;
@@ -25,4 +25,4 @@ inline constexpr const char* panelPortMissing =
     "voctrans: cannot open COM20 or make a pseudo-terminal pair for the panel (ports/com21);\n"
     "  the panel gets no answers.\n";
 
-}  // namespace platform::native
+}  // namespace vocrig::platform::native

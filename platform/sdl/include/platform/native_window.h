@@ -4,9 +4,9 @@
 
 #include "platform/sdl.h"
 
-namespace platform::native {
+namespace vocrig::platform::native {
 
 using Window = sdl::SdlWindow;
 using Sound = sdl::SdlSound;
 
-}  // namespace platform::native
+}  // namespace vocrig::platform::native

@@ -5,7 +5,7 @@
 
 #include "platform/win32.h"
 
-namespace platform::native {
+namespace vocrig::platform::native {
 
 using SerialPort = win32::Win32SerialPort;
 using SerialDevices = win32::Win32SerialDevices;
@@ -24,4 +24,4 @@ inline constexpr const char* panelPortMissing =
     "  Windows needs a virtual null-modem pair joining COM20 and COM21: install com0com\n"
     "  and make the pair COM20 <-> COM21 (see README.md). Until then the panel gets no answers.\n";
 
-}  // namespace platform::native
+}  // namespace vocrig::platform::native

@@ -4,9 +4,9 @@
 
 #include "platform/win32.h"
 
-namespace platform::native {
+namespace vocrig::platform::native {
 
 using Window = win32::Win32Window;
 using Sound = win32::Win32Sound;
 
-}  // namespace platform::native
+}  // namespace vocrig::platform::native

@@ -19,7 +19,7 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 
-namespace platform::win32 {
+namespace vocrig::platform::win32 {
 
 // "COM5", "com5", "\\.\COM21" -> "\\.\COM5", "\\.\COM21" (the device form that
 // also reaches ports above 9); "" for names that are not port names.
@@ -201,4 +201,4 @@ private:
     std::string folder;
 };
 
-}  // namespace platform::win32
+}  // namespace vocrig::platform::win32
