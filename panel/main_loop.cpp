@@ -23,15 +23,10 @@ Panel::Panel(platform::Window& window, platform::Sound& sound, platform::SerialP
 }
 
 int Panel::run() {
-    state.versionText = vocrig::link::version;
-    state.bannerText = "*** Vocrig V " + state.versionText + " ***";
     state.waveDirectory = "wave\\";
 
     if (!window.open(windowTitle, windowLeft, windowTop, windowWidth, windowHeight)) return exitNoWindow;
     for (const char* word : startWords) sayWord(word);
-
-    state.comPort = vocrig::link::panelPort;
-    state.baudRate = vocrig::link::baud;
 
     if (!readConfiguration()) {
         // Nothing was loaded, so nothing is sent and no file is written.

@@ -14,6 +14,7 @@
 #include "platform/serial.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "radio/link.h"
 
 namespace vocrig::panel {
 
@@ -72,11 +73,11 @@ private:
 
 struct PanelState {
     // Program
-    std::string versionText = "3.4b";
-    std::string bannerText = "*** Vocrig V 3.4b ***";
+    std::string versionText = link::version;
+    std::string bannerText = std::string("*** Vocrig V ") + link::version + " ***";
     std::string waveDirectory = "wave\\";  // prefix of every word file
-    int comPort = 21;            // link to the translator
-    int baudRate = 38400;
+    int comPort = link::panelPort;  // link to the translator
+    int baudRate = link::baud;
     int running = 0;             // the main loop runs while 1
     int linkFailed = 0;          // the port could not be opened
 
