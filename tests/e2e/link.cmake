@@ -18,6 +18,7 @@ if(TARGET vocpanel)
   target_link_libraries(e2e_panel_process_tests PRIVATE platform_posix PkgConfig::X11 GTest::gtest_main)
   target_compile_definitions(e2e_panel_process_tests PRIVATE VOCRIG_BIN_DIR="$<TARGET_FILE_DIR:voctrans>")
   add_dependencies(e2e_panel_process_tests voctrans vocsim vocpanel)
-  add_test(NAME e2e.panel.process COMMAND ${VOCRIG_WITH_XVFB} $<TARGET_FILE:e2e_panel_process_tests>)
+  add_test(NAME e2e.panel.process
+    COMMAND ${VOCRIG_WITH_XVFB} ${VOCRIG_UNPRIVILEGED} $<TARGET_FILE:e2e_panel_process_tests>)
   set_tests_properties(e2e.panel.process PROPERTIES TIMEOUT 240)
 endif()
