@@ -58,17 +58,49 @@ void Translator::forwardPassThroughFrame(const std::string& bytes) {
         reply("Z5" + st.modeDigit);
     }
 
-    // Hand the radio's answer back to the other program. It also stays in
+    // Hand the radio's answer back to the other program: the echo of its own
+    // frame and the frame that answers it, whole even when it comes in two
+    // reads. An answer to the panel read in the same wait is not the other
+    // program's and is not handed to it. Everything read also stays in
     // radioBuffer, so the main loop takes it up as well.
-    for (int tries = 0; tries < 5; ++tries) {
+    std::string pending;
+    bool answered = false;
+    for (int tries = 0; tries < 5 && !answered; ++tries) {
         clock.sleepMs(10);
         readRadio();
-        if (st.radioChunk.find(endOfFrame) != std::string::npos) {
-            passThrough.write(st.radioChunk);
-            if (st.debugLevel > 0) logHex("***toVR1= ", st.radioChunk);
-            break;
+        pending += st.radioChunk;
+        std::string forward;
+        for (size_t fd = pending.find(endOfFrame); fd != std::string::npos && !answered;
+             fd = pending.find(endOfFrame)) {
+            std::string answer = pending.substr(0, fd + 1);
+            pending.erase(0, fd + 1);
+            size_t from = answer.find("\xFE\xFE");
+            if (from == std::string::npos) continue;
+            answer.erase(0, from);
+            if (answer == frame) {
+                forward += answer;
+            } else if (answersPassThroughFrame(frame, answer)) {
+                forward += answer;
+                answered = true;
+            }
+        }
+        if (!forward.empty()) {
+            passThrough.write(forward);
+            if (st.debugLevel > 0) logHex("***toVR1= ", forward);
         }
     }
+}
+
+bool Translator::answersPassThroughFrame(const std::string& request, const std::string& answer) {
+    // FE FE to from command ... FD: the answer goes back to the asker, comes
+    // from the radio it asked (any radio, when it asked by broadcast) and
+    // carries the command asked, or the radio's OK (FB) or NG (FA).
+    if (request.size() < 6 || answer.size() < 6) return false;
+    auto byteAt = [](const std::string& s, size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (byteAt(answer, 2) != byteAt(request, 3)) return false;
+    if (byteAt(request, 2) != 0x00 && byteAt(answer, 3) != byteAt(request, 2)) return false;
+    unsigned char command = byteAt(answer, 4);
+    return command == byteAt(request, 4) || command == 0xFB || command == 0xFA;
 }
 
 }  // namespace vocrig::translator
