@@ -177,6 +177,7 @@ TEST(MainLoop, RunStopsWhenAskedAndClosesThePorts) {
     int asked = 0;
     rig.t.run([&] { return ++asked == 5; });
     EXPECT_EQ(asked, 5);
+    EXPECT_EQ(rig.waiter.waits, 4);  // idle: it waits on the ports, never spins
     EXPECT_FALSE(rig.t.ended());
     EXPECT_FALSE(rig.radio.isOpen());
     EXPECT_FALSE(rig.panel.isOpen());
