@@ -15,14 +15,6 @@ TEST(Encoding, FrequencyForm) {
     for (const Row& row : rows) EXPECT_EQ(toHex(Translator::frequencyForm(row.text)), row.bytes) << row.text;
 }
 
-TEST(Encoding, LevelForm) {
-    EXPECT_EQ(toHex(Translator::levelForm(128)), "01 28");
-    EXPECT_EQ(toHex(Translator::levelForm(50)), "00 50");
-    EXPECT_EQ(toHex(Translator::levelForm(255)), "02 55");
-    EXPECT_EQ(toHex(Translator::levelForm(264)), "02 64");
-    EXPECT_EQ(toHex(Translator::levelForm(-36)), "00 00");
-}
-
 TEST(Encoding, DecimalValue) {
     struct Row {
         const char* text;

@@ -8,14 +8,6 @@ namespace {
 const std::string banner = "Vocrig Translator v3.4b  12-06-2026  19:05:07";
 const std::string settings = "Com= COM5  speed=  19200   Radio= 7300";
 
-TEST(Printing, NumbersAndHexGroups) {
-    EXPECT_EQ(Translator::printedNumber(19200), " 19200 ");
-    EXPECT_EQ(Translator::printedNumber(0), " 0 ");
-    EXPECT_EQ(Translator::printedNumber(-5), "-5 ");
-    EXPECT_EQ(Translator::hexGroups(hex("FE 03 00 A4")), "FE 03 00 A4 ");
-    EXPECT_EQ(Translator::hexGroups(""), "");
-}
-
 // The same short session at every debug level: an answer, a poll and "quit".
 void session(Rig& rig, int debug) {
     rig.start({.debug = debug});
@@ -26,40 +18,32 @@ void session(Rig& rig, int debug) {
 
 const std::string started = banner + "\n" + settings + "\n\n";
 
-TEST(Log, LevelZeroShowsOnlyStartAndQuitAndKeepsNoLog) {
-    Rig rig;
-    rig.files.files["debug.dat"] = "old run";
-    session(rig, 0);
-    EXPECT_EQ(rig.console.output, started + "Quit\n");
-    EXPECT_EQ(rig.log(), "<none>");
-    EXPECT_EQ(rig.console.movedX, 2000);
-    EXPECT_EQ(rig.console.movedY, 50);
-}
-
-TEST(Log, LevelOneWritesTheTrafficLogOnly) {
-    Rig rig;
-    session(rig, 1);
-    EXPECT_EQ(rig.console.output, started + "Quit\n");
-    EXPECT_EQ(rig.console.movedX, 500);
-    EXPECT_EQ(rig.log(), banner + "\r\n" + settings + "\r\n \r\n" +
-                             "FROMRADIO= FE FE E0 94 03 00 00 25 14 00 FD  \r\n"
-                             "FromProg= FA;\r\n"
-                             "ToProg= FA00014250000;\r\n"
-                             "TORADIO= FE FE 94 E0 03 FD  \r\n"
-                             "FromProg= quit;\r\n"
-                             "Quit\r\n");
-}
-
-TEST(Log, LevelTwoEchoesTrafficOnTheConsole) {
-    Rig rig;
-    session(rig, 2);
-    EXPECT_EQ(rig.console.output, started +
-                                      "FROMRADIO= FE FE E0 94 03 00 00 25 14 00 FD \n"
-                                      "FromProg= FA;\n"
-                                      "ToProg= FA00014250000;\n"
-                                      "TORADIO= FE FE 94 E0 03 FD \n"
-                                      "FromProg= quit;\n"
-                                      "Quit\nquit\n");
+// Level 0: start and quit on the console, no log (an old one is removed); 1: the
+// traffic in debug.dat; 2: the traffic on the console as well.
+TEST(Log, EachLevelShowsAndKeepsItsOwn) {
+    const std::string traffic[] = {"FROMRADIO= FE FE E0 94 03 00 00 25 14 00 FD ", "FromProg= FA;", "ToProg= FA00014250000;",
+                                   "TORADIO= FE FE 94 E0 03 FD ", "FromProg= quit;"};
+    std::string logged = banner + "\r\n" + settings + "\r\n \r\n", shown = started;
+    for (const std::string& line : traffic) {
+        logged += line + (line.back() == ' ' ? " \r\n" : "\r\n");
+        shown += line + "\n";
+    }
+    struct Row {
+        int debug;
+        std::string console, log;
+        int movedX;
+    } rows[] = {{0, started + "Quit\n", "<none>", 2000},
+                {1, started + "Quit\n", logged + "Quit\r\n", 500},
+                {2, shown + "Quit\nquit\n", logged + "Quit\r\n", 500}};
+    for (const Row& row : rows) {
+        Rig rig;
+        rig.files.files["debug.dat"] = "old run";
+        session(rig, row.debug);
+        EXPECT_EQ(rig.console.output, row.console) << row.debug;
+        EXPECT_EQ(rig.log(), row.log) << row.debug;
+        EXPECT_EQ(rig.console.movedX, row.movedX) << row.debug;
+        EXPECT_EQ(rig.console.movedY, 50) << row.debug;
+    }
 }
 
 TEST(Log, EchoDiscardedGivesASecondRadioLine) {

@@ -81,20 +81,15 @@ TEST(StartUp, OpensPortsAndStartsThePanel) {
     EXPECT_EQ(rig.st().newModelGroup, 1);
 }
 
-TEST(StartUp, UsesAPanelPortThatIsThere) {
-    Rig rig;
-    rig.devices.present = {20};
-    rig.start();
-    EXPECT_EQ(rig.panel.openedName, "\\\\.\\COM20");
-    EXPECT_EQ(rig.panel.publishedName, "");
-}
-
-TEST(StartUp, PassThroughPortIsOpenedOrMade) {
+// A port that is there is opened; one that is not is made as a pair.
+TEST(StartUp, PanelAndPassThroughPortsAreOpenedOrMade) {
     Rig present, made, reserved;
-    present.devices.present = {7};
+    present.devices.present = {7, 20};
     present.start({.passThrough = "7"});
     EXPECT_EQ(present.passThrough.openedName, "\\\\.\\COM7");
     EXPECT_EQ(present.passThrough.baud, 38400);
+    EXPECT_EQ(present.panel.openedName, "\\\\.\\COM20");
+    EXPECT_EQ(present.panel.publishedName, "");
     made.start({.passThrough = "7"});
     EXPECT_EQ(made.passThrough.publishedName, "\\\\.\\COM8");
     reserved.start({.passThrough = "20"});  // the panel pair's names are never taken
@@ -176,44 +171,13 @@ TEST(MainLoop, OnlyTheFirstOfTwoAnswersIsTaken) {
     EXPECT_EQ(rig.st().squelchValue, 50);
 }
 
-TEST(MainLoop, PartialFrameWaitsForItsEnd) {
-    Rig rig;
-    rig.start();
-    rig.hear("FE FE E0 94 14 01");
-    EXPECT_EQ(rig.st().radioBuffer.size(), 6u);
-    rig.hear("00 99 FD");
-    EXPECT_EQ(rig.st().afGainValue, 99);
-}
-
-TEST(MainLoop, RunWaitsOnThePortsWhenIdleAndEndsOnQuit) {
-    Rig rig;
-    rig.start();
-    // The fake waiter returns at once; feed "quit;" after a few idle waits.
-    struct QuitAfterWaits : platform::PortWaiter {
-        platform::fake::FakeSerialEnd* panel = nullptr;
-        int waits = 0;
-        void waitForInput(const std::vector<platform::SerialPort*>& ports, int timeoutMs) override {
-            EXPECT_EQ(ports.size(), 3u);
-            EXPECT_GT(timeoutMs, 0);
-            if (++waits == 3) panel->inject("quit;");
-        }
-    } waiter;
-    waiter.panel = &rig.panel;
-    Translator t(rig.radio, rig.panel, rig.passThrough, rig.devices, waiter, rig.console, rig.process, rig.clock,
-                 rig.files);
-    t.startUp();
-    t.run();
-    EXPECT_EQ(waiter.waits, 3);
-    EXPECT_TRUE(t.ended());
-    EXPECT_FALSE(rig.panel.isOpen());
-}
-
 TEST(MainLoop, RunStopsWhenAskedAndClosesThePorts) {
     Rig rig;
     rig.start();
     int asked = 0;
     rig.t.run([&] { return ++asked == 5; });
     EXPECT_EQ(asked, 5);
+    EXPECT_EQ(rig.waiter.waits, 4);  // idle: it waits on the ports, never spins
     EXPECT_FALSE(rig.t.ended());
     EXPECT_FALSE(rig.radio.isOpen());
     EXPECT_FALSE(rig.panel.isOpen());

@@ -83,14 +83,5 @@ TEST(RecogniseText, EchoedKeyIsOnlyLoggedEvenWhenItSaysQuit) {
     EXPECT_TRUE(rig.frames().empty());
 }
 
-TEST(RecogniseText, CommandInTwoReadsWaitsForItsTerminator) {
-    Rig rig;
-    rig.start();
-    rig.command("FA0001");
-    EXPECT_TRUE(rig.frames().empty());
-    rig.command("4250000;");
-    EXPECT_EQ(rig.frames(), Frames{"05 00 00 25 14 00"});
-}
-
 }  // namespace
 }  // namespace vocrig::test

@@ -85,22 +85,31 @@ protected:
     ::Window id = 0;
 };
 
+// Which code each key gives is the key map's table; here, that keys reach it
+// through the window: letters, function and arrow keys, the keypad whatever
+// NumLock, and keys with Alt left to the system.
 TEST_F(SdlWindowTest, KeysArriveAsVirtualKeyCodes) {
     if (!haveTool("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    type("a z q 0 9 F1 F5 F12 Left Up Right Down Prior Next Return space Shift_L Control_L Insert Super_L "
-         "equal minus period");
+    type("a q 9 F1 F12 Left Next Return space Insert equal period");
     const std::vector<Event> events = eventsFor(window, 500ms);
-    const std::vector<int> expected{65, 90, 81, 48, 57, 112, 116, 123, 37,  38,  39,
-                                    40, 33, 34, 13, 32, 16,  17,  45,  91, 187, 189, 190};
+    const std::vector<int> expected{65, 81, 57, 112, 123, 37, 34, 13, 32, 45, 187, 190};
     EXPECT_EQ(keyDowns(events), expected);
     EXPECT_EQ(countOf(events, EventType::KeyUp), int(expected.size()));
     for (const Event& event : events) EXPECT_FALSE(event.repeat) << event.key;
-    // xdotool reaches the right-hand keys with the left ones held, so only
-    // which codes come is certain, not how many.
-    type("Shift_R");
-    EXPECT_EQ(distinct(keyDowns(eventsFor(window, 200ms))), std::set<int>{16});
-    type("Control_R");
-    EXPECT_EQ(distinct(keyDowns(eventsFor(window, 200ms))), std::set<int>{17});
+    type("alt+F4 F10 F4");
+    const std::vector<Event> withAlt = eventsFor(window, 300ms);
+    EXPECT_EQ(keyDowns(withAlt), std::vector<int>{115});
+    EXPECT_EQ(countOf(withAlt, EventType::Close), 0);
+    // Shift and Control are what they are, left or right; xdotool reaches the
+    // right-hand keys with the left ones held, so only which codes come is certain.
+    type("Shift_R Control_R");
+    EXPECT_EQ(distinct(keyDowns(eventsFor(window, 200ms))), (std::set<int>{16, 17}));
+    // xdotool may hold Shift to reach a keypad symbol, and Num_Lock is a key of its own.
+    const std::vector<int> keypad{96, 101, 110}, ignored{16, 144};
+    type("KP_Insert KP_Begin KP_Delete");
+    EXPECT_EQ(keyDowns(eventsFor(window, 300ms), ignored), keypad);
+    type("Num_Lock KP_0 KP_5 KP_Decimal Num_Lock");
+    EXPECT_EQ(keyDowns(eventsFor(window, 300ms), ignored), keypad);
 }
 
 TEST_F(SdlWindowTest, HeldKeyRepeatsAsFurtherKeyDowns) {
@@ -117,26 +126,6 @@ TEST_F(SdlWindowTest, HeldKeyRepeatsAsFurtherKeyDowns) {
               std::ptrdiff_t(keyDowns(events).size()) - 1);
     EXPECT_EQ(countOf(events, EventType::KeyUp), 1);
     EXPECT_EQ(events.back().type, EventType::KeyUp);
-}
-
-TEST_F(SdlWindowTest, NumericKeypadGivesItsOwnCodesWhateverNumLock) {
-    if (!haveTool("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    const std::vector<int> expected{96, 97, 101, 105, 110};
-    // xdotool may hold Shift to reach a keypad symbol, and Num_Lock is a key
-    // of its own: both are left out of the comparison.
-    const std::vector<int> ignored{16, 144};
-    type("KP_Insert KP_End KP_Begin KP_Prior KP_Delete");
-    EXPECT_EQ(keyDowns(eventsFor(window, 300ms), ignored), expected);
-    type("Num_Lock KP_0 KP_1 KP_5 KP_9 KP_Decimal Num_Lock");
-    EXPECT_EQ(keyDowns(eventsFor(window, 300ms), ignored), expected);
-}
-
-TEST_F(SdlWindowTest, KeysWithAltAreLeftToTheSystem) {
-    if (!haveTool("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    type("alt+F4 F10 F4");
-    const std::vector<Event> events = eventsFor(window, 300ms);
-    EXPECT_EQ(keyDowns(events), std::vector<int>{115});
-    EXPECT_EQ(countOf(events, EventType::Close), 0);
 }
 
 TEST_F(SdlWindowTest, TimerTicksAndNeverQueuesMoreThanOneTick) {
