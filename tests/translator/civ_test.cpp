@@ -67,31 +67,56 @@ TEST(PassThrough, SetModeFrameGoesToTheRadioAndTellsThePanelItsDigit) {
     }
 }
 
-TEST(PassThrough, RadioAnswerIsForwardedAndAlsoDecoded) {
-    Rig rig;
-    rig.start({.passThrough = "7", .debug = 1});
-    // The radio answers while the service waits.
-    int ticks = 0;
-    rig.clock.onAdvance = [&] {
-        if (++ticks == 15) rig.radio.inject(hex("FE FE E0 94 14 01 02 00 FD"));
+// What the other program gets back while the service waits (5 waits of 10 ms):
+// its echo and the answer to its own frame, whole; never an answer that the
+// radio sent the panel in the same wait.
+TEST(PassThrough, OnlyTheEchoAndTheAnswerAreHandedBack) {
+    struct Piece {
+        int atMs;  // after the frame went out
+        const char* bytes;
     };
-    rig.passThrough.inject(hex("FE FE 94 E0 14 01 FD"));
-    rig.t.turn();
-    EXPECT_EQ(toHex(rig.passThrough.takeWritten()), "FE FE E0 94 14 01 02 00 FD");
-    EXPECT_NE(rig.log().find("***toVR1= FE FE E0 94 14 01 02 00 FD  \r\n"), std::string::npos);
-    rig.t.turn();  // the main loop takes the same answer
-    rig.t.turn();
-    EXPECT_EQ(rig.replies(), "AG0200;");
-}
-
-TEST(PassThrough, NoAnswerWithinFiveWaits) {
-    Rig rig;
-    rig.start({.passThrough = "7"});
-    int64_t before = rig.clock.now;
-    rig.passThrough.inject(hex("FE FE 94 E0 03 FD"));
-    rig.t.turn();
-    EXPECT_EQ(rig.clock.now - before, 50000);
-    EXPECT_EQ(rig.passThrough.takeWritten(), "");
+    struct Row {
+        const char* name;
+        const char* frame;
+        std::vector<Piece> radio;
+        const char* handedBack;
+        int waitedMs;
+    } rows[] = {
+        {"answer", "FE FE 94 E0 14 01 FD", {{15, "FE FE E0 94 14 01 02 00 FD"}}, "FE FE E0 94 14 01 02 00 FD", 20},
+        {"the panel's answer first", "FE FE 94 E0 04 FD",
+         {{5, "FE FE E0 94 03 00 00 20 14 00 FD FE FE E0 94 04 01 02 FD"}}, "FE FE E0 94 04 01 02 FD", 10},
+        {"echo, then the answer", "FE FE 94 E0 03 FD", {{5, "FE FE 94 E0 03 FD"}, {25, "FE FE E0 94 03 00 00 10 07 00 FD"}},
+         "FE FE 94 E0 03 FD FE FE E0 94 03 00 00 10 07 00 FD", 30},
+        {"answer in two reads", "FE FE 94 E0 03 FD", {{5, "FE FE E0 94 03 00"}, {15, " 00 10 07 00 FD"}},
+         "FE FE E0 94 03 00 00 10 07 00 FD", 20},
+        {"refused", "FE FE 94 E0 05 00 00 00 00 09 FD", {{5, "FE FE E0 94 FA FD"}}, "FE FE E0 94 FA FD", 10},
+        {"an answer for the panel only", "FE FE 94 E0 04 FD", {{5, "FE FE E0 94 15 02 01 20 FD"}}, "", 50},
+        {"no answer", "FE FE 94 E0 03 FD", {}, "", 50},
+    };
+    for (const Row& row : rows) {
+        Rig rig;
+        rig.start({.passThrough = "7", .debug = 1});
+        size_t next = 0;
+        int64_t sent = rig.clock.now;
+        rig.clock.onAdvance = [&] {
+            while (next < row.radio.size() && rig.clock.now - sent >= row.radio[next].atMs * 1000)
+                rig.radio.inject(hex(row.radio[next++].bytes));
+        };
+        rig.passThrough.inject(hex(row.frame));
+        rig.t.turn();
+        EXPECT_EQ(toHex(rig.passThrough.takeWritten()), row.handedBack) << row.name;
+        EXPECT_EQ(rig.clock.now - sent, row.waitedMs * 1000) << row.name;
+        std::string logged;  // the "***toVR1= " lines, one write each
+        const std::string log = rig.log(), mark = "***toVR1= ";
+        for (size_t at = log.find(mark); at != std::string::npos; at = log.find(mark, at + 1))
+            logged += (logged.empty() ? "" : " ") + log.substr(at + mark.size(), log.find("  \r\n", at) - at - mark.size());
+        EXPECT_EQ(logged, row.handedBack) << row.name;
+        if (row.frame == rows[0].frame) {  // the main loop takes the same answer
+            rig.t.turn();
+            rig.t.turn();
+            EXPECT_EQ(rig.replies(), "AG0200;");
+        }
+    }
 }
 
 TEST(PassThrough, ShortSetModeFrameReadsNoFurther) {
