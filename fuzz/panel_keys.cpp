@@ -62,10 +62,12 @@ void checkState(const panel::PanelState& s) {
     check(s.vfoAText.size() == 12 && s.vfoAText[0] == 'A' && isDigits(s.vfoAText.substr(1)) &&
               s.vfoBText.size() == 12 && s.vfoBText[0] == 'B' && isDigits(s.vfoBText.substr(1)),
           "a VFO is its letter and 11 digits", s.vfoAText + s.vfoBText);
-    check((s.bandIndex >= 1 && s.bandIndex <= panel::bandRows) || s.bandIndex == panel::noBand, "the band is a row or none");
+    check((s.bandIndex >= 1 && s.bandIndex <= panel::bandRows) || s.bandIndex == panel::noBand,
+          "the band is a row or none");
     check(s.mode >= 0 && s.mode <= panel::modeDstar, "the mode is a mode number");
     const int prefixes[] = {0, 1, 2, 3, 4, 7, 10, 11, 12, 14};
-    check(std::find(std::begin(prefixes), std::end(prefixes), s.keyPrefix) != std::end(prefixes), "the prefix is one of the prefixes");
+    check(std::find(std::begin(prefixes), std::end(prefixes), s.keyPrefix) != std::end(prefixes),
+          "the prefix is one of the prefixes");
     check(s.channelOp >= 0 && s.channelOp <= 2 && s.channelBankChoice >= 0 && s.channelBankChoice <= 9 &&
               ((s.channelBank >= 0 && s.channelBank <= 9) || s.channelBank == panel::noBand) && s.channelSlot >= 0 &&
               s.channelSlot <= 9,
@@ -95,7 +97,8 @@ void checkSavedChannels(PanelRig& p) {
     const std::string& first = saved->second;
     const std::string& second = fresh.files.files["savmem.dat"];
     // The header holds the band and the noise reduction of the moment; the rows follow it.
-    check(second.substr(second.find('\n')) == first.substr(first.find('\n')), "saved rows reload to the same bytes", second);
+    check(second.substr(second.find('\n')) == first.substr(first.find('\n')), "saved rows reload to the same bytes",
+          second);
     check(fresh.files.files["memory.txt"] == p.files.files["memory.txt"], "saved channels reload to the same listing");
 }
 
