@@ -99,10 +99,32 @@ inline void checkRadioFrames(const std::vector<std::string>& frames, bool strict
     }
 }
 
-// The panel's commands: text, then one ";" at the end.
+// The panel's commands: printable text, then one ";" at the end. A setting
+// carries its value in the digits the dialect gives it and within its range;
+// a query carries nothing.
 inline void checkPanelCommands(const std::vector<std::string>& commands) {
+    static const struct {
+        std::string code;
+        size_t digits;
+        long long low, high;
+    } settings[] = {
+        {"FA", 11, 0, 99'999'999'999}, {"FB", 11, 0, 99'999'999'999}, {"PC", 3, 0, 100}, {"AG0", 3, 0, 255},
+        {"RG", 3, 0, 255}, {"MG", 3, 0, 255}, {"SQ0", 3, 0, 255}, {"ML", 3, 0, 255}, {"SH", 2, 0, 12},
+        {"FW", 4, 50, 1500}, {"KS", 3, 6, 48}, {"NL", 3, 1, 10}, {"RL", 2, 1, 10},
+    };
     for (const std::string& c : commands) {
         check(c.size() >= 2 && c.back() == ';' && c.find(';') == c.size() - 1, "a command ends in its only ';'", c);
+        for (char b : c) check(b >= ' ' && b <= '~', "a command is printable text", c);
+        for (const auto& s : settings) {
+            if (c.compare(0, s.code.size(), s.code) != 0) continue;
+            const std::string value = c.substr(s.code.size(), c.size() - s.code.size() - 1);
+            if (value.empty()) break;
+            check(value.size() == s.digits && value.find_first_not_of("0123456789") == std::string::npos,
+                  "a setting carries its digits", c);
+            const long long v = std::stoll(value);
+            check(v >= s.low && v <= s.high, "a setting stays in its range", c);
+            break;
+        }
     }
 }
 

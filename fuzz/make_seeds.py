@@ -116,3 +116,53 @@ def pieces(items):
 
 put("panel_replies", bytes([0, 5]) + pieces([(5, b"Z1\x94;"), (5, b"SQ0080;"), (0, b"NC;")]))
 put("panel_replies", bytes([3, 5]) + pieces([(0, b"Z1\xa4;FA00014200000;"), (20, b"SQ0000;SM0005;")]))
+
+# panel_keys: options, identity, tuner and power bytes, then events: a press (0, 255, code: the raw key
+# code), a key down (3), up (4), auto-repeat (5), op 6 + 8 * (n - 1) n ticks, 7 + 8 * 31 a raw reply.
+def keys(*codes):
+    out = b""
+    for code in codes:
+        if isinstance(code, str):
+            out += b"".join(bytes([0, 255, ord(c)]) for c in code)
+        else:
+            out += bytes([0, 255, code])
+    return out
+
+
+def ticks(n):
+    return bytes([6 + 8 * (n - 1)])
+
+
+def reply(text):
+    return bytes([7 + 8 * 31, len(text)]) + text
+
+
+def poll(answer, meter=b"SM0120;"):  # one poll round: the frequency, then the meter
+    return ticks(1) + reply(answer) + ticks(2) + reply(meter) + ticks(1)
+
+
+ENTER, UP, DOWN, LEFT, RIGHT, PAGE_UP, PAGE_DOWN, POINT, SPACE, PAD5 = 13, 38, 40, 37, 39, 33, 34, 190, 32, 101
+F = {n: 111 + n for n in range(1, 13)}
+LINK, CONNECTED, ECHO, LOCK, POWER_SWITCH, PLAN7, SWR = 1, 2, 4, 8, 16, 3 << 5, 128
+IC7300, IC705, IC9700 = 0x94, 0xA4, 0xA2
+
+put("panel_keys", bytes([LINK | PLAN7, IC7300, 0]) + poll(b"FA00007100000;")
+    + keys("E14", POINT, "2", ENTER) + poll(b"FA00014200000;") + keys(UP, DOWN, PAGE_UP, PAGE_DOWN, RIGHT, LEFT, 187, 189)
+    + keys("W", UP, UP, DOWN, "P", DOWN, DOWN, UP, "A", UP, DOWN, "R", UP, "E", "7", POINT, "005", ENTER)
+    + poll(b"FA00007005000;") + keys("Z", "M", "M", "J", "H", "Q"))
+put("panel_keys", bytes([CONNECTED | PLAN7, 0, 1]) + poll(b"FA00014200000;")
+    + keys("C1", "C", "B", "2", "G1", "U", "F", "U", "S", "G9", "E", "2", "8", ENTER) + poll(b"FA00028000000;")
+    + keys("V", UP, "V", "B6", "B0", "B", UP, "B", DOWN, "BX", "BU", "V", "BT", "BS", "B4", "C5") + poll(b"FB00007100000;"))
+put("panel_keys", bytes([LINK | CONNECTED | PLAN7, IC9700, 2]) + reply(b"SQ0080;") + keys("BT")
+    + poll(b"FA00145500000;") + keys("I1", POINT, "2345678", ENTER, "I88", POINT, "5", ENTER, RIGHT, LEFT, LEFT, "C3", "I", "IN023", ENTER, "I", "IR")
+    + keys("754", ENTER, "V", "C4", "V", "G3", "G4", "D", "D", "XM", "XM", "E", "1", "4", "6", POINT, "5", ENTER)
+    + reply(b"Z54;") + ticks(2) + poll(b"FA00146500000;", b"SM0005;") + keys("I", "I"))
+put("panel_keys", bytes([LINK | SWR | PLAN7, IC705, 4]) + poll(b"FA00014200000;") + reply(b"SQ0080;")
+    + keys("XR", "XWWX", "XL", "XS", "XT", "XT", "XF", "X", "X") + keys(*[F[n] for n in range(1, 13)])
+    + reply(b"NL005;") + keys(F[3], "L", UP, DOWN, F[4]) + reply(b"RL05;") + keys("L", UP, F[9], F[9])
+    + reply(b"KS020;") + keys("K", DOWN, UP, "K", F[11]) + ticks(3) + reply(b"RM3100;") + ticks(12)
+    + keys(UP, F[11], SPACE) + poll(b"FA00014200000;", b"RM1050;") + keys("S", SPACE, "T", "S", "F", "T", "O"))
+put("panel_keys", bytes([LINK | ECHO | LOCK | POWER_SWITCH, IC7300, 3]) + reply(b"Z1\x94;FA00014200000;")
+    + ticks(4) + keys(PAD5, "E", 103, 110, 98, ENTER) + bytes([3, 255, 69, 5, 8, 3, 255, 70, 4, 255, 69, 12])
+    + ticks(30) + reply(b"FA0001420000;SM;;" * 3) + ticks(32) + bytes([7 + 8 * 31, 255, 80, ord("F")]) + ticks(2)
+    + keys("B", 190, "1", "Q"))

@@ -138,7 +138,7 @@ void Panel::handleFrequencyReply() {
         if (s.lastFreqReply[1] == 'A') s.vfoAText = s.lastFreqReply.substr(1, 12);
         else s.vfoBText = s.lastFreqReply.substr(1, 12);
         storeBandRow();
-        s.frequency = numberOf(s.lastFreqReply.substr(2, 11));
+        s.frequency = hertzOf(s.lastFreqReply.substr(2, 11));  // 11 digits do not fit an int
         showFrequency();
     }
     // The whole read is used up, so the poll asks afresh on the next tick.

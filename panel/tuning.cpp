@@ -65,8 +65,9 @@ void Panel::storeBandRow() {
     if (replyDigits.find_first_not_of("0123456789") != std::string::npos) return;
 
     // The band of the last answer; the panel follows the radio to it, but a
-    // row is only written when the answer belongs to the current band.
-    const int band = bandForMHz(std::stoll(reply.substr(reply.size() - 10)) / 1000000);
+    // row is only written when the answer belongs to the current band. All 11
+    // digits count: 10,432 MHz is no 70 cm frequency.
+    const int band = bandForMHz(std::stoll(replyDigits) / 1000000);
     const bool sameBand = band == state.bandIndex;
     state.bandIndex = band;
     if (!sameBand) return;

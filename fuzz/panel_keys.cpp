@@ -1,0 +1,183 @@
+// The panel's keys: a configured panel, its link started or only opened,
+// takes a script of key presses, releases and auto-repeats, timer ticks that
+// run the poll, and the translator's replies. Every command it sends is sound,
+// what the keys are typing stays within its bounds, the state stays in range,
+// the dial follows the radio's frequency answer, and the channels it saves
+// load back to the same file.
+//
+// Script: three set-up bytes (options, the radio's identity, tuner and power),
+// then events, each an op byte: op % 8 is 0-2 a press (down and up), 3 a key
+// down, 4 a key up, 5 an auto-repeat, 6 op / 8 + 1 ticks of 20 ms, 7 a reply
+// (op / 8 picks a well-formed one, past the table a read's worth of raw bytes).
+// A key is a byte: below 3 * the key table's size a key of the table, else the
+// next byte as a raw key code.
+#include <algorithm>
+#include <iterator>
+
+#include "panel_rig.h"
+
+namespace {
+
+using namespace vocrig::fuzz;
+namespace panel = vocrig::panel;
+using vocrig::platform::Event;
+using vocrig::platform::EventType;
+
+const int maxEvents = 2000;
+const size_t maxWaitingBytes = 4096;  // a serial driver's buffer: a flood stops there
+
+const int keys[] = {
+    'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U',
+    'V', 'W', 'X', 'Y', 'Z', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9',
+    190, 13, 37, 38, 39, 40, 33, 34,                          // ".", Enter, arrows, Page Up and Down
+    112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123,  // F1 to F12
+    32, 27, 187, 189, 9, 36,                                  // Space, Escape, "+", "-", Tab, Home
+    96, 97, 98, 99, 100, 101, 102, 103, 104, 105, 110,        // the keypad
+    16, 17, 45, 91,                                           // Shift, Ctrl, Insert, Windows
+};
+const int keyCount = static_cast<int>(std::size(keys));
+
+const char* const replies[] = {
+    "FA00014200000;", "FB00014205000;", "FA00007100000;", "FA00145500000;", "FA00432100000;",
+    "FA00050125000;", "FA00000500000;", "FA00028400000;", "SM0120;", "SM0005;", "SM0255;", "RM1050;",
+    "RM3100;", "Z51;", "Z53;", "Z54;", "Z5;", "SQ0080;", "SQ0000;", "MG050;", "AG0128;", "NL005;",
+    "RL05;", "KS020;", "ML010;", "VX1;", "BI1;", "NR1;", "PR1;", "NC;",
+};
+
+int keyFrom(Script& script) {
+    const int b = script.byte();
+    return b < 3 * keyCount ? keys[b % keyCount] : script.byte();
+}
+
+bool isDigits(const std::string& text) { return text.find_first_not_of("0123456789") == std::string::npos; }
+
+void checkState(const panel::PanelState& s) {
+    check(s.frequency >= 0 && s.frequency <= panel::maxFrequency, "the dial frequency fits 11 digits");
+    check(s.entryMHz == panel::noEntry || (s.entryMHz >= 0 && s.entryMHz <= 99999), "typed megahertz stay five digits");
+    const size_t decimals = s.entryZeros.size() + (s.entryFraction > 0 ? std::to_string(s.entryFraction).size() : 0);
+    check(s.entryFraction >= 0 && decimals <= 6 && s.entryZeros.find_first_not_of('0') == std::string::npos,
+          "typed decimals stay six digits", s.entryZeros);
+    check(s.toneText.size() <= 7 && s.toneText.find_first_not_of("0123456789.NR") == std::string::npos,
+          "a tone stays seven tone characters", s.toneText);
+    check(s.vfoAText.size() == 12 && s.vfoAText[0] == 'A' && isDigits(s.vfoAText.substr(1)) &&
+              s.vfoBText.size() == 12 && s.vfoBText[0] == 'B' && isDigits(s.vfoBText.substr(1)),
+          "a VFO is its letter and 11 digits", s.vfoAText + s.vfoBText);
+    check((s.bandIndex >= 1 && s.bandIndex <= panel::bandRows) || s.bandIndex == panel::noBand,
+          "the band is a row or none");
+    check(s.mode >= 0 && s.mode <= panel::modeDstar, "the mode is a mode number");
+    const int prefixes[] = {0, 1, 2, 3, 4, 7, 10, 11, 12, 14};
+    check(std::find(std::begin(prefixes), std::end(prefixes), s.keyPrefix) != std::end(prefixes),
+          "the prefix is one of the prefixes");
+    check(s.channelOp >= 0 && s.channelOp <= 2 && s.channelBankChoice >= 0 && s.channelBankChoice <= 9 &&
+              ((s.channelBank >= 0 && s.channelBank <= 9) || s.channelBank == panel::noBand) && s.channelSlot >= 0 &&
+              s.channelSlot <= 9,
+          "a channel is one of the hundred");
+    check(s.freqEntry >= 0 && s.freqEntry <= 1 && s.entryPoint >= 0 && s.entryPoint <= 1 && s.toneEntry >= 0 &&
+              s.toneEntry <= 2 && s.splitOn >= 0 && s.splitOn <= 2,
+          "the entry states are their values");
+    check(s.powerPercent >= 0 && s.powerPercent <= 100, "the power is a percentage");
+}
+
+// The dial follows the radio: a frequency answer taken sets the dial and the band from its 11 digits.
+void checkAnswerTaken(const panel::PanelState& s, const std::string& before) {
+    if (s.lastFreqReply == before || s.lastFreqReply.size() != 13) return;
+    const long long hz = panel::hertzOf(s.lastFreqReply.substr(2));
+    check(s.frequency == hz, "the dial frequency is the answer's", s.lastFreqReply);
+    check(s.bandIndex == panel::bandForMHz(hz / 1'000'000), "the band is the answer's", s.lastFreqReply);
+}
+
+// What the panel saved loads back: a fresh panel reading its files saves the same rows and listing.
+void checkSavedChannels(PanelRig& p) {
+    const auto saved = p.files.files.find("savmem.dat");
+    if (saved == p.files.files.end()) return;
+    PanelRig fresh;
+    fresh.files.files = p.files.files;
+    fresh.panel.loadMemory();
+    fresh.panel.saveMemory();
+    const std::string& first = saved->second;
+    const std::string& second = fresh.files.files["savmem.dat"];
+    // The header holds the band and the noise reduction of the moment; the rows follow it.
+    check(second.substr(second.find('\n')) == first.substr(first.find('\n')), "saved rows reload to the same bytes",
+          second);
+    check(fresh.files.files["memory.txt"] == p.files.files["memory.txt"], "saved channels reload to the same listing");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Script script(data, size);
+    PanelRig p;
+    const uint8_t options = script.byte(), identity = script.byte(), levels = script.byte();
+    static const char* const plans[] = {"1", "6", "2", "7"};
+    static const char* const powers[] = {"100", "50", "5", "00"};
+    p.files.files["vocrig.cfg"] = std::string("COM 5\r\nbaud 9600\r\nmodel 7300\r\npower ") + powers[levels / 3 % 4] +
+                                  "\r\nswr " + ((options & 128) ? "1" : "0") + "\r\ntun " +
+                                  std::to_string(levels % 3) + "\r\nbandplan" + plans[options >> 5 & 3] +
+                                  "\r\npowersw" + ((options & 16) ? "1" : "0") + "\r\n" +
+                                  ((options & 8) ? "lock 1\r\n" : "") + "pass 0\r\ndiag 0\r\ndiagl " +
+                                  ((options & 4) ? "1" : "0") + "\r\n";
+    p.panel.readConfiguration();
+
+    if (options & 1) {
+        // The link's start, the radio's identity answered once the port is open.
+        bool answered = identity == 0;
+        p.clock.onAdvance = [&] {
+            if (answered || !p.port.isOpen()) return;
+            p.port.inject(std::string("Z1") + static_cast<char>(identity) + ";");
+            answered = true;
+        };
+        p.panel.openLink();
+        p.clock.onAdvance = nullptr;
+    } else {
+        p.port.open("COM21");
+    }
+    // Connected at once, or by the first frequency answer (which sets the radio up for the band).
+    if (options & 2) p.state.connected = 1;
+    p.state.running = 1;
+    p.checkCommands();
+    checkState(p.state);
+
+    auto key = [&](int code, bool down, bool repeat = false) {
+        p.panel.handleEvent(Event{down ? EventType::KeyDown : EventType::KeyUp, code, repeat});
+    };
+    for (int n = 0; n < maxEvents && !script.done() && p.state.running == 1; ++n) {
+        const uint8_t op = script.byte();
+        const std::string answerBefore = p.state.lastFreqReply;
+        p.port.writes.clear();
+        switch (op % 8) {
+            case 3: key(keyFrom(script), true); break;
+            case 4: key(op & 8 ? p.state.heldKey : keyFrom(script), false); break;
+            case 5: key(op & 8 ? p.state.heldKey : keyFrom(script), true, true); break;
+            case 6:
+                for (int tick = 0; tick <= op / 8; ++tick) {
+                    p.clock.advance(20'000);
+                    p.panel.handleEvent(Event{EventType::Timer, 0, false});
+                }
+                break;
+            case 7: {
+                const size_t pick = op / 8;
+                const std::string bytes = pick < std::size(replies) ? replies[pick] : script.chunk();
+                if (p.port.inbox.size() < maxWaitingBytes) p.port.inject(bytes);
+                break;
+            }
+            default: {
+                const int code = keyFrom(script);
+                key(code, true);
+                key(code, false);
+            }
+        }
+        p.checkCommands();
+        checkState(p.state);
+        checkAnswerTaken(p.state, answerBefore);
+        p.speaker.words.clear();
+        p.speaker.files.clear();
+        p.window.drawn.clear();
+    }
+
+    // The orderly close: it ends a transmission, stores the band row and saves the tables.
+    p.port.writes.clear();
+    p.panel.shutDown();
+    p.checkCommands();
+    checkSavedChannels(p);
+    return 0;
+}
