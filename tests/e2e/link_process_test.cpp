@@ -43,37 +43,6 @@ TEST(LinkProcess, IdentifiesSetsPollsAndQuits) {
     EXPECT_NE(p.file("voctrans.txt").find("Quit"), std::string::npos);
 }
 
-TEST(LinkProcess, NothingReachesThePanelBeforeTheRadioIsHeard) {
-    // Without "Z1" first (whose set-up frame the radio answers), a poll is the
-    // first thing the radio hears: its reply is held back, the next one comes.
-    LinkProcesses p;
-    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
-    EXPECT_EQ(p.exchange("FA;"), "");
-    EXPECT_EQ(p.await("FA;", "FA00007100000;"), "FA00007100000;");
-}
-
-// An echoing radio (a CI-V bus): a read may end one or two bytes into the
-// answer that follows the echo ("FE FE 94 E0 03 FD FE"); the answer must still
-// be taken, so every poll tells the frequency the radio has. The set is sent
-// with the tens-of-gigahertz digit 1, which the radio cannot hold, so its
-// read-back ("FA0...") is told from the translator's own copy ("FA1...").
-TEST(LinkProcess, EchoingRadioIsReadBackEveryTime) {
-    LinkProcesses p;
-    ASSERT_TRUE(p.start(binDir, "7300", 1, {"--echo", "--pace"})) << p.file("voctrans.txt");
-    EXPECT_EQ(p.exchange("Z1;"), std::string("Z1\x94;"));
-    int readBack = 0;
-    for (int i = 0; i < 10; ++i) {
-        std::string digits = "1" + std::to_string(14000000 + 1000 * i);
-        digits.insert(1, 11 - digits.size(), '0');
-        p.exchange("FA" + digits + ";");
-        p.exchange("FA;");
-        std::string r = p.exchange("FA;");
-        if (r == "FA0" + digits.substr(1) + ";") ++readBack;
-        else ADD_FAILURE() << "round " << i << ": " << r;
-    }
-    EXPECT_EQ(readBack, 10) << p.file("debug.dat");
-}
-
 // The radio's cable pulled and put back (vocsim hangs up its port and publishes
 // a new one): replies to the panel stop, so the panel's silence rule says "nc";
 // the translator finds the port again by its name and replies resume; sets
