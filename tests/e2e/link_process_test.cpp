@@ -15,67 +15,6 @@ namespace {
 
 const std::string binDir = VOCRIG_BIN_DIR;
 
-TEST(LinkProcess, IdentifiesSetsPollsAndQuits) {
-    LinkProcesses p;
-    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt") << p.file("vocsim.txt");
-
-    EXPECT_EQ(p.exchange("Z1;"), std::string("Z1\x94;"));
-    EXPECT_EQ(p.exchange("Z2;"), "");
-    EXPECT_EQ(p.exchange("FA00014200000;"), "");
-    // The first poll tells what the translator was told, the next what the radio read back.
-    EXPECT_EQ(p.exchange("FA;"), "FA00014200000;");
-    EXPECT_EQ(p.exchange("FA;"), "FA00014200000;");
-    EXPECT_EQ(p.exchange("SM0;").substr(0, 3), "SM0");
-
-    // A deferred reply: the AF gain comes back once the radio has answered.
-    EXPECT_EQ(p.exchange("AG0200;"), "");
-    EXPECT_EQ(p.exchange("AG0;"), "AG0200;");
-    EXPECT_EQ(p.exchange("NR;"), "NR0;");
-
-    EXPECT_EQ(p.exchange("quit;", 0), "");
-    EXPECT_EQ(p.translator.waitExit(5000), 0) << p.file("voctrans.txt");
-    EXPECT_FALSE(p.linkExists("ports/com21"));
-    EXPECT_TRUE(p.linkExists("ports/com5"));  // the radio stays
-
-    const std::string log = p.file("debug.dat");
-    EXPECT_NE(log.find("TORADIO= FE FE 94 E0 05 00 00 20 14 00 FD"), std::string::npos) << log;
-    EXPECT_NE(log.find("FROMRADIO= FE FE E0 94 03 00 00 20 14 00 FD"), std::string::npos) << log;
-    EXPECT_NE(p.file("voctrans.txt").find("Quit"), std::string::npos);
-}
-
-TEST(LinkProcess, NothingReachesThePanelBeforeTheRadioIsHeard) {
-    // Without "Z1" first (whose set-up frame the radio answers), a poll is the
-    // first thing the radio hears: its reply is held back, the next one comes.
-    LinkProcesses p;
-    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt");
-    EXPECT_EQ(p.exchange("FA;"), "");
-    EXPECT_EQ(p.await("FA;", "FA00007100000;"), "FA00007100000;");
-}
-
-// An echoing radio (a CI-V bus): a read may end one or two bytes into the
-// answer that follows the echo ("FE FE 94 E0 03 FD FE"); the answer must still
-// be taken, so every poll tells the frequency the radio has. The set is sent
-// with the tens-of-gigahertz digit 1, which the radio cannot hold, so its
-// read-back ("FA0...") is told from the translator's own copy ("FA1...").
-TEST(LinkProcess, EchoingRadioIsReadBackEveryTime) {
-    LinkProcesses p;
-    ASSERT_TRUE(p.start(binDir, "7300", 1, {"--echo", "--pace"})) << p.file("voctrans.txt");
-    EXPECT_EQ(p.exchange("Z1;"), std::string("Z1\x94;"));
-    int readBack = 0;
-    for (int i = 0; i < 10; ++i) {
-        std::string digits = "1" + std::to_string(14000000 + 1000 * i);
-        digits.insert(1, 11 - digits.size(), '0');
-        p.exchange("FA" + digits + ";");
-        // The translator answers from what it holds; the radio's reading
-        // replaces the value set within a poll or two (longer under load).
-        const std::string expected = "FA0" + digits.substr(1) + ";";
-        std::string r = p.await("FA;", expected);
-        if (r == expected) ++readBack;
-        else ADD_FAILURE() << "round " << i << ": " << r;
-    }
-    EXPECT_EQ(readBack, 10) << p.file("debug.dat");
-}
-
 // The radio's cable pulled and put back (vocsim hangs up its port and publishes
 // a new one): replies to the panel stop, so the panel's silence rule says "nc";
 // the translator finds the port again by its name and replies resume; sets
