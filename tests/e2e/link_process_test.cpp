@@ -15,6 +15,35 @@ namespace {
 
 const std::string binDir = VOCRIG_BIN_DIR;
 
+// The translator's round trip as a whole; also what voctrans.exe answers under Wine.
+TEST(LinkProcess, IdentifiesSetsPollsAndQuits) {
+    LinkProcesses p;
+    ASSERT_TRUE(p.start(binDir)) << p.file("voctrans.txt") << p.file("vocsim.txt");
+
+    EXPECT_EQ(p.exchange("Z1;"), std::string("Z1\x94;"));
+    EXPECT_EQ(p.exchange("Z2;"), "");
+    EXPECT_EQ(p.exchange("FA00014200000;"), "");
+    // The first poll tells what the translator was told, the next what the radio read back.
+    EXPECT_EQ(p.exchange("FA;"), "FA00014200000;");
+    EXPECT_EQ(p.exchange("FA;"), "FA00014200000;");
+    EXPECT_EQ(p.exchange("SM0;").substr(0, 3), "SM0");
+
+    // A deferred reply: the AF gain comes back once the radio has answered.
+    EXPECT_EQ(p.exchange("AG0200;"), "");
+    EXPECT_EQ(p.exchange("AG0;"), "AG0200;");
+    EXPECT_EQ(p.exchange("NR;"), "NR0;");
+
+    EXPECT_EQ(p.exchange("quit;", 0), "");
+    EXPECT_EQ(p.translator.waitExit(5000), 0) << p.file("voctrans.txt");
+    EXPECT_FALSE(p.linkExists("ports/com21"));
+    EXPECT_TRUE(p.linkExists("ports/com5"));  // the radio stays
+
+    const std::string log = p.file("debug.dat");
+    EXPECT_NE(log.find("TORADIO= FE FE 94 E0 05 00 00 20 14 00 FD"), std::string::npos) << log;
+    EXPECT_NE(log.find("FROMRADIO= FE FE E0 94 03 00 00 20 14 00 FD"), std::string::npos) << log;
+    EXPECT_NE(p.file("voctrans.txt").find("Quit"), std::string::npos);
+}
+
 // The radio's cable pulled and put back (vocsim hangs up its port and publishes
 // a new one): replies to the panel stop, so the panel's silence rule says "nc";
 // the translator finds the port again by its name and replies resume; sets
