@@ -152,6 +152,7 @@ bool Translator::turnSteps() {
             // from its rest by the read: they stay for the next read, or the
             // answer would be lost.
             st.radioBuffer.erase(0, st.radioBuffer.rfind(endOfFrame) + 1);
+            bound(st.radioBuffer, endOfFrame);  // a long run of noise keeps only its newest bytes
             return true;
         }
         if (fd < prefix) {
