@@ -187,7 +187,10 @@ void Panel::changeBand() {
     setPreamp(row.preamp() ? 1 : 0);
 
     // As if the radio had answered: with split on the poll asks for VFO B, and
-    // the row keeps both frequencies.
+    // the row keeps both frequencies. Not while the link is down: that would
+    // run the first-contact set-up and say "connected" with nobody answering;
+    // the set-up runs when the radio's answers return.
+    if (s.connected == 0) return;
     s.replyText = (s.splitOn >= 1 ? "FB" + row.vfoB() : "FA" + row.vfoA()) + ";";
     handleFrequencyReply();
 }
