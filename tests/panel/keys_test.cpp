@@ -492,6 +492,12 @@ TEST(Keys, Channels) {
     press("G4");
     EXPECT_EQ(spoken(rig), "gch / 4 / invalid");
     EXPECT_EQ(rig.sent(), "");
+
+    // A tone stored while it was still being typed is no tone: none is sent.
+    s.memorySlots[6] = "0512A00145500000B001455000001.0";
+    press("G6");
+    EXPECT_EQ(rig.sent(), "FA00145500000;MD4;Z3;SQ0;CT0;FT1;RX0;PA0;");
+    EXPECT_EQ(s.toneText, "999");
 }
 
 }  // namespace
