@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "panel_rig.h"
+#include "test_config.h"
 
 namespace {
 
@@ -109,13 +110,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PanelRig p;
     const uint8_t options = script.byte(), identity = script.byte(), levels = script.byte();
     static const char* const plans[] = {"1", "6", "2", "7"};
-    static const char* const powers[] = {"100", "50", "5", "00"};
-    p.files.files["vocrig.cfg"] = std::string("COM 5\r\nbaud 9600\r\nmodel 7300\r\npower ") + powers[levels / 3 % 4] +
-                                  "\r\nswr " + ((options & 128) ? "1" : "0") + "\r\ntun " +
-                                  std::to_string(levels % 3) + "\r\nbandplan" + plans[options >> 5 & 3] +
-                                  "\r\npowersw" + ((options & 16) ? "1" : "0") + "\r\n" +
-                                  ((options & 8) ? "lock 1\r\n" : "") + "pass 0\r\ndiag 0\r\ndiagl " +
-                                  ((options & 4) ? "1" : "0") + "\r\n";
+    static const int powers[] = {100, 50, 5, 0};
+    p.files.files["vocrig.cfg"] = vocrig::test::TestConfig{.lockLine = (options & 8) != 0,
+                                                           .lock = '1',
+                                                           .powerSwitch = (options & 16) ? 1 : 0,
+                                                           .power = powers[levels / 3 % 4],
+                                                           .swr = (options & 128) ? 1 : 0,
+                                                           .tuner = levels % 3,
+                                                           .bandPlan = plans[options >> 5 & 3],
+                                                           .diag = (options & 4) ? 1 : 0}
+                                      .text();
     p.panel.readConfiguration();
 
     if (options & 1) {

@@ -2,15 +2,14 @@
 // while the panel waits, through the link's start and an FM mode change
 // (identity, squelch).
 #include "panel_rig.h"
+#include "test_config.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace vocrig::fuzz;
     Script script(data, size);
     PanelRig p;
     uint8_t setUp = script.byte();
-    p.files.files["vocrig.cfg"] = std::string("COM 5\r\nbaud 9600\r\nmodel 7300\r\npower 100\r\nswr 0\r\ntun 0\r\n") +
-                                  "bandplan7\r\npowersw" + ((setUp & 1) ? "1" : "0") +
-                                  "\r\npass 0\r\ndiag 0\r\ndiagl 0\r\n";
+    p.files.files["vocrig.cfg"] = vocrig::test::TestConfig{.powerSwitch = setUp & 1}.text();
     p.panel.readConfiguration();
 
     // Each piece: a wait in 10 ms steps, then its bytes, delivered once the

@@ -29,7 +29,7 @@ TEST(Life, WithoutConfigurationOnlyTheStartWordsAndCfgnf) {
 
 TEST(Life, StartLoopAndShutdown) {
     PanelRig rig;
-    rig.files.files["vocrig.cfg"] = configText();
+    rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig().text();
     rig.window.tick();
     rig.window.key(74);
     rig.window.closeEvent();
@@ -67,7 +67,7 @@ TEST(Life, StartLoopAndShutdown) {
 
 TEST(Life, IdentityLockAndPowerSwitch) {
     PanelRig rig;
-    rig.files.files["vocrig.cfg"] = configText("power 100", "lock 1", 1);
+    rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig{.lockLine = true, .lock = '1', .powerSwitch = 1}.text();
     answerIdentity(rig, 164);
     rig.window.closeEvent();
     EXPECT_EQ(rig.panel.run(), vocrig::panel::exitNormal);
@@ -81,7 +81,7 @@ TEST(Life, IdentityLockAndPowerSwitch) {
 
 TEST(Life, IdentityTakenFromTheFirstReadThatBeginsWithZ1) {
     PanelRig rig;
-    rig.files.files["vocrig.cfg"] = configText();
+    rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig().text();
     answerIdentity(rig, 148, {"SM0000;", "FA00014200000;"});  // the identity arrives for the third read
     rig.panel.run();
     EXPECT_EQ(rig.state.radioId, 148);
@@ -104,7 +104,7 @@ TEST(Life, StartsOnTheSavedRowOrOnFortyMetres) {
     };
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.files.files["vocrig.cfg"] = configText();
+        rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig().text();
         rig.state.bandTable[4] = "11A00007100000B000071500009990";  // split saved on 40 m too
         rig.state.bandTable[6] = "12A00014250000B000142000009991";
         std::string file = c.header + "\r\n";
@@ -126,7 +126,7 @@ TEST(Life, IdentitySwitches) {
                  {122, 0, 1}, {142, 0, 1}, {104, 0, 0}, {148 + 1, 0, 0}};
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.files.files["vocrig.cfg"] = configText();
+        rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig().text();
         answerIdentity(rig, c.id);
         rig.panel.run();
         EXPECT_EQ(rig.state.radioId, c.id);
@@ -137,7 +137,7 @@ TEST(Life, IdentitySwitches) {
 
 TEST(Life, PortThatWillNotOpen) {
     PanelRig rig;
-    rig.files.files["vocrig.cfg"] = configText();
+    rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig().text();
     rig.port.opened = false;
     rig.port.failOpen = true;
     rig.window.closeEvent();
