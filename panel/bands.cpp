@@ -170,8 +170,7 @@ void Panel::changeBand() {
         s.splitOn = 2;  // announced
     }
 
-    const std::string tone = checkedTone(row.tone());
-    s.toneText = tone.empty() ? "999" : tone;
+    s.toneText = storedTone(row.tone());
     if (modeClass(s.mode) == ModeClass::fm && s.toneText != "999") {
         s.toneEntry = 1;
         send("CN" + s.toneText);

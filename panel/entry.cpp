@@ -205,9 +205,7 @@ void Panel::recallChannel(int bank, int slot) {
     sendMode();
     sayMode();
 
-    // A tone stored while it was still being typed ("1.") is no tone.
-    const std::string tone = checkedTone(channel.tone());
-    s.toneText = tone.empty() ? "999" : tone;
+    s.toneText = storedTone(channel.tone());
     if (oldTone != "999" && s.toneText == "999") {
         sayWord(isDcs(oldTone) ? "dcs" : "ctcss");
         sayWord("off");

@@ -420,6 +420,9 @@ bool isFrequencyAnswer(const std::string& reply);
 // (tenths after a point), or "N"/"R" and a DCS code of 23 to 754 written with
 // three digits; empty for anything else.
 std::string checkedTone(const std::string& tone);
+// A stored tone (band row or channel) as the panel takes it up: checked, and
+// "999" (no tone) when the check refuses it, e.g. a tone stored half-typed.
+std::string storedTone(const std::string& tone);
 // The window's frequency text for 11 digits of Hz: "   14.200000", "     0.500000".
 std::string frequencyText(const std::string& digits);
 

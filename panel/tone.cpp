@@ -41,6 +41,11 @@ std::string checkedTone(const std::string& tone) {
     return value;
 }
 
+std::string storedTone(const std::string& tone) {
+    const std::string checked = checkedTone(tone);
+    return checked.empty() ? "999" : checked;
+}
+
 Panel::Flow Panel::toneKey() {
     PanelState& s = state;
     s.toneOn = 0;
