@@ -12,6 +12,18 @@ struct ModeDigitRow {
 };
 constexpr ModeDigitRow modeDigitTable[] = {{0, '1'}, {1, '2'}, {2, '5'}, {3, '3'}, {5, '4'}};
 
+bool answersPassThroughFrame(const std::string& request, const std::string& answer) {
+    // FE FE to from command ... FD: the answer goes back to the asker, comes
+    // from the radio it asked (any radio, when it asked by broadcast) and
+    // carries the command asked, or the radio's OK (FB) or NG (FA).
+    if (request.size() < 6 || answer.size() < 6) return false;
+    auto byteAt = [](const std::string& s, size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (byteAt(answer, 2) != byteAt(request, 3)) return false;
+    if (byteAt(request, 2) != 0x00 && byteAt(answer, 3) != byteAt(request, 2)) return false;
+    unsigned char command = byteAt(answer, 4);
+    return command == byteAt(request, 4) || command == 0xFB || command == 0xFA;
+}
+
 }  // namespace
 
 bool Translator::servicePassThrough() {
@@ -89,18 +101,6 @@ void Translator::forwardPassThroughFrame(const std::string& bytes) {
             if (st.debugLevel > 0) logHex("***toVR1= ", forward);
         }
     }
-}
-
-bool Translator::answersPassThroughFrame(const std::string& request, const std::string& answer) {
-    // FE FE to from command ... FD: the answer goes back to the asker, comes
-    // from the radio it asked (any radio, when it asked by broadcast) and
-    // carries the command asked, or the radio's OK (FB) or NG (FA).
-    if (request.size() < 6 || answer.size() < 6) return false;
-    auto byteAt = [](const std::string& s, size_t i) { return static_cast<unsigned char>(s[i]); };
-    if (byteAt(answer, 2) != byteAt(request, 3)) return false;
-    if (byteAt(request, 2) != 0x00 && byteAt(answer, 3) != byteAt(request, 2)) return false;
-    unsigned char command = byteAt(answer, 4);
-    return command == byteAt(request, 4) || command == 0xFB || command == 0xFA;
 }
 
 }  // namespace vocrig::translator

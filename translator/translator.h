@@ -172,7 +172,6 @@ public:
     void readProgram();
     bool servicePassThrough();  // true when it read anything
     void forwardPassThroughFrame(const std::string& bytes);
-    static bool answersPassThroughFrame(const std::string& request, const std::string& answer);
     void takeRadioFrame(size_t prefixAt);
     void watchRadio();  // reopens a failed radio port and notices a radio that went silent
     void closeChannels();
