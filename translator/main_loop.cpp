@@ -140,20 +140,18 @@ bool Translator::turnSteps() {
     readRadio();
     if (!st.radioChunk.empty()) busy = true;
 
-    // Radio intake: at most one frame addressed to us per turn.
-    while (!st.radioBuffer.empty()) {
-        size_t fd = st.radioBuffer.find(endOfFrame);
-        if (fd == std::string::npos) break;  // the rest of the frame is still on its way
+    // Radio intake: every frame addressed to us, in order.
+    bool taken = false;
+    for (size_t fd; (fd = st.radioBuffer.find(endOfFrame)) != std::string::npos;) {
         if (st.debugLevel > 0) logHex("FROMRADIO= ", st.radioBuffer);
         size_t prefix = st.radioBuffer.find(st.replyPrefix);
         if (prefix == std::string::npos) {
-            // Only echoes and other stations' traffic: the panel waits a turn.
-            // Bytes after the last FD may be the start of our answer, split
-            // from its rest by the read: they stay for the next read, or the
-            // answer would be lost.
+            // Only echoes and other stations' traffic. Bytes after the last FD
+            // may be the start of our answer, split from its rest by the read:
+            // they stay for the next read, or the answer would be lost.
             st.radioBuffer.erase(0, st.radioBuffer.rfind(endOfFrame) + 1);
-            bound(st.radioBuffer, endOfFrame);  // a long run of noise keeps only its newest bytes
-            return true;
+            if (!taken) return true;  // nothing for us: the panel waits a turn
+            break;
         }
         if (fd < prefix) {
             st.radioBuffer.erase(0, fd + 1);  // the echo of our own frame, or traffic not for us
@@ -161,8 +159,8 @@ bool Translator::turnSteps() {
         }
         st.frameEnd = fd + 1;
         takeRadioFrame(prefix);
-        st.radioBuffer.clear();  // anything after the frame in the same read goes with it
-        break;
+        st.radioBuffer.erase(0, st.frameEnd);
+        taken = true;
     }
 
     readProgram();

@@ -35,8 +35,7 @@ bool Translator::servicePassThrough() {
         st.passThroughChunk = passThrough.read(waiting);
         if (st.passThroughChunk.empty()) return readAny;
         readAny = true;
-        st.passThroughBuffer += st.passThroughChunk;
-        bound(st.passThroughBuffer, endOfFrame);
+        append(st.passThroughBuffer, st.passThroughChunk);
         // Every whole frame, in order; a frame still without its FD waits.
         for (size_t fd = st.passThroughBuffer.find(endOfFrame); fd != std::string::npos;
              fd = st.passThroughBuffer.find(endOfFrame)) {
@@ -80,7 +79,7 @@ void Translator::forwardPassThroughFrame(const std::string& bytes) {
     for (int tries = 0; tries < 5 && !answered; ++tries) {
         clock.sleepMs(10);
         readRadio();
-        pending += st.radioChunk;
+        append(pending, st.radioChunk);
         std::string forward;
         for (size_t fd = pending.find(endOfFrame); fd != std::string::npos && !answered;
              fd = pending.find(endOfFrame)) {

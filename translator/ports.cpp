@@ -82,10 +82,10 @@ void Translator::sendToProgram() {
     if (st.debugLevel > 0) logText("ToProg= ", st.panelReply);
 }
 
-void Translator::bound(std::string& buffer, char terminator) {
-    // Bytes that never end in a terminator must not grow without limit: keep the newest.
-    if (buffer.size() > bufferLimit && buffer.find(terminator) == std::string::npos)
-        buffer.erase(0, buffer.size() - bufferLimit);
+void Translator::append(std::string& buffer, const std::string& bytes) {
+    // Whatever a peer sends, a buffer holds at most bufferLimit bytes: the newest.
+    buffer += bytes;
+    if (buffer.size() > bufferLimit) buffer.erase(0, buffer.size() - bufferLimit);
 }
 
 void Translator::readRadio() {
@@ -93,8 +93,7 @@ void Translator::readRadio() {
     int waiting = radio.bytesWaiting();
     if (waiting <= 0) return;
     st.radioChunk = radio.read(waiting);
-    st.radioBuffer += st.radioChunk;
-    bound(st.radioBuffer, endOfFrame);
+    append(st.radioBuffer, st.radioChunk);
     if (!st.radioBuffer.empty() && st.radioBuffer[0] == '\xFE') st.radioHeard = 1;
 }
 
@@ -111,8 +110,7 @@ void Translator::readProgram() {
         st.programBuffer.clear();
     }
     if (st.programBuffer.empty()) st.programSince = now;
-    st.programBuffer += st.programChunk;
-    bound(st.programBuffer, ';');
+    append(st.programBuffer, st.programChunk);
 }
 
 void Translator::takeRadioFrame(size_t prefixAt) {

@@ -113,7 +113,7 @@ struct TranslatorState {
 
 class Translator {
 public:
-    // Received bytes without a terminator are kept up to this many; older ones are dropped.
+    // Received bytes not yet taken are kept up to this many; older ones are dropped.
     static constexpr size_t bufferLimit = 4096;
     // How long an idle loop waits on the ports before looking again.
     static constexpr int idleWaitMs = 50;
@@ -275,7 +275,8 @@ private:
     void openPassThrough();
     // A port that could not be opened at start: the console (and log) say which and why.
     void tellPortError(const platform::SerialPort& port, const std::string& name);
-    static void bound(std::string& buffer, char terminator);
+    // Every read lands in its buffer through here, which holds the buffer to bufferLimit.
+    static void append(std::string& buffer, const std::string& bytes);
 
     platform::SerialPort& radio;
     platform::SerialPort& panel;

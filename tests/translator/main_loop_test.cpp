@@ -162,13 +162,15 @@ TEST(MainLoop, AnswerSplitRightAfterTheEchoIsKept) {
     }
 }
 
-TEST(MainLoop, OnlyTheFirstOfTwoAnswersIsTaken) {
+TEST(MainLoop, EveryAnswerOfAReadIsTakenInOrderAndAPartOneWaits) {
     Rig rig;
     rig.start();
-    rig.hear("FE FE E0 94 14 01 01 28 FD FE FE E0 94 14 03 00 10 FD");
+    // Two AF gain answers and the start of a squelch answer in one read.
+    rig.hear("FE FE E0 94 14 01 01 28 FD FE FE E0 94 14 01 02 37 FD FE FE E0 94 14");
+    rig.hear("03 00 16 FD");
+    EXPECT_EQ(rig.replies(), "AG0237;");
     rig.t.turn();
-    EXPECT_EQ(rig.replies(), "AG0128;");
-    EXPECT_EQ(rig.st().squelchValue, 50);
+    EXPECT_EQ(rig.replies(), "SQ0016;");
 }
 
 TEST(MainLoop, RunStopsWhenAskedAndClosesThePorts) {
