@@ -14,8 +14,10 @@ bootstrap:
 	@tools/bootstrap
 	@ln -sfn $(DEBUG)/compile_commands.json compile_commands.json  # for editors
 
+# The manual pages name the installed paths, so the prefix is set when configuring.
+PREFIX ?= /usr/local
 build: bootstrap
-	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DVOCRIG_TESTS=OFF >/dev/null
+	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DVOCRIG_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	@cmake --build $(RELEASE) -j $(JOBS)
 	@if [ -x tools/make-voice ]; then tools/make-voice --if-stale wave; fi
 
@@ -36,11 +38,11 @@ demo: build
 	@if [ -x tools/demo ]; then tools/demo; else echo "The demo is not ready yet."; fi
 
 # Installs into PREFIX (default /usr/local): the programs, the word set, manual pages.
-PREFIX ?= /usr/local
 install: build
 	@cmake --install $(RELEASE) --prefix $(PREFIX)
 
 # A Debian package of the same, in build/release (installs under /usr).
+package: PREFIX = /usr
 package: build
 	@cd $(RELEASE) && cpack -G DEB >/dev/null && ls -1 $$(pwd)/*.deb
 

@@ -14,17 +14,11 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# Every word the panel plays, as the panel names it.
-vocabulary=(
-  0 1 2 3 4 5 6 7 8 9 point perc plus
-  160 80 60 40 30 20 17 15 12 10 6 2 70 metres un band
-  mhz khz hz bw s SWR gt4 ls1 21 alc wpm lev micgain Power rf ag ks co txbw wide mid nar
-  lsb.wav usb.wav cw.wav am.wav fm.wav nar.wav dstar.wav
-  on off on.wav off.wav max min ok invalid na preamp at nb nr notch spc bkin vox mon lock unlock
-  tuner is both atu tune tune.wav ton tx split swop vfoa vfob RTS options extcm
-  ctcss dcs ec n r warnctcss EF sch gch channel
-  voc connected nc vnc cfgnf quit help.wav delay shdelay shdel
-)
+# Every word of the list the set is built from (tests/docs checks that it
+# holds every word the panel can say).
+list=$(dirname "$script")/../doc/words.tsv
+mapfile -t vocabulary < <(awk -F'\t' '!/^#/ && NF >= 3 { print $1 }' "$list")
+[ "${#vocabulary[@]}" -ge 100 ] || fail "only ${#vocabulary[@]} words in $list"
 
 "$script" >/dev/null 2>&1; [ $? -eq 2 ] || fail "no folder given is not a usage error"
 
@@ -38,7 +32,7 @@ done
 [ "$(ls -A "$work" | wc -l)" -eq 1 ] || fail "left something beside the set: $(ls -A "$work")"
 
 length() { soxi -D "$work/wave/$1.wav"; }
-for pause in delay:0.120 shdel:0.080 shdelay:0.130; do
+for pause in $(awk -F'\t' '$2 ~ /^\(silence, / { sub(/^\(silence, /, "", $2); sub(/ s\)$/, "", $2); print $1 ":" $2 }' "$list"); do
   # Exact to a sample: within 0.1 ms of the length asked for.
   awk -v l="$(length "${pause%%:*}")" -v want="${pause#*:}" 'BEGIN { d = l - want; exit !(d < 0.0001 && d > -0.0001) }' \
     || fail "${pause%%:*} lasts $(length "${pause%%:*}") s"
@@ -50,6 +44,11 @@ done
 for word in voc 3 point mhz 160; do
   awk -v l="$(length "$word")" 'BEGIN { exit !(l > 0.1 && l < 3) }' || fail "$word lasts $(length "$word") s"
 done
+
+# The key help tells every key: minutes, not seconds.
+help=$(length help)
+echo "make-voice: help.wav lasts $help s"
+awk -v l="$help" 'BEGIN { exit !(l > 60) }' || fail "help.wav lasts only $help s"
 
 touch "$work/wave/marker"
 "$script" --if-stale "$work/wave" >/dev/null || fail "--if-stale failed"
