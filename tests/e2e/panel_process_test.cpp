@@ -3,11 +3,17 @@
 // on a private X server (run under with_xvfb). The panel's trace tells what it
 // did; the translator's log what reached the radio.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -221,6 +227,100 @@ TEST(PanelProcess, HamlibReadsThroughThePassThroughPort) {
     view.requestClose(view.find(panelTitle));  // the window closed, not Q
     EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
     EXPECT_FALSE(p.linkExists("ports/com8"));
+}
+
+// Where a program is installed, or "" (ser2net lives in /usr/sbin, which an
+// ordinary user's PATH may lack).
+std::string installed(const std::string& name) {
+    for (const char* dir : {"/usr/sbin/", "/usr/bin/", "/usr/local/sbin/", "/usr/local/bin/"})
+        if (access((std::string(dir) + name).c_str(), X_OK) == 0) return dir + name;
+    return "";
+}
+
+// A free TCP port on the loopback address, as the system hands one out.
+int freeTcpPort() {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    close(s);
+    return port;
+}
+
+// A radio at another site, as the README sets it up: vocsim's port offered on
+// TCP by ser2net, and at the operator's end socat, restarted in a loop, making
+// a pseudo-terminal linked as ports/com5. ser2net stopped: the link is lost
+// (the translator says "Radio lost", keys answer "nc"); started again: "Radio
+// found" and "connected" by themselves. Prints how long each took.
+TEST(PanelProcess, RemoteRadioThroughSer2netAndSocat) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
+    if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is not installed";
+    const std::string ser2net = installed("ser2net"), socat = installed("socat");
+    ASSERT_FALSE(ser2net.empty() || socat.empty()) << "ser2net and socat are needed (tools/bootstrap installs them)";
+    const int port = freeTcpPort();
+    ASSERT_GT(port, 0);
+
+    LinkProcesses p;
+    vocrig::e2e::Child station, operatorEnd;
+    auto startStation = [&] {
+        return station.start(ser2net, {"-n", "-u", "-P", p.dir + "/ser2net.pid", "-c", p.dir + "/ser2net.yaml"},
+                             p.dir, p.dir + "/ser2net.txt", "/usr/bin:/bin");
+    };
+    p.radioLink = "ports/radio-site";  // the radio's own port, at the other site
+    p.betweenRadioAndTranslator = [&] {
+        std::ofstream(p.dir + "/ser2net.yaml") << "connection: &radio\n  accepter: tcp,127.0.0.1," << port
+                                               << "\n  connector: serialdev," << p.dir
+                                               << "/ports/radio-site,19200n81,local\n";
+        // The operator's loop: socat ends with the connection and starts again.
+        const std::string loop = "trap 'kill $pid 2>/dev/null; exit 0' TERM; while :; do " + socat +
+                                 " pty,link=ports/com5,rawer tcp:127.0.0.1:" + std::to_string(port) +
+                                 " & pid=$!; wait $pid; sleep 0.2; done";
+        return startStation() && operatorEnd.start("/bin/bash", {"-c", loop}, p.dir, p.dir + "/socat.txt",
+                                                   "/usr/bin:/bin") &&
+               waitUntil([&] { return std::filesystem::is_symlink(p.dir + "/ports/com5"); }, 20s);
+    };
+    ASSERT_TRUE(startConnected(p)) << p.file("ser2net.txt") << p.file("socat.txt");
+    EXPECT_TRUE(waitFor(p, "vocpanel.trace", " read FA", 30s, count(p.file("vocpanel.trace"), " read FA") + 10));
+
+    XView view;
+    ASSERT_TRUE(view.ok());
+    // S asks for the S meter while connected and answers "nc" once the link is lost.
+    auto pressS = [&] { return typeKeys(view, "s"); };
+
+    const auto stopped = std::chrono::steady_clock::now();
+    station.stop();
+    const bool lost = waitUntil(
+        [&] {
+            pressS();
+            return count(p.file("vocpanel.trace"), " say nc\n") >= 1;
+        },
+        30s);
+    const double toNc = std::chrono::duration<double>(std::chrono::steady_clock::now() - stopped).count();
+    ASSERT_TRUE(lost) << p.file("vocpanel.trace");
+    EXPECT_TRUE(waitFor(p, "voctrans.txt", "Radio lost", 10s)) << p.file("voctrans.txt");
+
+    const size_t connectedBefore = count(p.file("vocpanel.trace"), " say connected\n");
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(startStation());
+    EXPECT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 60s, connectedBefore + 1))
+        << p.file("voctrans.txt") << p.file("socat.txt");
+    const double toConnected = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_TRUE(inOrder(p.file("voctrans.txt"), {"Radio lost", "Radio found"}));
+    std::printf("remote radio: ser2net stopped -> \"nc\" after %.2f s; started again -> \"connected\" after %.2f s\n",
+                toNc, toConnected);
+
+    // The session goes on through the network: a key reaches the radio.
+    ASSERT_TRUE(typeKeys(view, "e 1 4 period 0 7 4 Return"));
+    EXPECT_TRUE(waitFor(p, "vocsim.txt", "set frequency 14.074", 20s)) << p.file("vocsim.txt");
+    ASSERT_TRUE(typeKeys(view, "q"));
+    EXPECT_EQ(p.translator.waitExit(15000), 0) << p.file("voctrans.txt");
+    operatorEnd.stop();
+    station.stop();
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -136,12 +137,13 @@ public:
         const char* wineRun = std::getenv("VOCRIG_WINE_RUN");
         if (wineRun) std::filesystem::copy_file(std::getenv("VOCTRANS_EXE"), dir + "/bin/voctrans.exe");
 
-        std::vector<std::string> radioArgs{"--publish", "ports/com5", "--model", "7300", "--seed", "1"};
+        std::vector<std::string> radioArgs{"--publish", radioLink, "--model", "7300", "--seed", "1"};
         radioArgs.insert(radioArgs.end(), radioOptions.begin(), radioOptions.end());
         if (!radio.start(binDir + "/vocsim", radioArgs, dir, dir + "/vocsim.txt",
                          std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin"))
             return false;
-        if (!waitForLink(dir + "/ports/com5")) return false;
+        if (!waitForLink(dir + "/" + radioLink)) return false;
+        if (betweenRadioAndTranslator && !betweenRadioAndTranslator()) return false;
         if (wineRun) return startUnderWine(wineRun);
         return startTranslator();
     }
@@ -197,6 +199,10 @@ public:
     bool realPanel = false;
     std::string wordSet;      // a folder linked as wave/ for the panel
     int passThroughPort = 0;  // 1-9: the translator publishes ports/com<N+1> for a second CI-V program
+    // Where vocsim publishes the radio; anywhere but ports/com5, what runs
+    // between the radio and the translator must make ports/com5 lead to it.
+    std::string radioLink = "ports/com5";
+    std::function<bool()> betweenRadioAndTranslator;
 
     Child radio, translator;
     platform::posix::PosixSerialPort panel;
