@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "key_codes.h"
 #include "panel_rig.h"
 #include "test_config.h"
 
@@ -28,13 +29,19 @@ const int maxEvents = 2000;
 const size_t maxWaitingBytes = 4096;  // a serial driver's buffer: a flood stops there
 
 const int keys[] = {
-    'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U',
-    'V', 'W', 'X', 'Y', 'Z', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9',
-    190, 13, 37, 38, 39, 40, 33, 34,                          // ".", Enter, arrows, Page Up and Down
-    112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123,  // F1 to F12
-    32, 27, 187, 189, 9, 36,                                  // Space, Escape, "+", "-", Tab, Home
-    96, 97, 98, 99, 100, 101, 102, 103, 104, 105, 110,        // the keypad
-    16, 17, 45, 91,                                           // Shift, Ctrl, Insert, Windows
+    panel::keyA, panel::keyB, panel::keyC, panel::keyD, panel::keyE, panel::keyF, panel::keyG, panel::keyH,
+    panel::keyI, panel::keyJ, panel::keyK, panel::keyL, panel::keyM, panel::keyN, panel::keyO, panel::keyP,
+    panel::keyQ, panel::keyR, panel::keyS, panel::keyT, panel::keyU, panel::keyV, panel::keyW, panel::keyX,
+    panel::keyY, panel::keyZ, panel::key0, panel::key1, panel::key2, panel::key3, panel::key4, panel::key5,
+    panel::key6, panel::key7, panel::key8, panel::key9,
+    panel::keyPoint, panel::keyEnter, panel::keyLeft, panel::keyUp, panel::keyRight, panel::keyDown,
+    panel::keyPageUp, panel::keyPageDown,
+    panel::keyF1, panel::keyF2, panel::keyF3, panel::keyF4, panel::keyF5, panel::keyF6, panel::keyF7, panel::keyF8,
+    panel::keyF9, panel::keyF10, panel::keyF11, panel::keyF12,
+    panel::keySpace, panel::keyEscape, panel::keyPlus, panel::keyMinus, panel::keyTab, panel::keyHome,
+    panel::keyPad0, panel::keyPad1, panel::keyPad2, panel::keyPad3, panel::keyPad4, panel::keyPad5, panel::keyPad6,
+    panel::keyPad7, panel::keyPad8, panel::keyPad9, panel::keyPadPoint,
+    panel::keyShift, panel::keyCtrl, panel::keyInsert, panel::keyLeftWindows,
 };
 const int keyCount = static_cast<int>(std::size(keys));
 
@@ -66,15 +73,19 @@ void checkState(const panel::PanelState& s) {
     check((s.bandIndex >= 1 && s.bandIndex <= panel::bandRows) || s.bandIndex == panel::noBand,
           "the band is a row or none");
     check(s.mode >= 0 && s.mode <= panel::modeDstar, "the mode is a mode number");
-    const int prefixes[] = {0, 1, 2, 3, 4, 7, 10, 11, 12, 14};
+    using P = panel::Prefix;
+    const P prefixes[] = {P::none,   P::band,  P::width,   P::power,   P::rfGain,
+                          P::afGain, P::level, P::keyer, P::micGain, P::extended};
     check(std::find(std::begin(prefixes), std::end(prefixes), s.keyPrefix) != std::end(prefixes),
           "the prefix is one of the prefixes");
-    check(s.channelOp >= 0 && s.channelOp <= 2 && s.channelBankChoice >= 0 && s.channelBankChoice <= 9 &&
+    const int channelOp = static_cast<int>(s.channelOp), toneEntry = static_cast<int>(s.toneEntry),
+              splitOn = static_cast<int>(s.splitOn);
+    check(channelOp >= 0 && channelOp <= 2 && s.channelBankChoice >= 0 && s.channelBankChoice <= 9 &&
               ((s.channelBank >= 0 && s.channelBank <= 9) || s.channelBank == panel::noBand) && s.channelSlot >= 0 &&
               s.channelSlot <= 9,
           "a channel is one of the hundred");
-    check(s.freqEntry >= 0 && s.freqEntry <= 1 && s.entryPoint >= 0 && s.entryPoint <= 1 && s.toneEntry >= 0 &&
-              s.toneEntry <= 2 && s.splitOn >= 0 && s.splitOn <= 2,
+    check(s.freqEntry >= 0 && s.freqEntry <= 1 && s.entryPoint >= 0 && s.entryPoint <= 1 && toneEntry >= 0 &&
+              toneEntry <= 2 && splitOn >= 0 && splitOn <= 2,
           "the entry states are their values");
     check(s.powerPercent >= 0 && s.powerPercent <= 100, "the power is a percentage");
 }

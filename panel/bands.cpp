@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "key_codes.h"
 #include "panel.h"
 
 namespace vocrig::panel {
@@ -34,7 +35,7 @@ Panel::Flow Panel::nextMode() {
 
 Panel::Flow Panel::extendedMode() {
     PanelState& s = state;
-    if (s.keyCode == 'M') {
+    if (s.keyCode == keyM) {
         if (s.mode == modeFmNarrow)
             s.mode = modeFm;
         else if (s.mode == modeFm)
@@ -42,7 +43,7 @@ Panel::Flow Panel::extendedMode() {
     }
     sendMode();
     sayMode();
-    s.keyPrefix = 0;
+    s.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 
@@ -64,7 +65,7 @@ Panel::Flow Panel::dstarKey() {
 // --- Band ---
 
 Panel::Flow Panel::bandPrefixKey() {
-    state.keyPrefix = 1;
+    state.keyPrefix = Prefix::band;
     sayWord("band");
     sayBand();
     storeBandRow();
@@ -72,13 +73,13 @@ Panel::Flow Panel::bandPrefixKey() {
 }
 
 void Panel::selectBand(int band) {
-    state.keyPrefix = 0;
+    state.keyPrefix = Prefix::none;
     state.bandIndex = band;
     changeBand();
 }
 
 Panel::Flow Panel::pickBandLetter(int band, bool available) {
-    state.keyPrefix = 0;
+    state.keyPrefix = Prefix::none;
     if (!available) {
         sayWord("band");
         sayWord("na");
@@ -135,11 +136,11 @@ Panel::Flow Panel::bandDown() {
 
 void Panel::changeBand() {
     PanelState& s = state;
-    if (s.splitOn >= 1) {
+    if (s.splitOn != Split::off) {
         sayWord("split");
         sayWord("off");
         send("RX0");
-        s.splitOn = 0;
+        s.splitOn = Split::off;
     }
     s.tickCount = 0;
     if (s.bandIndex < 1 || s.bandIndex > bandRows) return;
@@ -153,7 +154,7 @@ void Panel::changeBand() {
     showFrequency();
 
     s.bandSplitFlag = row.splitFlag();
-    s.toneEntry = 0;
+    s.toneEntry = ToneEntry::none;
     sayBand();
     sayFrequency();
     sendMode();
@@ -161,18 +162,18 @@ void Panel::changeBand() {
 
     // Split only on repeater modes; a row written while split was announced
     // holds 2.
-    s.splitOn = s.mode == modeAm || s.mode == modeFmNarrow ? s.bandSplitFlag : 0;
-    if (s.splitOn >= 1) {
+    s.splitOn = s.mode == modeAm || s.mode == modeFmNarrow ? static_cast<Split>(s.bandSplitFlag) : Split::off;
+    if (s.splitOn != Split::off) {
         send("FT1");
         sayWord("split");
         send("FB" + row.vfoB());
         noteFrequencySent();
-        s.splitOn = 2;  // announced
+        s.splitOn = Split::announced;  // announced
     }
 
     s.toneText = storedTone(row.tone());
     if (modeClass(s.mode) == ModeClass::fm && s.toneText != "999") {
-        s.toneEntry = 1;
+        s.toneEntry = ToneEntry::typing;
         send("CN" + s.toneText);
         send("CT1");
         s.toneOn = 1;
@@ -190,7 +191,7 @@ void Panel::changeBand() {
     // run the first-contact set-up and say "connected" with nobody answering;
     // the set-up runs when the radio's answers return.
     if (s.connected == 0) return;
-    s.replyText = (s.splitOn >= 1 ? "FB" + row.vfoB() : "FA" + row.vfoA()) + ";";
+    s.replyText = (s.splitOn != Split::off ? "FB" + row.vfoB() : "FA" + row.vfoA()) + ";";
     handleFrequencyReply();
 }
 
@@ -203,14 +204,13 @@ Panel::Flow Panel::splitKey() {
         sayWord("invalid");
         return Flow::stop;
     }
-    s.keyPrefix = 0;
-    if (s.splitOn == 0) {
-        s.splitOn = 1;
-        s.savedFreqCommand = s.lastFreqCommand.substr(0, 13);
+    s.keyPrefix = Prefix::none;
+    if (s.splitOn == Split::off) {
+        s.splitOn = Split::on;
         send("FT1");
         return Flow::goOn;  // the dispatch end sets VFO B to the dial frequency
     }
-    s.splitOn = 0;
+    s.splitOn = Split::off;
     send("RX0");
     if (s.modeReported == 0 && s.bandIndex >= 1 && s.bandIndex <= bandRows) {
         std::string& row = s.bandTable[static_cast<size_t>(s.bandIndex)];
@@ -218,17 +218,16 @@ Panel::Flow Panel::splitKey() {
     }
     send("FA" + currentBand().vfoA());
     noteFrequencySent();
-    s.skipNextCommand = 1;
     sayWord("split");
     sayWord("off");
-    return Flow::goOn;
+    return Flow::stop;  // VFO A is set: the dispatch end sends no dial frequency
 }
 
 Panel::Flow Panel::swapVfo() {
     sayWord("swop");
     if (state.swapFixed == 0) state.vfoSwapped = 1 - std::clamp(state.vfoSwapped, 0, 1);
     send("Z8");
-    state.keyPrefix = 0;
+    state.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 
@@ -245,24 +244,16 @@ Panel::Flow Panel::tuningStep() {
         sayWord("khz");
         state.stepFlag = 0;
     }
-    state.keyPrefix = 0;
+    state.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 
 Panel::Flow Panel::sayFrequencyAndMode() {
     PanelState& s = state;
-    if (s.keyPrefix == 14) {
-        // The other VFO: split flipped for the speech only.
-        const int split = s.splitOn;
-        s.splitOn = split >= 1 ? 0 : 1;
-        sayFrequency();
-        s.splitOn = split;
-    } else {
-        sayFrequency();
-    }
+    sayFrequency(s.keyPrefix == Prefix::extended ? Vfo::other : Vfo::current);
     sayMode();
-    if (s.toneEntry == 1) sayTone();
-    s.keyPrefix = 0;
+    if (s.toneEntry == ToneEntry::typing) sayTone();
+    s.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 

@@ -4,13 +4,12 @@
 
 #include <algorithm>
 
+#include "key_codes.h"
 #include "panel.h"
 
 namespace vocrig::panel {
 
 namespace {
-
-enum Key : int { keyPageUp = 33, keyPageDown = 34, keyLeft = 37, keyRight = 39, keyPlus = 187, keyMinus = 189 };
 
 const int maxEntryMHz = 99999;   // five megahertz digits
 const size_t maxEntryDecimals = 6;
@@ -39,19 +38,19 @@ int bandForTypedMHz(long long mhz) {
 
 void Panel::digitKey(int digit) {
     PanelState& s = state;
-    if (s.keyPrefix == 0 && s.freqEntry == 0 && s.channelOp == 0 && s.toneEntry == 0) return;
+    if (s.keyPrefix == Prefix::none && s.freqEntry == 0 && s.channelOp == ChannelOp::none && s.toneEntry == ToneEntry::none) return;
     s.commandText.clear();
 
     // A digit that picks a channel is used up by it.
-    if (s.channelOp == 1) {
+    if (s.channelOp == ChannelOp::store) {
         storeChannel(digit);
         return;
     }
-    if (s.channelOp == 2) {
+    if (s.channelOp == ChannelOp::recall) {
         recallChannel(std::clamp(s.channelBankChoice, 0, 9), digit);
         return;
     }
-    if (s.keyPrefix == 0 && s.freqEntry == 1) {
+    if (s.keyPrefix == Prefix::none && s.freqEntry == 1) {
         if (s.entryPoint == 1) {
             const size_t typed =
                 s.entryZeros.size() + (s.entryFraction > 0 ? std::to_string(s.entryFraction).size() : 0);
@@ -71,11 +70,11 @@ void Panel::digitKey(int digit) {
         sayWord(digitWord(digit));
         return;
     }
-    if (s.keyPrefix == 1) {
+    if (s.keyPrefix == Prefix::band) {
         selectBand(digit == 0 ? 10 : digit);  // 1 to 9, and 0 for 10 m
         return;
     }
-    if (s.toneEntry == 1 && s.toneOn == 0) {
+    if (s.toneEntry == ToneEntry::typing && s.toneOn == 0) {
         if (s.toneText == "999") s.toneText.clear();
         if (s.toneText.size() >= maxToneLength) {
             sayWord("max");
@@ -89,7 +88,7 @@ void Panel::digitKey(int digit) {
 Panel::Flow Panel::startFrequencyEntry() {
     state.entryMHz = 0;
     state.entryFraction = 0;
-    state.keyPrefix = 0;
+    state.keyPrefix = Prefix::none;
     sayWord("EF");
     state.entryPoint = 0;
     state.freqEntry = 1;
@@ -100,7 +99,7 @@ Panel::Flow Panel::entryPoint() {
     state.entryPoint = 1;
     state.entryZeros.clear();
     sayWord("point");
-    if (state.toneEntry == 1 && state.toneText.size() < maxToneLength) state.toneText += ".";
+    if (state.toneEntry == ToneEntry::typing && state.toneText.size() < maxToneLength) state.toneText += ".";
     return Flow::stop;
 }
 
@@ -114,14 +113,14 @@ Panel::Flow Panel::takeFrequencyEntry() {
 
     // The band and its mode follow the typed megahertz; FM is refused below 25 MHz.
     const int band = bandForTypedMHz(s.entryMHz);
-    if (band == 14 && s.splitOn >= 1) s.splitOn = 0;
+    if (band == 14 && s.splitOn != Split::off) s.splitOn = Split::off;
     s.bandIndex = band;
     const BandRecord row(s.bandTable[static_cast<size_t>(band)]);
     s.mode = row.mode();
     if (s.entryMHz < 25 && modeClass(s.mode) == ModeClass::fm) s.mode = modeAm;
     sendMode();
 
-    std::string command = (s.splitOn >= 1 ? "FB" : "FA") + zeroPadded(s.entryMHz, 5) + s.entryZeros;
+    std::string command = (s.splitOn != Split::off ? "FB" : "FA") + zeroPadded(s.entryMHz, 5) + s.entryZeros;
     if (s.entryFraction > 0) command += std::to_string(s.entryFraction);
     else if (s.entryZeros.empty()) command += "0";
     command.resize(13, '0');
@@ -136,32 +135,32 @@ Panel::Flow Panel::takeFrequencyEntry() {
 }
 
 Panel::Flow Panel::startStore() {
-    state.channelOp = 1;
+    state.channelOp = ChannelOp::store;
     sayWord("sch");
     return Flow::stop;
 }
 
 Panel::Flow Panel::startRecall() {
     state.channelBankChoice = 0;
-    state.channelOp = 2;
+    state.channelOp = ChannelOp::recall;
     sayWord("gch");
     return Flow::stop;
 }
 
 void Panel::storeChannel(int slot) {
     PanelState& s = state;
-    const bool split = s.splitOn >= 1;
+    const bool split = s.splitOn != Split::off;
     std::string record = split ? "1" : "0";
     record += static_cast<char>('0' + std::clamp(s.mode, 0, 9));
     record += s.bandIndex >= 1 && s.bandIndex <= bandRows ? zeroPadded(s.bandIndex, 2) : "99";
     const std::string vfoADigits = s.vfoAText.size() >= 11 ? s.vfoAText.substr(s.vfoAText.size() - 11) : "";
     record += s.vfoAText + (split ? s.vfoBText : "B" + vfoADigits);
-    record += s.toneEntry != 0 ? s.toneText : "999";
+    record += s.toneEntry != ToneEntry::none ? s.toneText : "999";
     record += s.preampOn == 1 ? "1" : "0";
 
     const int bank = std::clamp(s.channelBankChoice, 0, 9);
     s.memorySlots[static_cast<size_t>(bank * slotsPerBank + slot)] = record;
-    s.channelOp = 0;
+    s.channelOp = ChannelOp::none;
     saveMemory();
     sayWord(digitWord(slot));
     sayWord("ok");
@@ -169,7 +168,7 @@ void Panel::storeChannel(int slot) {
 
 void Panel::recallChannel(int bank, int slot) {
     PanelState& s = state;
-    s.channelOp = 0;
+    s.channelOp = ChannelOp::none;
     s.channelBank = bank;
     s.channelSlot = slot;
     const std::string oldTone = s.toneText;
@@ -186,11 +185,11 @@ void Panel::recallChannel(int bank, int slot) {
     // The channel is a band row with its band number after the mode.
     const BandRecord channel(record.substr(0, 2) + record.substr(4));
     s.tickCount = 0;
-    if (channel.splitFlag() == 0 && s.splitOn >= 1) {
+    if (channel.splitFlag() == 0 && s.splitOn != Split::off) {
         sayWord("split");
         sayWord("off");
     }
-    s.splitOn = 0;
+    s.splitOn = Split::off;
 
     const int band = numberOf(record.substr(2, 2));
     s.bandIndex = band >= 1 && band <= bandRows ? band : noBand;
@@ -214,9 +213,9 @@ void Panel::recallChannel(int bank, int slot) {
         send("CN" + s.toneText);
         send("CT1");
         sayTone();
-        s.toneEntry = 1;
+        s.toneEntry = ToneEntry::typing;
     } else {
-        s.toneEntry = 0;
+        s.toneEntry = ToneEntry::none;
         s.toneText = "999";
         send("CT0");
     }
@@ -225,12 +224,11 @@ void Panel::recallChannel(int bank, int slot) {
     if (channel.splitFlag() == 0) {
         send("RX0");
     } else if (channel.splitFlag() == 1) {
-        s.splitOn = 1;
-        s.savedFreqCommand = s.lastFreqCommand.substr(0, 13);
+        s.splitOn = Split::on;
         send("FB" + channel.vfoB());
     }
     setPreamp(channel.preamp() ? 1 : 0);
-    s.keyPrefix = 0;
+    s.keyPrefix = Prefix::none;
 }
 
 Panel::Flow Panel::nextChannel() {
@@ -243,7 +241,7 @@ Panel::Flow Panel::nextChannel() {
         if (!isEmptySlot(s.memorySlots[static_cast<size_t>(bank * slotsPerBank + slot)])) break;
     }
     sayWord("channel");
-    s.channelOp = 2;
+    s.channelOp = ChannelOp::recall;
     recallChannel(bank, slot);
     return Flow::stop;
 }

@@ -4,22 +4,12 @@
 
 #include <array>
 
+#include "key_codes.h"
 #include "panel.h"
 
 namespace vocrig::panel {
 
 namespace {
-
-// Windows virtual-key codes.
-enum Key : int {
-    keyEnter = 13, keyShift = 16, keyCtrl = 17, keySpace = 32, keyUp = 38, keyDown = 40, keyInsert = 45,
-    key0 = 48, key9 = 57, keyA = 65, keyB = 66, keyC = 67, keyD = 68, keyE = 69, keyF = 70, keyG = 71,
-    keyH = 72, keyI = 73, keyK = 75, keyL = 76, keyM = 77, keyN = 78, keyO = 79, keyP = 80, keyQ = 81,
-    keyR = 82, keyS = 83, keyT = 84, keyU = 85, keyV = 86, keyW = 87, keyX = 88, keyZ = 90,
-    keyLeftWindows = 91, keyPad0 = 96, keyPad9 = 105, keyPadPoint = 110,
-    keyF1 = 112, keyF2, keyF3, keyF4, keyF5, keyF6, keyF7, keyF8, keyF9, keyF10, keyF11, keyF12,
-    keyPoint = 190,
-};
 
 using Flow = Panel::Flow;
 
@@ -40,19 +30,20 @@ constexpr Keys every{Keys::every, {0, 0, 0}};
 
 using Condition = bool (*)(const PanelState&);
 bool always(const PanelState&) { return true; }
-bool bandPrefix(const PanelState& s) { return s.keyPrefix == 1; }
-bool inExtended(const PanelState& s) { return s.keyPrefix == 14; }
-bool bandwidthLatched(const PanelState& s) { return s.keyPrefix == 14 && s.txbwLatch == 1; }
-bool keyerPrefix(const PanelState& s) { return s.keyPrefix == 11; }
+bool bandPrefix(const PanelState& s) { return s.keyPrefix == Prefix::band; }
+bool inExtended(const PanelState& s) { return s.keyPrefix == Prefix::extended; }
+bool bandwidthLatched(const PanelState& s) { return s.keyPrefix == Prefix::extended && s.txbwLatch == 1; }
+bool keyerPrefix(const PanelState& s) { return s.keyPrefix == Prefix::keyer; }
 bool micGainWatching(const PanelState& s) { return s.micGainWatch >= 1; }
 bool inFm(const PanelState& s) { return modeClass(s.mode) == ModeClass::fm; }
-bool typingTone(const PanelState& s) { return s.toneEntry == 1 && s.freqEntry == 0; }
-bool channelPending(const PanelState& s) { return s.channelOp == 1 || s.channelOp == 2; }
+bool typingTone(const PanelState& s) { return s.toneEntry == ToneEntry::typing && s.freqEntry == 0; }
+bool channelPending(const PanelState& s) { return s.channelOp != ChannelOp::none; }
 bool somethingTyped(const PanelState& s) { return s.entryMHz != noEntry; }
-bool noPrefix(const PanelState& s) { return s.keyPrefix == 0; }
-bool levelPrefixSet(const PanelState& s) { return s.keyPrefix >= 2; }
+bool noPrefix(const PanelState& s) { return s.keyPrefix == Prefix::none; }
+// The prefixes whose Up and Down adjust a setting.
+bool levelPrefixSet(const PanelState& s) { return s.keyPrefix != Prefix::none && s.keyPrefix != Prefix::band; }
 // A tone being typed, not one restored from a row and already on the radio.
-bool inToneEntry(const PanelState& s) { return s.toneEntry == 1 && s.toneOn == 0; }
+bool inToneEntry(const PanelState& s) { return s.toneEntry == ToneEntry::typing && s.toneOn == 0; }
 bool notInToneEntry(const PanelState& s) { return !inToneEntry(s); }
 
 struct ChainEntry {
@@ -166,8 +157,9 @@ void Panel::handleKeyDown(const platform::Event& event) {
         return;
     }
     // A tone entry with nothing typed yet ends at any key that cannot start one.
-    if (state.toneEntry == 1 && state.toneText == "999" && key != keyEnter && key != keyN && key != keyR)
-        state.toneEntry = 0;
+    if (state.toneEntry == ToneEntry::typing && state.toneText == "999" && key != keyEnter && key != keyN &&
+        key != keyR)
+        state.toneEntry = ToneEntry::none;
     if (key == keyQ) {
         state.running = 0;
         send("Z6");
@@ -204,7 +196,7 @@ bool Panel::dispatchChain() {
 }
 
 void Panel::dispatchEnd() {
-    if (state.keyPrefix != 0 && state.keyPrefix != 2) return;
+    if (state.keyPrefix != Prefix::none && state.keyPrefix != Prefix::width) return;
     if (!applyFrequencyKey()) return;
     sendFrequency();
     if (state.keyCode == keyH) sayWordAsync("help.wav");
@@ -220,14 +212,14 @@ Panel::Flow Panel::forgetChannel() {
 Panel::Flow Panel::cancelChannelOp() {
     // B leaves the channel operation pending; every other key cancels it.
     if (state.keyCode != keyB) {
-        state.channelOp = 0;
+        state.channelOp = ChannelOp::none;
         state.channelBankChoice = 0;
     }
     return Flow::stop;
 }
 
 Panel::Flow Panel::afGainPrefix() {
-    state.keyPrefix = 7;
+    state.keyPrefix = Prefix::afGain;
     sayWord("ag");
     return Flow::stop;
 }
@@ -240,11 +232,11 @@ Panel::Flow Panel::sayMeter() {
 
 Panel::Flow Panel::extendedPrefix() {
     sayWord("extcm");
-    if (state.keyPrefix != 14) {
-        state.keyPrefix = 14;
+    if (state.keyPrefix != Prefix::extended) {
+        state.keyPrefix = Prefix::extended;
         sayWord("on");
     } else {
-        state.keyPrefix = 0;
+        state.keyPrefix = Prefix::none;
         state.txbwLatch = 0;
         sayWord("off");
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "key_codes.h"
 #include "panel.h"
 #include "radio/models.h"
 
@@ -11,14 +12,49 @@ namespace vocrig::panel {
 
 namespace {
 
-const int powerLow = 5, powerHigh = 100;
-const int gainHigh = 255;
-const int levelLow = 1, levelHigh = 10;   // noise blanker and noise reduction
-const int keyerLow = 6, keyerHigh = 48;   // words per minute
 const int cwWidthStep = 100;
 const int monitorOnLevel = 7;
 const int monitorTries = 2;
-const int keyF11 = 122;
+
+// What Up and Down adjust under each prefix. A step starts from the value
+// brought within low..high and goes out as the command with the value in
+// `digits` digits. Power and the microphone gain have steps of their own; the
+// filter width (W) follows the mode, see stepWidth.
+}  // namespace
+
+// When a level says "max" or "min": on reaching its end, or only when pushed past it.
+enum class Limit { reached, passed };
+
+struct LevelRow {
+    Prefix prefix;
+    LevelTarget target;  // under L: the level it adjusts
+    int PanelState::*member;
+    int step, low, high;
+    const char* command;
+    int digits;
+    Limit limit;
+    void (Panel::*own)(const LevelRow&, int direction) = nullptr;
+};
+
+namespace {
+
+constexpr LevelRow levelTable[] = {
+    // Power: 5 below 30, 10 from 30 up, on multiples of 5; the percentage is spoken.
+    {Prefix::power, LevelTarget::none, &PanelState::powerPercent, 5, 5, 100, "PC", 3, Limit::reached, &Panel::stepPower},
+    {Prefix::rfGain, LevelTarget::none, &PanelState::rfGain, 20, 0, 255, "RG", 3, Limit::reached},
+    {Prefix::afGain, LevelTarget::none, &PanelState::afGain, 10, 0, 255, "AG0", 3, Limit::reached},
+    {Prefix::level, LevelTarget::noiseBlanker, &PanelState::nbLevel, 1, 1, 10, "NL", 3, Limit::passed},
+    {Prefix::level, LevelTarget::noiseReduction, &PanelState::nrLevel, 1, 1, 10, "RL", 2, Limit::passed},
+    {Prefix::keyer, LevelTarget::none, &PanelState::keyerSpeed, 1, 6, 48, "KS", 3, Limit::reached},  // words per minute
+    // Microphone gain: down from the top lands on 250; the ALC peak starts afresh.
+    {Prefix::micGain, LevelTarget::none, &PanelState::micGain, 10, 0, 255, "MG", 3, Limit::passed,
+     &Panel::stepMicGain},
+};
+
+const LevelRow& powerRow = levelTable[0];
+static_assert(levelTable[0].prefix == Prefix::power);
+
+std::string levelCommand(const LevelRow& row, int value) { return row.command + zeroPadded(value, row.digits); }
 
 // Radios whose RTS line can key the transmitter (menu item 1081).
 bool hasRtsKeying(int id) {
@@ -33,28 +69,28 @@ bool hasRtsKeying(int id) {
 Panel::Flow Panel::powerPrefix() {
     sayWord("Power");
     sayPowerPercent();
-    state.keyPrefix = 3;
+    state.keyPrefix = Prefix::power;
     return Flow::stop;
 }
 
 Panel::Flow Panel::rfGainPrefix() {
     sayWord("rf");
-    state.keyPrefix = 4;
+    state.keyPrefix = Prefix::rfGain;
     return Flow::stop;
 }
 
 Panel::Flow Panel::widthPrefix() {
     const ModeClass kind = modeClass(state.mode);
     if (kind != ModeClass::ssb && kind != ModeClass::cw) return Flow::stop;
-    state.keyPrefix = 2;
+    state.keyPrefix = Prefix::width;
     sayFilterWidth();
     return Flow::stop;
 }
 
 Panel::Flow Panel::levelPrefix() {
-    if (state.levelTarget != 2 && state.levelTarget != 3) return Flow::stop;
-    state.keyPrefix = 10;
-    sayWord(state.levelTarget == 2 ? "nb" : "nr");
+    if (state.levelTarget == LevelTarget::none) return Flow::stop;
+    state.keyPrefix = Prefix::level;
+    sayWord(state.levelTarget == LevelTarget::noiseBlanker ? "nb" : "nr");
     sayWord("lev");
     return Flow::stop;
 }
@@ -72,88 +108,59 @@ Panel::Flow Panel::levelDown() {
 }
 
 void Panel::adjustLevel(int direction) {
-    PanelState& s = state;
-    const bool up = direction > 0;
-    // A gain that stops at its end says so when it gets there.
-    auto stepGain = [this, up](int& gain, int step) {
-        gain = std::clamp(std::clamp(gain, 0, gainHigh) + (up ? step : -step), 0, gainHigh);
-        if (up && gain == gainHigh) sayWord("max");
-        if (!up && gain == 0) sayWord("min");
-    };
-    // A level that is pushed past its end stays there and says so.
-    auto stepLevel = [this, up](int& level) {
-        level = std::clamp(level, levelLow, levelHigh) + (up ? 1 : -1);
-        if (level > levelHigh) {
-            level = levelHigh;
-            sayWord("max");
-        } else if (level < levelLow) {
-            level = levelLow;
-            sayWord("min");
-        }
-    };
-
-    switch (s.keyPrefix) {
-        case 2:
-            if (modeClass(s.mode) == ModeClass::ssb) {
-                s.filterWidth = std::clamp(s.filterWidth, 0, 12) + direction;
-            } else if (modeClass(s.mode) == ModeClass::cw) {
-                // CW widths run 50, 100, 200 ... 1500.
-                s.filterWidth = std::clamp(s.filterWidth, 50, 1500) + direction * cwWidthStep;
-                if (s.filterWidth == 150) s.filterWidth = 100;
-            }
-            sendWidth();
-            break;
-        case 3: {
-            int& p = s.powerPercent;
-            p = std::clamp(p, 0, 10 * powerHigh);  // a configured 150 still comes down to 100
-            if (up) p = (p + (p < 30 ? 5 : 10)) / 5 * 5;
-            else p -= p < 31 ? 5 : 10;
-            p = std::clamp(p, powerLow, powerHigh);
-            sendPower();
-            if (up && p == powerHigh) sayWord("max");
-            if (!up && p == powerLow) sayWord("min");
-            break;
-        }
-        case 4:
-            stepGain(s.rfGain, 20);
-            send("RG" + zeroPadded(s.rfGain, 3));
-            break;
-        case 7:
-            stepGain(s.afGain, 10);
-            send("AG0" + zeroPadded(s.afGain, 3));
-            break;
-        case 10:
-            if (s.levelTarget == 2) {
-                stepLevel(s.nbLevel);
-                send("NL" + zeroPadded(s.nbLevel, 3));
-            } else if (s.levelTarget == 3) {
-                stepLevel(s.nrLevel);
-                send("RL" + zeroPadded(s.nrLevel, 2));
-            }
-            break;
-        case 11:
-            s.keyerSpeed = std::clamp(s.keyerSpeed + direction, keyerLow, keyerHigh);
-            if (up && s.keyerSpeed == keyerHigh) sayWord("max");
-            if (!up && s.keyerSpeed == keyerLow) sayWord("min");
-            send("KS" + zeroPadded(s.keyerSpeed, 3));
-            break;
-        case 12: {
-            int& g = s.micGain;
-            g = std::clamp(g, 0, gainHigh) + (up ? 10 : -10);
-            if (!up && g == 245) g = 250;  // down from the top lands on 250
-            if (g > gainHigh) {
-                g = gainHigh;
-                sayWord("max");
-            } else if (g < 0) {
-                g = 0;
-                sayWord("min");
-            }
-            s.peakAlc = 0;
-            send("MG" + zeroPadded(g, 3));
-            break;
-        }
-        default: break;
+    if (state.keyPrefix == Prefix::width) return stepWidth(direction);
+    for (const LevelRow& row : levelTable) {
+        if (row.prefix != state.keyPrefix) continue;
+        if (row.target != LevelTarget::none && row.target != state.levelTarget) continue;
+        if (row.own) return (this->*row.own)(row, direction);
+        int& value = state.*row.member;
+        const int stepped = std::clamp(value, row.low, row.high) + direction * row.step;
+        value = std::clamp(stepped, row.low, row.high);
+        const bool atEnd = row.limit == Limit::reached || stepped != value;
+        if (atEnd && direction > 0 && value == row.high) sayWord("max");
+        if (atEnd && direction < 0 && value == row.low) sayWord("min");
+        send(levelCommand(row, value));
+        return;
     }
+}
+
+void Panel::stepPower(const LevelRow& row, int direction) {
+    int& p = state.powerPercent;
+    p = std::clamp(p, 0, 10 * row.high);  // a configured 150 still comes down to 100
+    const int step = p < 30 ? row.step : 2 * row.step;
+    if (direction > 0) p = (p + step) / row.step * row.step;
+    else p -= p < 31 ? row.step : 2 * row.step;
+    p = std::clamp(p, row.low, row.high);
+    sendPower();
+    if (direction > 0 && p == row.high) sayWord("max");
+    if (direction < 0 && p == row.low) sayWord("min");
+}
+
+void Panel::stepMicGain(const LevelRow& row, int direction) {
+    int& g = state.micGain;
+    g = std::clamp(g, row.low, row.high) + direction * row.step;
+    if (direction < 0 && g == 245) g = 250;  // down from the top lands on 250
+    if (g > row.high) {
+        g = row.high;
+        sayWord("max");
+    } else if (g < row.low) {
+        g = row.low;
+        sayWord("min");
+    }
+    state.peakAlc = 0;
+    send(levelCommand(row, g));
+}
+
+void Panel::stepWidth(int direction) {
+    PanelState& s = state;
+    if (modeClass(s.mode) == ModeClass::ssb) {
+        s.filterWidth = std::clamp(s.filterWidth, 0, 12) + direction;
+    } else if (modeClass(s.mode) == ModeClass::cw) {
+        // CW widths run 50, 100, 200 ... 1500.
+        s.filterWidth = std::clamp(s.filterWidth, 50, 1500) + direction * cwWidthStep;
+        if (s.filterWidth == 150) s.filterWidth = 100;
+    }
+    sendWidth();
 }
 
 void Panel::sendWidth() {
@@ -180,15 +187,9 @@ void Panel::sendWidth() {
     }
 }
 
-void Panel::sendPower() {
-    send("PC" + zeroPadded(state.powerPercent, 3));
-    if (state.powerQuiet != 1) sayPowerPercent();
-}
-
-void Panel::sendPowerQuietly() {
-    state.powerQuiet = 1;
-    sendPower();
-    state.powerQuiet = 0;
+void Panel::sendPower(Speak speak) {
+    send(levelCommand(powerRow, state.powerPercent));
+    if (speak == Speak::yes) sayPowerPercent();
 }
 
 // Switches
@@ -236,10 +237,10 @@ void Panel::readLevel(const char* query, int& level) {
 Panel::Flow Panel::noiseBlankerKey() {
     PanelState& s = state;
     if (toggleSwitch("nb", "NB1", "NB0", s.nbOn) == 1) {
-        s.levelTarget = 2;
+        s.levelTarget = LevelTarget::noiseBlanker;
         readLevel("NL", s.nbLevel);
-    } else if (s.levelTarget == 2) {
-        s.levelTarget = 0;
+    } else if (s.levelTarget == LevelTarget::noiseBlanker) {
+        s.levelTarget = LevelTarget::none;
     }
     s.tickCount = 0;
     showStatusWords();
@@ -249,10 +250,10 @@ Panel::Flow Panel::noiseBlankerKey() {
 Panel::Flow Panel::noiseReductionKey() {
     PanelState& s = state;
     if (toggleSwitch("nr", "NR1", "NR0", s.nrOn) == 1) {
-        s.levelTarget = 3;
+        s.levelTarget = LevelTarget::noiseReduction;
         readLevel("RL", s.nrLevel);
-    } else if (s.levelTarget == 3) {
-        s.levelTarget = 0;
+    } else if (s.levelTarget == LevelTarget::noiseReduction) {
+        s.levelTarget = LevelTarget::none;
     }
     showStatusWords();
     return Flow::stop;
@@ -289,7 +290,7 @@ Panel::Flow Panel::monitorKey() {
         sayWord("off");
         s.monitorLevel = 0;
         send("ML000");
-        s.levelTarget = 0;
+        s.levelTarget = LevelTarget::none;
     } else {
         sayWord("on");
         s.monitorLevel = monitorOnLevel;
@@ -338,7 +339,7 @@ Panel::Flow Panel::tunerModeKey() {
 Panel::Flow Panel::rtsKey() {
     PanelState& s = state;
     sayWord("RTS");
-    s.keyPrefix = 0;
+    s.keyPrefix = Prefix::none;
     if (!hasRtsKeying(s.radioId)) {
         sayWord("na");
         return Flow::stop;
@@ -363,7 +364,7 @@ Panel::Flow Panel::txBandwidthKey() {
 
 Panel::Flow Panel::lockKey() {
     PanelState& s = state;
-    s.keyPrefix = 0;
+    s.keyPrefix = Prefix::none;
     if (s.lockAvailable != 1) {
         sayWord("lock");
         sayWord("na");
@@ -383,8 +384,8 @@ Panel::Flow Panel::lockKey() {
 Panel::Flow Panel::keyerKey() {
     PanelState& s = state;
     sayWord("ks");
-    if (s.keyPrefix == 11) {
-        s.keyPrefix = 0;
+    if (s.keyPrefix == Prefix::keyer) {
+        s.keyPrefix = Prefix::none;
         s.mode = s.savedMode;
         sendMode();
         sayWord("off");
@@ -395,7 +396,7 @@ Panel::Flow Panel::keyerKey() {
     s.savedMode = s.mode;
     s.mode = modeCw;
     sendMode();
-    s.keyPrefix = 11;
+    s.keyPrefix = Prefix::keyer;
     readLevel("KS", s.keyerSpeed);
     sayWord("on");
     send("VX2");
@@ -404,10 +405,10 @@ Panel::Flow Panel::keyerKey() {
 }
 
 Panel::Flow Panel::leaveKeyer() {
-    state.keyPrefix = 0;
+    state.keyPrefix = Prefix::none;
     state.mode = state.savedMode;
     sendMode();
-    sendPowerQuietly();
+    sendPower(Speak::no);
     return Flow::goOn;
 }
 
@@ -415,7 +416,7 @@ Panel::Flow Panel::leaveKeyer() {
 
 Panel::Flow Panel::micGainWatchKey() {
     PanelState& s = state;
-    s.keyPrefix = 12;
+    s.keyPrefix = Prefix::micGain;
     s.tickCount = 0;
     sayLevelPercent();  // "micgain", "lev", the percentage, "perc"
     s.peakAlc = 0;
@@ -430,7 +431,7 @@ Panel::Flow Panel::endMicGainWatch() {
     s.peakAlc = 0;
     sayWord("off");
     if (s.keyCode != keyF11) return Flow::goOn;  // F11 itself only ends the watch
-    s.keyPrefix = 0;
+    s.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 

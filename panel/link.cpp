@@ -57,26 +57,27 @@ void Panel::setStartValues() {
     s.entryZeros.clear();
     s.entryPoint = 0;
     s.freqEntry = 0;
-    s.channelOp = 0;
+    s.channelOp = ChannelOp::none;
     s.toneText = "999";
-    s.toneEntry = 0;
+    s.toneEntry = ToneEntry::none;
     s.toneOn = 0;
     s.radioId = 0;
-    s.radioFamily = 0;
 
-    s.keyCode = s.keyHeld = s.keyPrefix = s.modeReported = 0;
+    s.keyCode = s.keyHeld = s.modeReported = 0;
+    s.keyPrefix = Prefix::none;
     s.busy = s.tickCount = 0;
-    s.powerQuiet = s.nbLevel = s.nrLevel = s.levelTarget = 0;
+    s.nbLevel = s.nrLevel = 0;
+    s.levelTarget = LevelTarget::none;
     s.savedMode = s.micGainWatch = 0;
     s.preampOn = s.attOn = s.nbOn = s.nrOn = s.notchOn = 0;
     s.processorOn = s.vox = s.breakIn = s.rtsOn = s.monitorLevel = 0;
     s.tunerEngaged = s.txbwLatch = s.txState = s.tuning = s.tuneSwrMute = 0;
-    s.mode = s.fmWide = s.splitOn = s.bandSplitFlag = s.vfoSwapped = s.stepFlag = 0;
-    s.savedFreqCommand.clear();
+    s.mode = s.fmWide = s.bandSplitFlag = s.vfoSwapped = s.stepFlag = 0;
+    s.splitOn = Split::off;
     s.awaitingReply = s.missedPolls = s.connected = s.pollPhase = 0;
     s.peakSwr = s.swrSettle = s.sMeter = s.sMeterShown = s.sMeterDrops = 0;
     s.sDigit = "0";
-    s.skipNextCommand = s.pollSent = s.lockAvailable = s.swapFixed = s.linkFailed = 0;
+    s.lockAvailable = s.swapFixed = s.linkFailed = 0;
     s.frequency = 0;
 
     s.commandText.clear();
@@ -121,7 +122,6 @@ void Panel::openLink() {
             break;
         }
     }
-    state.radioFamily = state.radioId;
 
     // The split flag the band set-up applies on first contact: the saved
     // row's; a file saved without a band gives none, although the start then
@@ -144,28 +144,23 @@ void Panel::openLink() {
     if (model && model->dialLock) state.lockAvailable = 1;
 }
 
-void Panel::send(const std::string& text) {
+void Panel::send(const std::string& text, Pacing pacing) {
     state.commandText = text;
-    sendCommand();
+    sendCommand(pacing);
 }
 
-void Panel::sendCommand() {
-    if (state.skipNextCommand == 1) {
-        state.skipNextCommand = 0;
-        return;
-    }
+void Panel::sendCommand(Pacing pacing) {
     std::string& text = state.commandText;
     if (text.empty()) return;
     // While split is on, frequency settings go to VFO B.
-    if (state.splitOn >= 1 && state.vfoSwapped == 0 && text.compare(0, 2, "FA") == 0) text.replace(0, 2, "FB");
+    if (state.splitOn != Split::off && state.vfoSwapped == 0 && text.compare(0, 2, "FA") == 0) text.replace(0, 2, "FB");
     text += ";";
     if ((text.compare(0, 2, "FA") == 0 || text.compare(0, 2, "FB") == 0) && text.size() > 5) {
         state.lastFreqCommand = text;
         // The answer to a poll already out tells the frequency from before this setting.
         if (state.awaitingReply == 1) state.staleFrequencyReply = 1;
     }
-    if (state.pollSent == 1) state.pollSent = 0;
-    else sayPacing("shdelay", commandSpacingMs);
+    if (pacing == Pacing::paced) sayPacing("shdelay", commandSpacingMs);
     note("send", text);
     port.write(text);
 }

@@ -71,6 +71,39 @@ private:
     std::string row;
 };
 
+// The panel's coded states, each under the number the operator's guide and
+// the saved rows know it by.
+
+// What the keys after a prefix key mean (keyPrefix).
+enum class Prefix : int {
+    none = 0,
+    band = 1,       // B: a digit, X, T, S, U, Up or Down picks the band
+    width = 2,      // W: the filter width
+    power = 3,      // P
+    rfGain = 4,     // R
+    afGain = 7,     // A
+    level = 10,     // L: the noise blanker or noise reduction level, by levelTarget
+    keyer = 11,     // K
+    micGain = 12,   // F11: the microphone-gain watch
+    extended = 14,  // X
+};
+// A channel operation waiting for its digit (channelOp).
+enum class ChannelOp : int { none = 0, store = 1, recall = 2 };
+// The repeater tone (toneEntry): typing is also a tone taken up from a band
+// row or a channel.
+enum class ToneEntry : int { none = 0, typing = 1, sent = 2 };
+// Split, transmitting on VFO B (splitOn); a band row keeps it as its first digit.
+enum class Split : int { off = 0, on = 1, announced = 2 };
+// What L adjusts (levelTarget).
+enum class LevelTarget : int { none = 0, noiseBlanker = 2, noiseReduction = 3 };
+
+// How a call goes about its work, told by the caller.
+enum class Pacing { paced, none };  // a command after the pacing word, or (a poll) without
+enum class Speak { yes, no };
+enum class Vfo { current, other };  // the VFO the dial is on, or the other one
+
+struct LevelRow;  // a row of the level table (levels.cpp)
+
 struct PanelState {
     // Program
     std::string versionText = link::version;
@@ -94,10 +127,7 @@ struct PanelState {
     std::string commandText;     // the next command; after sending it ends in ";"
     std::string replyText;       // what the last read received
     std::string lastFreqCommand; // last frequency setting sent, with ";"
-    int skipNextCommand = 0;     // one-shot: the next send sends nothing
-    int pollSent = 0;            // one-shot: the next send has no pacing sound
     int radioId = 0;             // radio identity from "Z1"; 0 none, -1 not asked yet
-    int radioFamily = 0;
     int lockAvailable = 0;       // the radio has a dial lock
     int swapFixed = 0;           // "swop" leaves vfoSwapped alone on this radio
 
@@ -105,7 +135,7 @@ struct PanelState {
     int keyCode = 0;
     int keyHeld = 0;
     int heldKey = 0;             // the key that is down now, as the window gave it
-    int keyPrefix = 0;
+    Prefix keyPrefix = Prefix::none;
     int modeReported = 0;        // the last mode came from the radio
 
     // Frequency and channel entry
@@ -115,7 +145,7 @@ struct PanelState {
     int entryFraction = 0;
     std::string entryZeros;
     int entryPoint = 0;
-    int channelOp = 0;           // 0 none, 1 store, 2 recall
+    ChannelOp channelOp = ChannelOp::none;
     int channelBankChoice = 0;
     int channelBank = noBand;
     int channelSlot = 0;
@@ -125,13 +155,12 @@ struct PanelState {
     // Levels and toggles
     int afGain = 0;
     int rfGain = 0;
-    int powerQuiet = 0;
     int filterWidth = 0;         // SSB step 0..12, CW Hz, AM 8
     int ssbWidth = 0;
     int cwWidth = 0;
     int nbLevel = 0;
     int nrLevel = 0;
-    int levelTarget = 0;         // 2 noise blanker, 3 noise reduction
+    LevelTarget levelTarget = LevelTarget::none;
     int keyerSpeed = 0;
     int savedMode = 0;
     int micGain = 0;
@@ -151,12 +180,11 @@ struct PanelState {
     int mode = 0;                // 1 LSB, 2 USB, 3 CW, 4 AM, 5 FMN, 6 FM, 7 DSTAR
     int fmWide = 0;
     int bandIndex = 0;           // 1..14; 99 none
-    int splitOn = 0;             // 0 off, 1 just set, 2 announced
+    Split splitOn = Split::off;
     int bandSplitFlag = 0;
     int vfoSwapped = 0;
     int stepFlag = 0;
-    std::string savedFreqCommand;
-    int toneEntry = 0;
+    ToneEntry toneEntry = ToneEntry::none;
     std::string toneText = "999";  // "999" no tone
     int toneOn = 0;
     int squelch = 0;
@@ -262,20 +290,20 @@ public:
     // Link (link.cpp)
     void openLink();
     void setStartValues();
-    void sendCommand();
+    void sendCommand(Pacing pacing = Pacing::paced);
     void readReply();
     void pause();
     // Plays a pacing word and waits at least minimumMs in all.
     void sayPacing(const std::string& word, int minimumMs);
     // Fills commandText and sends it.
-    void send(const std::string& text);
+    void send(const std::string& text, Pacing pacing = Pacing::paced);
 
     // Speech (speech.cpp)
     void sayWord(const std::string& word);
     void sayWordAsync(const std::string& word);
     void sayCharacters(const std::string& text);
     void sayNumber(long long value);  // each digit as a word
-    void sayFrequency();
+    void sayFrequency(Vfo vfo = Vfo::current);
     void sayMode();
     void sayBand();
     void sayFilterWidth();
@@ -332,8 +360,10 @@ public:
     Flow levelUp();
     Flow levelDown();
     void adjustLevel(int direction);  // what Up (+1) or Down (-1) does under keyPrefix
-    void sendPower();                 // speaks the percentage unless powerQuiet is 1
-    void sendPowerQuietly();
+    void stepPower(const LevelRow& row, int direction);
+    void stepMicGain(const LevelRow& row, int direction);
+    void stepWidth(int direction);
+    void sendPower(Speak speak = Speak::yes);  // and speaks the percentage
     // Speaks the switch's name and its new state, sends the command; the new state.
     int toggleSwitch(const char* name, const char* onCommand, const char* offCommand, int& value);
     void readLevel(const char* query, int& level);

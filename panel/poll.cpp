@@ -115,12 +115,11 @@ void Panel::sendPoll() {
     s.awaitingReply = 1;
     s.staleFrequencyReply = 0;
     const char* request = nullptr;
-    if (s.pollPhase == 0) request = s.splitOn >= 1 ? "FB" : "FA";
+    if (s.pollPhase == 0) request = s.splitOn != Split::off ? "FB" : "FA";
     else if (s.micGainWatch >= 1) request = "RM3";
     else request = s.txState < 1 && s.tuning == 0 ? "SM0" : "RM1";
     s.pollPhase = 1 - s.pollPhase;
-    s.pollSent = 1;
-    send(request);
+    send(request, Pacing::none);
 }
 
 void Panel::handleFrequencyReply() {
@@ -205,12 +204,12 @@ void Panel::bandSetUp() {
     const bool repeater = s.mode == modeAm || s.mode == modeFmNarrow;
     if (!repeater) {
         s.toneText = "999";
-        s.toneEntry = 0;
+        s.toneEntry = ToneEntry::none;
     } else {
         s.toneText = record.tone();
         if (s.toneText == "999") {
             send("CT0");
-            s.toneEntry = 0;
+            s.toneEntry = ToneEntry::none;
         } else {
             const bool dcs = s.toneText[0] == 'N' || s.toneText[0] == 'R';
             // A DCS code goes out with three digits: N23 as N023. One stored
@@ -220,12 +219,12 @@ void Panel::bandSetUp() {
             send("CN" + s.toneText);
             sayWord("on");
             send("CT1");
-            s.toneEntry = 1;
+            s.toneEntry = ToneEntry::typing;
             s.toneOn = 1;
         }
     }
-    if (repeater) s.splitOn = s.bandSplitFlag;
-    if (repeater && s.splitOn > 0) {
+    if (repeater) s.splitOn = static_cast<Split>(s.bandSplitFlag);
+    if (repeater && s.splitOn != Split::off) {
         send("FT1");
         sayWord("split");
         send("FB" + record.vfoB());

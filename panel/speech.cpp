@@ -46,10 +46,12 @@ void Panel::sayNumber(long long value) {
     sayCharacters(std::to_string(magnitude));
 }
 
-void Panel::sayFrequency() {
+void Panel::sayFrequency(Vfo vfo) {
     if (state.bandIndex < 1 || state.bandIndex > bandRows) return;
     const BandRecord record = currentBand();
-    std::string digits = state.splitOn > 0 ? record.vfoB() : record.vfoA();
+    // Split speaks the transmit VFO; the other VFO is the one split does not use.
+    const bool split = (state.splitOn != Split::off) != (vfo == Vfo::other);
+    std::string digits = split ? record.vfoB() : record.vfoA();
 
     // Hz digits: all but the last six are megahertz, the last six its decimals.
     if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
@@ -58,9 +60,9 @@ void Panel::sayFrequency() {
     const size_t firstDigit = whole.find_first_not_of('0');
     whole.erase(0, firstDigit == std::string::npos ? whole.size() : firstDigit);
 
-    if (state.splitOn > 0 && state.vfoSwapped == 0) sayWord("vfob");
-    else if (state.splitOn == 0 && state.vfoSwapped == 1) sayWord("vfob");
-    else if (state.splitOn > 0 && state.vfoSwapped == 1) sayWord("vfoa");
+    if (split && state.vfoSwapped == 0) sayWord("vfob");
+    else if (!split && state.vfoSwapped == 1) sayWord("vfob");
+    else if (split && state.vfoSwapped == 1) sayWord("vfoa");
 
     sayCharacters(whole);
     const size_t lastNonZero = decimals.find_last_not_of('0');

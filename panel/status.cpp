@@ -48,11 +48,11 @@ void Panel::showSMeter() {
 
 void Panel::showFrequency() {
     const PanelState& s = state;
-    const char* mark = s.splitOn == 0 ? "    " : s.vfoSwapped == 0 ? "B   " : "A  ";
+    const char* mark = s.splitOn == Split::off ? "    " : s.vfoSwapped == 0 ? "B   " : "A  ";
     drawText(vfoMarkX, frequencyY, mark);
-    if (state.splitOn == 1) {
+    if (state.splitOn == Split::on) {
         sayWord("split");
-        state.splitOn = 2;
+        state.splitOn = Split::announced;
     }
     drawText(frequencyX, frequencyY, frequencyText(slice(s.lastFreqReply, 2, 11)) + std::string(13, ' '));
 }

@@ -54,22 +54,22 @@ Panel::Flow Panel::toneKey() {
         send("CT0");
         sayWord(isDcs(s.toneText) ? "dcs" : "ctcss");
         sayWord("off");
-        s.toneEntry = 0;
+        s.toneEntry = ToneEntry::none;
         s.toneText = "999";
         showStatusWords();
-    } else if (s.splitOn >= 1) {
+    } else if (s.splitOn != Split::off) {
         sayWord("warnctcss");
     } else {
         s.freqEntry = 0;
         sayWord("ec");
-        s.toneEntry = 1;
+        s.toneEntry = ToneEntry::typing;
         s.toneText = "999";
     }
     return Flow::stop;
 }
 
 Panel::Flow Panel::dcsKey() {
-    if (state.toneEntry == 1 && state.toneText == "999") {
+    if (state.toneEntry == ToneEntry::typing && state.toneText == "999") {
         state.toneText = "N";
         sayWord("n");
     }
@@ -87,7 +87,7 @@ Panel::Flow Panel::takeTone() {
     const std::string tone = s.toneText == "999" ? "" : checkedTone(s.toneText);
     if (tone.empty()) {
         sayWord("invalid");
-        s.toneEntry = 0;
+        s.toneEntry = ToneEntry::none;
         s.toneText = "999";
         return Flow::stop;
     }
@@ -98,7 +98,7 @@ Panel::Flow Panel::takeTone() {
     send("CT1");
     s.toneOn = 1;
     showStatusWords();
-    s.toneEntry = 2;
+    s.toneEntry = ToneEntry::sent;
     return Flow::stop;
 }
 

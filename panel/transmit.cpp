@@ -104,7 +104,7 @@ void Panel::endTune() {
     }
     send("RX");
     for (int i = 0; i < tuneEndPauses; ++i) pause();
-    sendPowerQuietly();
+    sendPower(Speak::no);
     sendMode();
 }
 

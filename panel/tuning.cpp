@@ -77,23 +77,23 @@ void Panel::storeBandRow() {
     std::string& row = state.bandTable[static_cast<size_t>(band)];
     if (!isBandRecord(row)) return;
     const BandRecord record(row);
-    const std::string vfoA = state.splitOn >= 1 ? record.vfoA() : replyDigits;
-    const std::string vfoB = state.splitOn >= 1 ? replyDigits : record.vfoB();
+    const std::string vfoA = state.splitOn != Split::off ? record.vfoA() : replyDigits;
+    const std::string vfoB = state.splitOn != Split::off ? replyDigits : record.vfoB();
     const int mode = modeRow(state.mode) ? state.mode : record.mode();
     const std::string tone = state.toneText.empty() ? std::string("999") : state.toneText;
-    row = BandRecord::make(std::clamp(state.splitOn, 0, 9), mode, vfoA, vfoB, tone, state.preampOn ? 1 : 0);
+    row = BandRecord::make(std::clamp(static_cast<int>(state.splitOn), 0, 9), mode, vfoA, vfoB, tone, state.preampOn ? 1 : 0);
 }
 
 void Panel::sendMode() {
     const ModeRow* row = modeRow(state.mode);
     if (!row) return;
-    if (state.toneEntry >= 1 && state.mode == modeLsb) {
+    if (state.toneEntry != ToneEntry::none && state.mode == modeLsb) {
         // No repeater tone in LSB.
         send("RX0");
         send("CT0");
-        state.toneEntry = 0;
+        state.toneEntry = ToneEntry::none;
         state.toneText = "999";
-        state.splitOn = 0;
+        state.splitOn = Split::off;
     }
     send(row->command);
     showMode();
@@ -123,7 +123,7 @@ void Panel::sendMode() {
     if (state.modeReported == 0 && state.bandIndex >= 1 && state.bandIndex <= bandRows) {
         std::string& bandRow = state.bandTable[static_cast<size_t>(state.bandIndex)];
         if (bandRow.size() >= 2) {
-            bandRow[0] = static_cast<char>('0' + std::clamp(state.splitOn, 0, 9));
+            bandRow[0] = static_cast<char>('0' + std::clamp(static_cast<int>(state.splitOn), 0, 9));
             bandRow[1] = static_cast<char>('0' + state.mode);
         }
     }

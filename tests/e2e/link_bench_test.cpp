@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "key_codes.h"
 #include "link_bench.h"
 
 using vocrig::e2e::LinkBench;
@@ -360,7 +361,7 @@ TEST_P(FrequencyAnswer, IsShownWithTheVfoMarkOrIgnored) {
     const Shown& c = GetParam();
     LinkBench b;
     ASSERT_TRUE(b.connect());
-    b.panel.state.splitOn = c.splitOn;
+    b.panel.state.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
     b.panel.state.vfoSwapped = c.swapped;
     const int sMeter = b.panel.state.sMeter;
     b.answerPoll(c.reply);
@@ -494,7 +495,9 @@ TEST(LinkBench, PollsFiftyTimesASecondLosesTheLinkAndComesBack) {
 // Keys as the operator types them: characters for their keys, "\n" for Enter.
 void press(LinkBench& b, const std::string& text) {
     for (char c : text) {
-        const int code = c == '.' ? 190 : c == '\n' ? 13 : static_cast<unsigned char>(c);
+        int code = static_cast<unsigned char>(c);
+        if (c == '.') code = vocrig::panel::keyPoint;
+        if (c == '\n') code = vocrig::panel::keyEnter;
         b.panel.handleEvent({vocrig::platform::EventType::KeyDown, code});
         b.panel.handleEvent({vocrig::platform::EventType::KeyUp, code});
     }

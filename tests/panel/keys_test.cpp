@@ -2,23 +2,16 @@
 
 #include <functional>
 
+#include "key_codes.h"
 #include "panel_rig.h"
 
 namespace {
 
 using vocrig::platform::Event;
 using vocrig::platform::EventType;
+using namespace vocrig::panel;  // the key codes and the coded states
 
-// Key codes as the window gives them.
-enum : int {
-    kEnter = 13, kShift = 16, kSpace = 32, kPgUp = 33, kPgDn = 34, kLeft = 37, kUp = 38, kRight = 39, kDown = 40,
-    kA = 65, kB = 66, kC = 67, kD = 68, kE = 69, kF = 70, kG = 71, kH = 72, kI = 73, kJ = 74, kK = 75, kL = 76,
-    kM = 77, kO = 79, kP = 80, kQ = 81, kR = 82, kS = 83, kT = 84, kU = 85, kV = 86, kW = 87, kX = 88, kZ = 90,
-    kPad5 = 101, kPadPoint = 110, kF1 = 112, kF2, kF3, kF4, kF5, kF6, kF7, kF8, kF9, kF11 = 122, kF12,
-    kPlus = 187, kMinus = 189, kPoint = 190,
-};
-
-// Each key pressed and released; characters stand for their keys ("E14.005" then Enter is kEnter).
+// Each key pressed and released; characters stand for their keys ("E14.005" then Enter is keyEnter).
 std::vector<Event> keys(std::initializer_list<int> codes) {
     std::vector<Event> events;
     for (int code : codes) {
@@ -30,7 +23,7 @@ std::vector<Event> keys(std::initializer_list<int> codes) {
 std::vector<Event> typed(const std::string& text) {
     std::vector<Event> events;
     for (char c : text) {
-        const int code = c == '.' ? int{kPoint} : c == '\n' ? int{kEnter} : int{c};
+        const int code = c == '.' ? int{keyPoint} : c == '\n' ? int{keyEnter} : int{c};
         events.push_back({EventType::KeyDown, code});
         events.push_back({EventType::KeyUp, code});
     }
@@ -75,35 +68,35 @@ void runCase(const Case& c) {
 TEST(Keys, Guards) {
     const Case cases[] = {
         {"a held key's repeats are ignored", {},
-         {{EventType::KeyDown, kE}, {EventType::KeyDown, kE, true}, {EventType::KeyDown, kE}, {EventType::KeyUp, kE}},
+         {{EventType::KeyDown, keyE}, {EventType::KeyDown, keyE, true}, {EventType::KeyDown, keyE}, {EventType::KeyUp, keyE}},
          "", "ef"},
         {"a second key pressed while the first is down is taken", {},
-         {{EventType::KeyDown, kE}, {EventType::KeyDown, '1'}, {EventType::KeyUp, kE}, {EventType::KeyDown, '4'}},
+         {{EventType::KeyDown, keyE}, {EventType::KeyDown, '1'}, {EventType::KeyUp, keyE}, {EventType::KeyDown, '4'}},
          "", "ef / 1 / 4"},
-        {"tuning answers every key but T and S", [](auto& s) { s.tuning = 1; }, keys({kJ, kQ, '5'}), "",
+        {"tuning answers every key but T and S", [](auto& s) { s.tuning = 1; }, keys({keyJ, keyQ, '5'}), "",
          "ton / ton / ton", [](auto& s) { EXPECT_EQ(s.running, 1); }},
-        {"link down: nc", [](auto& s) { s.connected = 0; }, keys({kJ, kE}), "", "nc / nc"},
+        {"link down: nc", [](auto& s) { s.connected = 0; }, keys({keyJ, keyE}), "", "nc / nc"},
         {"link down: digits still type", [](auto& s) { s.connected = 0, s.freqEntry = 1, s.entryMHz = 0; }, keys({'7'}),
          "", "7"},
-        {"link down: a band digit after B never says connected", [](auto& s) { s.keyPrefix = 1, s.connected = 0; },
+        {"link down: a band digit after B never says connected", [](auto& s) { s.keyPrefix = Prefix::band, s.connected = 0; },
          keys({'4'}), "FA00007100000;FT0;MD1;SH07;PA0;", "40 / metres / 7 / point / 1 / mhz / lsb / preamp / off",
          [](auto& s) { EXPECT_EQ(s.connected, 0); }},
-        {"link down: Q still quits", [](auto& s) { s.connected = 0; }, keys({kQ}), "Z6;RX$;", "quit",
+        {"link down: Q still quits", [](auto& s) { s.connected = 0; }, keys({keyQ}), "Z6;RX$;", "quit",
          [](auto& s) { EXPECT_EQ(s.running, 0); }},
-        {"Q while transmitting: receive", [](auto& s) { s.txState = 11; }, keys({kQ}), "Z6;RX$;", "quit",
+        {"Q while transmitting: receive", [](auto& s) { s.txState = 11; }, keys({keyQ}), "Z6;RX$;", "quit",
          [](auto& s) { EXPECT_EQ(s.txState, 0); }},
-        {"modifiers do nothing, even without the link", [](auto& s) { s.connected = 0; }, keys({kShift, 17, 45, 91}),
+        {"modifiers do nothing, even without the link", [](auto& s) { s.connected = 0; }, keys({keyShift, 17, 45, 91}),
          "", ""},
-        {"keypad digits and point are the main keys", {}, keys({kE, kPad5, kPadPoint, kPad5}), "", "ef / 5 / point / 5"},
-        {"the first key alone is echoed, and still handled", [](auto& s) { s.diagLevel = 1; }, keys({kPad5, kJ}),
+        {"keypad digits and point are the main keys", {}, keys({keyE, keyPad5, keyPadPoint, keyPad5}), "", "ef / 5 / point / 5"},
+        {"the first key alone is echoed, and still handled", [](auto& s) { s.diagLevel = 1; }, keys({keyPad5, keyJ}),
          "*e (5);FA00014200000;", "", [](auto& s) { EXPECT_EQ(s.diagLevel, 2); }},
-        {"Enter echoed", [](auto& s) { s.diagLevel = 1; }, keys({kEnter}), "*C/R;FA00014200000;", ""},
-        {"a key without a character echoed by its code", [](auto& s) { s.diagLevel = 1; }, keys({kPlus}),
+        {"Enter echoed", [](auto& s) { s.diagLevel = 1; }, keys({keyEnter}), "*C/R;FA00014200000;", ""},
+        {"a key without a character echoed by its code", [](auto& s) { s.diagLevel = 1; }, keys({keyPlus}),
          "*<187>;FA00015200000;", ""},
         {"a tone entry with nothing typed ends at another key",
-         [](auto& s) { s.toneEntry = 1; }, keys({kJ}), "FA00014200000;", "",
-         [](auto& s) { EXPECT_EQ(s.toneEntry, 0); }},
-        {"a tone entry keeps its digits", [](auto& s) { s.toneEntry = 1; }, typed("88.5"), "", "8 / 8 / point / 5",
+         [](auto& s) { s.toneEntry = ToneEntry::typing; }, keys({keyJ}), "FA00014200000;", "",
+         [](auto& s) { EXPECT_EQ(s.toneEntry, ToneEntry::none); }},
+        {"a tone entry keeps its digits", [](auto& s) { s.toneEntry = ToneEntry::typing; }, typed("88.5"), "", "8 / 8 / point / 5",
          [](auto& s) { EXPECT_EQ(s.toneText, "88.5"); }},
         {"a digit with nothing pending is ignored", {}, keys({'5'}), "", ""},
     };
@@ -112,44 +105,44 @@ TEST(Keys, Guards) {
 
 TEST(Keys, ChainEntries) {
     const Case cases[] = {
-        {"7: the bandwidth latch swallows keys", [](auto& s) { s.keyPrefix = 14, s.txbwLatch = 1; }, keys({kJ, kE}),
+        {"7: the bandwidth latch swallows keys", [](auto& s) { s.keyPrefix = Prefix::extended, s.txbwLatch = 1; }, keys({keyJ, keyE}),
          "", ""},
-        {"14: U with no recalled channel does nothing", {}, keys({kU}), "", ""},
-        {"15: another key forgets the recalled channel", [](auto& s) { s.channelBank = 0; }, keys({kJ}),
+        {"14: U with no recalled channel does nothing", {}, keys({keyU}), "", ""},
+        {"15: another key forgets the recalled channel", [](auto& s) { s.channelBank = 0; }, keys({keyJ}),
          "FA00014200000;", "", [](auto& s) { EXPECT_EQ(s.channelBank, 99); }},
-        {"21: B keeps a channel operation pending", [](auto& s) { s.channelOp = 1; }, keys({kB}), "", "",
-         [](auto& s) { EXPECT_EQ(s.channelOp, 1); }},
-        {"21: any other key cancels it silently", [](auto& s) { s.channelOp = 2, s.channelBankChoice = 3; },
-         keys({kJ}), "", "", [](auto& s) { EXPECT_EQ(s.channelOp + s.channelBankChoice, 0); }},
-        {"24: A", {}, keys({kA, kJ}), "", "ag", [](auto& s) { EXPECT_EQ(s.keyPrefix, 7); }},
-        {"25, 26: C and G", {}, keys({kC, kJ, kG}), "", "sch / gch", [](auto& s) { EXPECT_EQ(s.channelOp, 2); }},
-        {"29: Enter before any E resends the dial frequency", {}, keys({kEnter}), "FA00014200000;", ""},
-        {"29: Enter after an entry was taken does nothing", [](auto& s) { s.entryMHz = 7; }, keys({kEnter}), "", ""},
-        {"32: F1", {}, keys({kF1}), "PA1;", "preamp / on", [](auto& s) { EXPECT_EQ(s.preampOn, 1); }},
-        {"37: F6", {}, keys({kF6}), "", ""},
-        {"46: S", [](auto& s) { s.sDigit = "7"; }, keys({kS}), "", "s / 7"},
-        {"50: X on and off", [](auto& s) { s.txbwLatch = 1; }, keys({kX, kX}), "", "extcm / on / extcm / off",
-         [](auto& s) { EXPECT_EQ(s.keyPrefix + s.txbwLatch, 0); }},
-        {"53: Up", {}, keys({kUp}), "FA00014201000;", ""},
-        {"54: Down in CW", [](auto& s) { s.mode = 3; }, keys({kDown}), "FA00014199500;", ""},
-        {"end: an unassigned key resends the frequency", {}, keys({kJ}), "FA00014200000;", ""},
-        {"end: H also plays the help", {}, keys({kH}), "FA00014200000;", "help"},
-        {"end: nothing with a prefix other than 0 or 2", [](auto& s) { s.keyPrefix = 7; }, keys({kH}), "", ""},
-        {"end: + and -", {}, keys({kPlus, kMinus, kMinus}), "FA00015200000;FA00014200000;FA00013200000;", ""},
+        {"21: B keeps a channel operation pending", [](auto& s) { s.channelOp = ChannelOp::store; }, keys({keyB}), "", "",
+         [](auto& s) { EXPECT_EQ(s.channelOp, ChannelOp::store); }},
+        {"21: any other key cancels it silently", [](auto& s) { s.channelOp = ChannelOp::recall, s.channelBankChoice = 3; },
+         keys({keyJ}), "", "", [](auto& s) { EXPECT_EQ(s.channelOp, ChannelOp::none); EXPECT_EQ(s.channelBankChoice, 0); }},
+        {"24: A", {}, keys({keyA, keyJ}), "", "ag", [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::afGain); }},
+        {"25, 26: C and G", {}, keys({keyC, keyJ, keyG}), "", "sch / gch", [](auto& s) { EXPECT_EQ(s.channelOp, ChannelOp::recall); }},
+        {"29: Enter before any E resends the dial frequency", {}, keys({keyEnter}), "FA00014200000;", ""},
+        {"29: Enter after an entry was taken does nothing", [](auto& s) { s.entryMHz = 7; }, keys({keyEnter}), "", ""},
+        {"32: F1", {}, keys({keyF1}), "PA1;", "preamp / on", [](auto& s) { EXPECT_EQ(s.preampOn, 1); }},
+        {"37: F6", {}, keys({keyF6}), "", ""},
+        {"46: S", [](auto& s) { s.sDigit = "7"; }, keys({keyS}), "", "s / 7"},
+        {"50: X on and off", [](auto& s) { s.txbwLatch = 1; }, keys({keyX, keyX}), "", "extcm / on / extcm / off",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::none); EXPECT_EQ(s.txbwLatch, 0); }},
+        {"53: Up", {}, keys({keyUp}), "FA00014201000;", ""},
+        {"54: Down in CW", [](auto& s) { s.mode = 3; }, keys({keyDown}), "FA00014199500;", ""},
+        {"end: an unassigned key resends the frequency", {}, keys({keyJ}), "FA00014200000;", ""},
+        {"end: H also plays the help", {}, keys({keyH}), "FA00014200000;", "help"},
+        {"end: nothing with a prefix other than 0 or 2", [](auto& s) { s.keyPrefix = Prefix::afGain; }, keys({keyH}), "", ""},
+        {"end: + and -", {}, keys({keyPlus, keyMinus, keyMinus}), "FA00015200000;FA00014200000;FA00013200000;", ""},
         {"end: Page Up in FM on 2 m", [](auto& s) { s.mode = 5, s.bandIndex = 12, s.frequency = 145000000; },
-         keys({kPgUp}), "FA00145012500;", ""},
+         keys({keyPageUp}), "FA00145012500;", ""},
         {"end: Page Up in FM on 6 m", [](auto& s) { s.mode = 5, s.bandIndex = 11, s.frequency = 50150000; },
-         keys({kPgUp}), "FA00050160000;", ""},
-        {"end: Page Down in USB", {}, keys({kPgDn}), "FA00014190000;", ""},
-        {"end: Right and Left", {}, keys({kRight, kLeft, kLeft}), "FA00014200100;FA00014200000;FA00014199900;", ""},
-        {"end: Right in CW", [](auto& s) { s.mode = 3; }, keys({kRight}), "FA00014200010;", ""},
-        {"end: squelch in FM", [](auto& s) { s.mode = 6, s.squelch = 60; }, keys({kRight, kLeft, kLeft}),
+         keys({keyPageUp}), "FA00050160000;", ""},
+        {"end: Page Down in USB", {}, keys({keyPageDown}), "FA00014190000;", ""},
+        {"end: Right and Left", {}, keys({keyRight, keyLeft, keyLeft}), "FA00014200100;FA00014200000;FA00014199900;", ""},
+        {"end: Right in CW", [](auto& s) { s.mode = 3; }, keys({keyRight}), "FA00014200010;", ""},
+        {"end: squelch in FM", [](auto& s) { s.mode = 6, s.squelch = 60; }, keys({keyRight, keyLeft, keyLeft}),
          "SQ0065;SQ0060;SQ0055;", ""},
-        {"end: squelch at its ends", [](auto& s) { s.mode = 5, s.squelch = 253; }, keys({kRight}), "SQ0255;", "max"},
-        {"end: squelch to 0", [](auto& s) { s.mode = 5, s.squelch = 4; }, keys({kLeft}), "SQ0000;", "0"},
-        {"end: no frequency above 11 digits", [](auto& s) { s.frequency = 99999500000; }, keys({kPlus}),
+        {"end: squelch at its ends", [](auto& s) { s.mode = 5, s.squelch = 253; }, keys({keyRight}), "SQ0255;", "max"},
+        {"end: squelch to 0", [](auto& s) { s.mode = 5, s.squelch = 4; }, keys({keyLeft}), "SQ0000;", "0"},
+        {"end: no frequency above 11 digits", [](auto& s) { s.frequency = 99999500000; }, keys({keyPlus}),
          "FA99999999999;", "max"},
-        {"end: no negative frequency", [](auto& s) { s.frequency = 500; }, keys({kDown}), "FA00000000000;", "min"},
+        {"end: no negative frequency", [](auto& s) { s.frequency = 500; }, keys({keyDown}), "FA00000000000;", "min"},
     };
     for (const Case& c : cases) runCase(c);
 }
@@ -159,11 +152,11 @@ TEST(Keys, ZeroAndFrequencyEntry) {
         return [mode, hz](vocrig::panel::PanelState& s) { s.mode = mode, s.frequency = hz, s.bandIndex = 4; };
     };
     const Case cases[] = {
-        {"Z in LSB on a whole kHz", in(1, 7100000), keys({kZ}), "FA00007099000;", "0 / ok"},
-        {"Z in LSB off it", in(1, 7100400), keys({kZ}), "FA00007100000;", "0 / ok"},
-        {"Z in USB on a whole kHz", in(2, 7100000), keys({kZ}), "FA00007101000;", "0 / ok"},
-        {"Z in USB off it", in(2, 7100400), keys({kZ}), "FA00007101000;", "0 / ok"},
-        {"Z in CW", in(3, 7100400), keys({kZ}), "CA01;", "0 / ok"},
+        {"Z in LSB on a whole kHz", in(1, 7100000), keys({keyZ}), "FA00007099000;", "0 / ok"},
+        {"Z in LSB off it", in(1, 7100400), keys({keyZ}), "FA00007100000;", "0 / ok"},
+        {"Z in USB on a whole kHz", in(2, 7100000), keys({keyZ}), "FA00007101000;", "0 / ok"},
+        {"Z in USB off it", in(2, 7100400), keys({keyZ}), "FA00007101000;", "0 / ok"},
+        {"Z in CW", in(3, 7100400), keys({keyZ}), "CA01;", "0 / ok"},
         {"14.005 MHz", {}, typed("E14.005\n"), "MD2;SH07;FA00014005000;PA1;",
          "ef / 1 / 4 / point / 0 / 0 / 5 / preamp / on / ok", [](auto& s) { EXPECT_EQ(s.frequency, 14005000); }},
         {"14.10 MHz", {}, typed("E14.10\n"), "MD2;SH07;FA00014100000;PA1;",
@@ -175,9 +168,9 @@ TEST(Keys, ZeroAndFrequencyEntry) {
          "ef / 1 / 4 / 4 / point / 8 / preamp / off / ok",
          [](auto& s) { EXPECT_EQ(s.mode, 5);
              EXPECT_EQ(s.bandIndex, 12); }},
-        {"split on goes to VFO B; off on general coverage", [](auto& s) { s.splitOn = 2; }, typed("E9.6\n"),
+        {"split on goes to VFO B; off on general coverage", [](auto& s) { s.splitOn = Split::announced; }, typed("E9.6\n"),
          "MD5;SH08;FA00009600000;PA0;", "ef / 9 / point / 6 / preamp / off / ok",
-         [](auto& s) { EXPECT_EQ(s.splitOn, 0); }},
+         [](auto& s) { EXPECT_EQ(s.splitOn, Split::off); }},
         {"no sixth megahertz digit", {}, typed("E123456\n"), "MD5;SH08;FA12345000000;PA0;",
          "ef / 1 / 2 / 3 / 4 / 5 / max / preamp / off / ok"},
         {"no seventh decimal", {}, typed("E1.0000001\n"), "MD1;SH07;FA00001000000;PA0;",
@@ -191,22 +184,22 @@ TEST(Keys, ModeToneSplitAndVfo) {
         return [mode](vocrig::panel::PanelState& s) { s.mode = mode, s.bandIndex = 12, s.frequency = 145000000; };
     };
     const auto splitRow = [](vocrig::panel::PanelState& s) {
-        s.splitOn = 2, s.bandTable[6] = "12A00014200000B000142500009991";
+        s.splitOn = Split::announced, s.bandTable[6] = "12A00014200000B000142500009991";
     };
     const Case cases[] = {
-        {"52: M from FM to LSB", on2m(6), keys({kM}), "MD1;SH07;", "lsb"},
-        {"52: M from AM on 15 m to LSB", [](auto& s) { s.mode = 4, s.bandIndex = 8; }, keys({kM}), "MD1;SH07;",
+        {"52: M from FM to LSB", on2m(6), keys({keyM}), "MD1;SH07;", "lsb"},
+        {"52: M from AM on 15 m to LSB", [](auto& s) { s.mode = 4, s.bandIndex = 8; }, keys({keyM}), "MD1;SH07;",
          "lsb"},
         {"52: M from AM on 10 m to FM narrow, written to the row", [](auto& s) { s.mode = 4, s.bandIndex = 10; },
-         keys({kM}), "MD4;Z3;SQ0;", "fm / nar",
+         keys({keyM}), "MD4;Z3;SQ0;", "fm / nar",
          [](auto& s) { EXPECT_EQ(s.bandTable[10].substr(0, 2), "05"); }},
-        {"51: X, M: FM narrow to wide", on2m(5), keys({kX, kM}), "MD4;Z4;SQ0;", "extcm / on / fm",
-         [](auto& s) { EXPECT_EQ(s.keyPrefix * 10 + s.fmWide, 1); }},
+        {"51: X, M: FM narrow to wide", on2m(5), keys({keyX, keyM}), "MD4;Z4;SQ0;", "extcm / on / fm",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::none); EXPECT_EQ(s.fmWide, 1); }},
         {"41: D into DSTAR goes on; D back to the FM width", [&](auto& s) { on2m(6)(s), s.fmWide = 1; },
-         keys({kD, kD}), "MD7;FA00145000000;MD4;Z4;SQ0;", "dstar / fm"},
-        {"41: D in USB does nothing", {}, keys({kD}), "", ""},
+         keys({keyD, keyD}), "MD7;FA00145000000;MD4;Z4;SQ0;", "dstar / fm"},
+        {"41: D in USB does nothing", {}, keys({keyD}), "", ""},
         {"19, 20: CTCSS 88.5", on2m(6), typed("I88.5\n"), "CN88.5;CT1;", "ec / 8 / 8 / point / 5 / ctcss / on",
-         [](auto& s) { EXPECT_EQ(s.toneEntry * 10 + s.toneOn, 21); }},
+         [](auto& s) { EXPECT_EQ(s.toneEntry, ToneEntry::sent); EXPECT_EQ(s.toneOn, 1); }},
         {"CTCSS 254.9 is the top", on2m(5), typed("I254.9\n"), "CN254.9;CT1;",
          "ec / 2 / 5 / 4 / point / 9 / ctcss / on"},
         {"CTCSS 2549 invalid", on2m(5), typed("I2549\n"), "", "ec / 2 / 5 / 4 / 9 / invalid"},
@@ -214,36 +207,32 @@ TEST(Keys, ModeToneSplitAndVfo) {
         {"22: N23 goes out as N023", on2m(5), typed("IN23\n"), "CNN023;CT1;", "ec / n / 2 / 3 / dcs / on",
          [](auto& s) { EXPECT_EQ(s.toneText, "N023"); }},
         {"N22 invalid", on2m(5), typed("IN22\n"), "", "ec / n / 2 / 2 / invalid",
-         [](auto& s) { EXPECT_EQ(s.toneText + std::to_string(s.toneEntry), "9990"); }},
+         [](auto& s) { EXPECT_EQ(s.toneText, "999"); EXPECT_EQ(s.toneEntry, ToneEntry::none); }},
         {"N754 is the top DCS code, N755 invalid", on2m(5), typed("IN754\nIIN755\n"), "CNN754;CT1;CT0;",
          "ec / n / 7 / 5 / 4 / dcs / on / dcs / off / ec / n / 7 / 5 / 5 / invalid"},
         {"45: R7 refused", on2m(5), typed("IR7\n"), "", "ec / r / 7 / invalid"},
         {"a letter alone is invalid", on2m(5), typed("IR\n"), "", "ec / r / invalid"},
         {"no eighth tone character", on2m(5), typed("I12345678"), "", "ec / 1 / 2 / 3 / 4 / 5 / 6 / 7 / max"},
-        {"I, then M: the entry ends silently and M changes the mode", on2m(6), keys({kI, kM}), "MD1;SH07;",
-         "ec / lsb", [](auto& s) { EXPECT_EQ(s.toneEntry, 0); }},
-        {"I with a tone set switches it off", [&](auto& s) { on2m(5)(s), s.toneText = "88.5", s.toneEntry = 1; },
-         keys({kI}), "CT0;", "ctcss / off", [](auto& s) { EXPECT_EQ(s.toneText, "999"); }},
-        {"I with split on: no tone", [&](auto& s) { on2m(5)(s), s.splitOn = 2; }, keys({kI}), "", "warnctcss"},
-        {"30: V on saves the VFO A command; VFO B takes the dial",
-         [](auto& s) { s.lastFreqCommand = "FA00014200000;"; }, keys({kV}), "FT1;FB00014200000;", "",
-         [](auto& s) {
-             EXPECT_EQ(s.savedFreqCommand, "FA00014200000");
-             EXPECT_EQ(s.splitOn, 1);
-         }},
-        {"30: V off: back to VFO A; the row keeps its split flag, tone and preamp follow", splitRow, keys({kV}),
+        {"I, then M: the entry ends silently and M changes the mode", on2m(6), keys({keyI, keyM}), "MD1;SH07;",
+         "ec / lsb", [](auto& s) { EXPECT_EQ(s.toneEntry, ToneEntry::none); }},
+        {"I with a tone set switches it off", [&](auto& s) { on2m(5)(s), s.toneText = "88.5", s.toneEntry = ToneEntry::typing; },
+         keys({keyI}), "CT0;", "ctcss / off", [](auto& s) { EXPECT_EQ(s.toneText, "999"); }},
+        {"I with split on: no tone", [&](auto& s) { on2m(5)(s), s.splitOn = Split::announced; }, keys({keyI}), "", "warnctcss"},
+        {"30: V on: VFO B takes the dial", {}, keys({keyV}), "FT1;FB00014200000;", "",
+         [](auto& s) { EXPECT_EQ(s.splitOn, Split::on); }},
+        {"30: V off: back to VFO A; the row keeps its split flag, tone and preamp follow", splitRow, keys({keyV}),
          "RX0;FA00014200000;", "split / off",
          [](auto& s) { EXPECT_EQ(s.bandTable[6], "12A00014200000B000142500009990"); }},
         {"30: no split on general coverage below 27 MHz", [](auto& s) { s.bandIndex = 14, s.frequency = 9600000; },
-         keys({kV}), "", "split / invalid", [](auto& s) { EXPECT_EQ(s.splitOn, 0); }},
-        {"10: X, S swaps", {}, keys({kX, kS}), "Z8;", "extcm / on / swop",
-         [](auto& s) { EXPECT_EQ(s.vfoSwapped * 10 + s.keyPrefix, 10); }},
-        {"10: a radio that fixes the swap", [](auto& s) { s.swapFixed = 1; }, keys({kX, kS}), "Z8;",
+         keys({keyV}), "", "split / invalid", [](auto& s) { EXPECT_EQ(s.splitOn, Split::off); }},
+        {"10: X, S swaps", {}, keys({keyX, keyS}), "Z8;", "extcm / on / swop",
+         [](auto& s) { EXPECT_EQ(s.vfoSwapped, 1); EXPECT_EQ(s.keyPrefix, Prefix::none); }},
+        {"10: a radio that fixes the swap", [](auto& s) { s.swapFixed = 1; }, keys({keyX, keyS}), "Z8;",
          "extcm / on / swop", [](auto& s) { EXPECT_EQ(s.vfoSwapped, 0); }},
-        {"8: X, T: 100 Hz, then 1 kHz", {}, keys({kX, kT, kX, kT}), "Z90;Z91;",
+        {"8: X, T: 100 Hz, then 1 kHz", {}, keys({keyX, keyT, keyX, keyT}), "Z90;Z91;",
          "extcm / on / 1 / 0 / 0 / hz / extcm / on / 1 / khz"},
         {"42: F in split says VFO B and the tone; with X the other VFO",
-         [&](auto& s) { splitRow(s), s.toneEntry = 1, s.toneText = "N023"; }, keys({kF, kX, kF}), "",
+         [&](auto& s) { splitRow(s), s.toneEntry = ToneEntry::typing, s.toneText = "N023"; }, keys({keyF, keyX, keyF}), "",
          "vfob / 1 / 4 / point / 2 / 5 / mhz / usb / dcs / n / 0 / 2 / 3 / extcm / on / 1 / 4 / point / 2 / mhz / "
          "usb / dcs / n / 0 / 2 / 3"},
     };
@@ -253,15 +242,15 @@ TEST(Keys, ModeToneSplitAndVfo) {
 TEST(Keys, BandKeys) {
     const Case cases[] = {
         {"48: B says the band and stores the row", [](auto& s) { s.lastFreqReply = "FA00014250000", s.preampOn = 1; },
-         keys({kB}), "FT0;", "band / 20 / metres",
+         keys({keyB}), "FT0;", "band / 20 / metres",
          [](auto& s) {
              EXPECT_EQ(s.bandTable[6], "02A00014250000B000142000009991");
-             EXPECT_EQ(s.keyPrefix, 1);
+             EXPECT_EQ(s.keyPrefix, Prefix::band);
          }},
         {"B, 4: 40 m with its mode and preamp", {}, typed("B4"), "FT0;FA00007100000;FT0;MD1;SH07;PA0;",
          "band / 20 / metres / 40 / metres / 7 / point / 1 / mhz / lsb / preamp / off",
          [](auto& s) {
-             EXPECT_EQ(s.bandIndex * 10 + s.keyPrefix, 40);
+             EXPECT_EQ(s.bandIndex, 4); EXPECT_EQ(s.keyPrefix, Prefix::none);
              EXPECT_EQ(s.frequency, 7100000);
          }},
         {"B, T: a 2 m row in FM with split and a tone sends them all",
@@ -270,15 +259,15 @@ TEST(Keys, BandKeys) {
          "band / 20 / metres / 2 / metres / 1 / 4 / 5 / point / 5 / mhz / fm / nar / split / "
          "ctcss / 8 / 8 / point / 5 / preamp / off",
          [](auto& s) {
-             EXPECT_EQ(s.splitOn * 10 + s.toneEntry, 21);
+             EXPECT_EQ(s.splitOn, Split::announced); EXPECT_EQ(s.toneEntry, ToneEntry::typing);
              EXPECT_EQ(s.bandTable[12], "25A00145500000B0014490000088.50");  // VFO B kept
          }},
         {"B, X refused without 6 m", [](auto& s) { s.bandPlan = "1"; }, typed("BX"), "FT0;",
-         "band / 20 / metres / band / na", [](auto& s) { EXPECT_EQ(s.bandIndex * 10 + s.keyPrefix, 60); }},
+         "band / 20 / metres / band / na", [](auto& s) { EXPECT_EQ(s.bandIndex, 6); EXPECT_EQ(s.keyPrefix, Prefix::none); }},
         {"B, S refused without 70 cm", [](auto& s) { s.bandPlan = "2"; }, typed("BS"), "FT0;",
          "band / 20 / metres / band / na"},
         {"a band change ends split and a tone the new row lacks",
-         [](auto& s) { s.splitOn = 2, s.toneOn = 1, s.toneText = "88.5"; }, typed("B0"),
+         [](auto& s) { s.splitOn = Split::announced, s.toneOn = 1, s.toneText = "88.5"; }, typed("B0"),
          "FT0;RX0;FA00028500000;FT0;MD2;SH07;CT0;PA1;",
          "band / 20 / metres / split / off / 10 / metres / 2 / 8 / point / 5 / mhz / usb / preamp / on",
          [](auto& s) { EXPECT_EQ(s.toneText, "999"); }},
@@ -293,152 +282,152 @@ TEST(Keys, BandKeys) {
         int to;
         const char* reply = "";
     } steps[] = {
-        {"6", 10, kUp, 11}, {"6", 11, kUp, 14}, {"6", 14, kUp, 1}, {"6", 14, kDown, 11}, {"6", 1, kDown, 14},
-        {"1", 10, kUp, 14}, {"1", 14, kDown, 10}, {"2", 11, kUp, 12}, {"2", 12, kUp, 14}, {"2", 14, kDown, 12},
-        {"7", 12, kUp, 13}, {"7", 13, kUp, 14}, {"7", 14, kDown, 13}, {"7", 6, kUp, 5, "FA00007100000;"},
+        {"6", 10, keyUp, 11}, {"6", 11, keyUp, 14}, {"6", 14, keyUp, 1}, {"6", 14, keyDown, 11}, {"6", 1, keyDown, 14},
+        {"1", 10, keyUp, 14}, {"1", 14, keyDown, 10}, {"2", 11, keyUp, 12}, {"2", 12, keyUp, 14}, {"2", 14, keyDown, 12},
+        {"7", 12, keyUp, 13}, {"7", 13, keyUp, 14}, {"7", 14, keyDown, 13}, {"7", 6, keyUp, 5, "FA00007100000;"},
     };
     for (const auto& step : steps) {
         PanelRig rig;
         vocrig::panel::PanelState& s = rig.state;
-        s.connected = 1, s.bandPlan = step.plan, s.bandIndex = step.from, s.keyPrefix = 1;
+        s.connected = 1, s.bandPlan = step.plan, s.bandIndex = step.from, s.keyPrefix = Prefix::band;
         s.mode = vocrig::panel::BandRecord(s.bandTable[static_cast<size_t>(step.from)]).mode();
         s.lastFreqReply = std::string(step.reply).substr(0, 13);
         for (const Event& e : keys({step.key})) rig.panel.handleEvent(e);
         EXPECT_EQ(s.bandIndex, step.to) << step.plan << " " << step.from << " " << step.key;
-        EXPECT_EQ(s.keyPrefix, 1);
+        EXPECT_EQ(s.keyPrefix, Prefix::band);
     }
 }
 
 TEST(Keys, OptionsReport) {
     const Case cases[] = {
-        {"nothing on", [](auto& s) { s.tunerMode = 1; }, keys({kO}), "", "options / tuner / is / off"},
+        {"nothing on", [](auto& s) { s.tunerMode = 1; }, keys({keyO}), "", "options / tuner / is / off"},
         {"everything that shows in USB",
          [](auto& s) {
              s.preampOn = s.attOn = s.nbOn = s.nrOn = s.notchOn = s.processorOn = s.vox = s.breakIn = 1;
              s.monitorLevel = 7, s.toneText = "88.5", s.lockState = "1", s.lockAvailable = 1, s.tunerMode = 2;
          },
-         keys({kO}), "",
+         keys({keyO}), "",
          "options / preamp / on / at / on / nb / on / nr / on / notch / on / spc / on / vox / on / mon / on / "
          "ctcss / 8 / 8 / point / 5 / lock / on / tuner / is / both"},
         {"in CW break-in instead of VOX and processor", [](auto& s) { s.mode = 3, s.vox = s.breakIn = 1; },
-         keys({kO}), "", "options / bkin / on / tuner / is / on"},
+         keys({keyO}), "", "options / bkin / on / tuner / is / on"},
     };
     for (const Case& c : cases) runCase(c);
 }
 
 // Up and Down under each prefix, at and near its limits.
 TEST(Keys, Levels) {
-    auto with = [](int prefix, std::function<void(vocrig::panel::PanelState&)> more) {
+    auto with = [](Prefix prefix, std::function<void(vocrig::panel::PanelState&)> more) {
         return [prefix, more](vocrig::panel::PanelState& s) { s.keyPrefix = prefix, more(s); };
     };
     const Case cases[] = {
-        {"P speaks the power", [](auto& s) { s.powerPercent = 50; }, keys({kP}), "", "power / 5 / 0 / perc",
-         [](auto& s) { EXPECT_EQ(s.keyPrefix, 3); }},
-        {"power 25 up", with(3, [](auto& s) { s.powerPercent = 25; }), keys({kUp}), "PC030;", "3 / 0 / perc"},
-        {"power 30 up", with(3, [](auto& s) { s.powerPercent = 30; }), keys({kUp}), "PC040;", "4 / 0 / perc"},
-        {"power 28 up to a multiple of 5", with(3, [](auto& s) { s.powerPercent = 28; }), keys({kUp}), "PC030;",
+        {"P speaks the power", [](auto& s) { s.powerPercent = 50; }, keys({keyP}), "", "power / 5 / 0 / perc",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::power); }},
+        {"power 25 up", with(Prefix::power, [](auto& s) { s.powerPercent = 25; }), keys({keyUp}), "PC030;", "3 / 0 / perc"},
+        {"power 30 up", with(Prefix::power, [](auto& s) { s.powerPercent = 30; }), keys({keyUp}), "PC040;", "4 / 0 / perc"},
+        {"power 28 up to a multiple of 5", with(Prefix::power, [](auto& s) { s.powerPercent = 28; }), keys({keyUp}), "PC030;",
          "3 / 0 / perc"},
-        {"power 95 up", with(3, [](auto& s) { s.powerPercent = 95; }), keys({kUp, kUp}), "PC100;PC100;",
+        {"power 95 up", with(Prefix::power, [](auto& s) { s.powerPercent = 95; }), keys({keyUp, keyUp}), "PC100;PC100;",
          "1 / 0 / 0 / perc / max / 1 / 0 / 0 / perc / max"},
-        {"power 30 down", with(3, [](auto& s) { s.powerPercent = 30; }), keys({kDown}), "PC025;", "2 / 5 / perc"},
-        {"power 40 down", with(3, [](auto& s) { s.powerPercent = 40; }), keys({kDown}), "PC030;", "3 / 0 / perc"},
-        {"power 5 down", with(3, [](auto& s) { s.powerPercent = 5; }), keys({kDown}), "PC005;", "5 / perc / min"},
-        {"a configured 150 down", with(3, [](auto& s) { s.powerPercent = 150; }), keys({kDown}), "PC100;",
+        {"power 30 down", with(Prefix::power, [](auto& s) { s.powerPercent = 30; }), keys({keyDown}), "PC025;", "2 / 5 / perc"},
+        {"power 40 down", with(Prefix::power, [](auto& s) { s.powerPercent = 40; }), keys({keyDown}), "PC030;", "3 / 0 / perc"},
+        {"power 5 down", with(Prefix::power, [](auto& s) { s.powerPercent = 5; }), keys({keyDown}), "PC005;", "5 / perc / min"},
+        {"a configured 150 down", with(Prefix::power, [](auto& s) { s.powerPercent = 150; }), keys({keyDown}), "PC100;",
          "1 / 0 / 0 / perc"},
-        {"W in USB speaks the width", {}, keys({kW}), "", "bw / 2 / point / 4 / khz",
-         [](auto& s) { EXPECT_EQ(s.keyPrefix, 2); }},
-        {"W in FM does nothing", [](auto& s) { s.mode = 5; }, keys({kW}), "", "",
-         [](auto& s) { EXPECT_EQ(s.keyPrefix, 0); }},
-        {"SSB width at 12 up", with(2, [](auto& s) { s.filterWidth = 12; }), keys({kUp}), "SH12;FA00014200000;",
+        {"W in USB speaks the width", {}, keys({keyW}), "", "bw / 2 / point / 4 / khz",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::width); }},
+        {"W in FM does nothing", [](auto& s) { s.mode = 5; }, keys({keyW}), "", "",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::none); }},
+        {"SSB width at 12 up", with(Prefix::width, [](auto& s) { s.filterWidth = 12; }), keys({keyUp}), "SH12;FA00014200000;",
          "max"},
-        {"SSB width at 0 down", with(2, [](auto& s) { s.filterWidth = 0; }), keys({kDown}), "SH00;FA00014200000;",
+        {"SSB width at 0 down", with(Prefix::width, [](auto& s) { s.filterWidth = 0; }), keys({keyDown}), "SH00;FA00014200000;",
          "min"},
-        {"CW width 100 down, then up", with(2, [](auto& s) { s.mode = 3, s.filterWidth = 100; }), keys({kDown, kUp}),
+        {"CW width 100 down, then up", with(Prefix::width, [](auto& s) { s.mode = 3, s.filterWidth = 100; }), keys({keyDown, keyUp}),
          "FW0050;FA00014200000;FW0100;FA00014200000;", "min", [](auto& s) { EXPECT_EQ(s.cwWidth, 100); }},
-        {"CW width 1500 up", with(2, [](auto& s) { s.mode = 3, s.filterWidth = 1500; }), keys({kUp}),
+        {"CW width 1500 up", with(Prefix::width, [](auto& s) { s.mode = 3, s.filterWidth = 1500; }), keys({keyUp}),
          "FW1500;FA00014200000;", "max"},
-        {"R, then RF gain 250 up", [](auto& s) { s.rfGain = 250; }, keys({kR, kUp}), "RG255;", "rf / max"},
-        {"RF gain 10 down", with(4, [](auto& s) { s.rfGain = 10; }), keys({kDown}), "RG000;", "min"},
-        {"AF gain 250 up", with(7, [](auto& s) { s.afGain = 250; }), keys({kUp}), "AG0255;", "max"},
-        {"AF gain 100 down", with(7, [](auto& s) { s.afGain = 100; }), keys({kDown}), "AG0090;", ""},
-        {"L without NB or NR does nothing", {}, keys({kL}), "", "", [](auto& s) { EXPECT_EQ(s.keyPrefix, 0); }},
-        {"L, then NB level 9 up twice", [](auto& s) { s.levelTarget = 2, s.nbLevel = 9; }, keys({kL, kUp, kUp}),
+        {"R, then RF gain 250 up", [](auto& s) { s.rfGain = 250; }, keys({keyR, keyUp}), "RG255;", "rf / max"},
+        {"RF gain 10 down", with(Prefix::rfGain, [](auto& s) { s.rfGain = 10; }), keys({keyDown}), "RG000;", "min"},
+        {"AF gain 250 up", with(Prefix::afGain, [](auto& s) { s.afGain = 250; }), keys({keyUp}), "AG0255;", "max"},
+        {"AF gain 100 down", with(Prefix::afGain, [](auto& s) { s.afGain = 100; }), keys({keyDown}), "AG0090;", ""},
+        {"L without NB or NR does nothing", {}, keys({keyL}), "", "", [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::none); }},
+        {"L, then NB level 9 up twice", [](auto& s) { s.levelTarget = LevelTarget::noiseBlanker, s.nbLevel = 9; }, keys({keyL, keyUp, keyUp}),
          "NL010;NL010;", "nb / lev / max"},
-        {"NR level 1 down", with(10, [](auto& s) { s.levelTarget = 3, s.nrLevel = 1; }), keys({kDown}), "RL01;",
+        {"NR level 1 down", with(Prefix::level, [](auto& s) { s.levelTarget = LevelTarget::noiseReduction, s.nrLevel = 1; }), keys({keyDown}), "RL01;",
          "min"},
-        {"keyer 47 up twice", with(11, [](auto& s) { s.keyerSpeed = 47; }), keys({kUp, kUp}), "KS048;KS048;",
+        {"keyer 47 up twice", with(Prefix::keyer, [](auto& s) { s.keyerSpeed = 47; }), keys({keyUp, keyUp}), "KS048;KS048;",
          "max / max"},
-        {"keyer 7 down", with(11, [](auto& s) { s.keyerSpeed = 7; }), keys({kDown}), "KS006;", "min"},
-        {"mic gain 255 down, then up", with(12, [](auto& s) { s.micGain = 255, s.peakAlc = 90; }), keys({kDown, kUp}),
+        {"keyer 7 down", with(Prefix::keyer, [](auto& s) { s.keyerSpeed = 7; }), keys({keyDown}), "KS006;", "min"},
+        {"mic gain 255 down, then up", with(Prefix::micGain, [](auto& s) { s.micGain = 255, s.peakAlc = 90; }), keys({keyDown, keyUp}),
          "MG250;MG255;", "max", [](auto& s) { EXPECT_EQ(s.peakAlc, 0); }},
-        {"mic gain 5 down", with(12, [](auto& s) { s.micGain = 5; }), keys({kDown}), "MG000;", "min"},
+        {"mic gain 5 down", with(Prefix::micGain, [](auto& s) { s.micGain = 5; }), keys({keyDown}), "MG000;", "min"},
     };
     for (const Case& c : cases) runCase(c);
 }
 
 TEST(Keys, Switches) {
     const Case cases[] = {
-        {"F2", {}, keys({kF2, kF2}), "RA01;RA00;", "at / on / at / off"},
-        {"F3 on asks for the level", [](auto& s) { s.tickCount = 9; }, keys({kF3}), "NB1;NL;", "nb / on",
-         [](auto& s) { EXPECT_EQ(s.levelTarget * 100 + s.tickCount, 200); }},
-        {"F3 off", [](auto& s) { s.nbOn = 1, s.levelTarget = 2; }, keys({kF3}), "NB0;", "nb / off",
-         [](auto& s) { EXPECT_EQ(s.levelTarget, 0); }},
-        {"F4 on, then F3 off keeps NR's level", [](auto& s) { s.nbOn = 1; }, keys({kF4, kF3}), "NR1;RL;NB0;",
-         "nr / on / nb / off", [](auto& s) { EXPECT_EQ(s.levelTarget, 3); }},
-        {"F5", {}, keys({kF5}), "NT10;", "notch / on"},
-        {"F7 in USB goes on", {}, keys({kF7}), "PR1;FA00014200000;", "spc / on"},
-        {"F7 in CW", [](auto& s) { s.mode = 3; }, keys({kF7}), "FA00014200000;", "spc / na",
+        {"F2", {}, keys({keyF2, keyF2}), "RA01;RA00;", "at / on / at / off"},
+        {"F3 on asks for the level", [](auto& s) { s.tickCount = 9; }, keys({keyF3}), "NB1;NL;", "nb / on",
+         [](auto& s) { EXPECT_EQ(s.levelTarget, LevelTarget::noiseBlanker); EXPECT_EQ(s.tickCount, 0); }},
+        {"F3 off", [](auto& s) { s.nbOn = 1, s.levelTarget = LevelTarget::noiseBlanker; }, keys({keyF3}), "NB0;", "nb / off",
+         [](auto& s) { EXPECT_EQ(s.levelTarget, LevelTarget::none); }},
+        {"F4 on, then F3 off keeps NR's level", [](auto& s) { s.nbOn = 1; }, keys({keyF4, keyF3}), "NR1;RL;NB0;",
+         "nr / on / nb / off", [](auto& s) { EXPECT_EQ(s.levelTarget, LevelTarget::noiseReduction); }},
+        {"F5", {}, keys({keyF5}), "NT10;", "notch / on"},
+        {"F7 in USB goes on", {}, keys({keyF7}), "PR1;FA00014200000;", "spc / on"},
+        {"F7 in CW", [](auto& s) { s.mode = 3; }, keys({keyF7}), "FA00014200000;", "spc / na",
          [](auto& s) { EXPECT_EQ(s.processorOn, 0); }},
-        {"F8 in USB", {}, keys({kF8}), "VX1;", "vox / on"},
-        {"F8 in CW", [](auto& s) { s.mode = 3; }, keys({kF8}), "BI1;", "bkin / on",
+        {"F8 in USB", {}, keys({keyF8}), "VX1;", "vox / on"},
+        {"F8 in CW", [](auto& s) { s.mode = 3; }, keys({keyF8}), "BI1;", "bkin / on",
          [](auto& s) { EXPECT_EQ(s.vox, 0); }},
-        {"F9 on without an answer, then off", [](auto& s) { s.levelTarget = 2; }, keys({kF9, kF9}),
+        {"F9 on without an answer, then off", [](auto& s) { s.levelTarget = LevelTarget::noiseBlanker; }, keys({keyF9, keyF9}),
          "ML;ML;ML007;ML000;", "mon / on / shdel / shdel / mon / off",
-         [](auto& s) { EXPECT_EQ(s.monitorLevel + s.levelTarget, 0); }},
-        {"F12 round", {}, keys({kF12, kF12, kF12}), "AC000;AC110;AC110;", "tuner / off / tuner / both / tuner / on",
+         [](auto& s) { EXPECT_EQ(s.monitorLevel, 0); EXPECT_EQ(s.levelTarget, LevelTarget::none); }},
+        {"F12 round", {}, keys({keyF12, keyF12, keyF12}), "AC000;AC110;AC110;", "tuner / off / tuner / both / tuner / on",
          [](auto& s) { EXPECT_EQ(s.tunerMode * 10 + s.tunerEngaged, 1); }},
-        {"X R on an IC-7300", [](auto& s) { s.radioId = 148; }, keys({kX, kR, kX, kR}), "EX1081;EX1080;",
-         "extcm / on / rts / on / extcm / on / rts / off", [](auto& s) { EXPECT_EQ(s.keyPrefix, 0); }},
-        {"X R elsewhere", [](auto& s) { s.radioId = 112; }, keys({kX, kR}), "", "extcm / on / rts / na"},
-        {"X W steps and latches until X", {}, keys({kX, kW, kW, kJ, kW, kX}), "Z71;Z72;Z70;",
+        {"X R on an IC-7300", [](auto& s) { s.radioId = 148; }, keys({keyX, keyR, keyX, keyR}), "EX1081;EX1080;",
+         "extcm / on / rts / on / extcm / on / rts / off", [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::none); }},
+        {"X R elsewhere", [](auto& s) { s.radioId = 112; }, keys({keyX, keyR}), "", "extcm / on / rts / na"},
+        {"X W steps and latches until X", {}, keys({keyX, keyW, keyW, keyJ, keyW, keyX}), "Z71;Z72;Z70;",
          "extcm / on / txbw / mid / txbw / nar / txbw / wide / extcm / off",
-         [](auto& s) { EXPECT_EQ(s.keyPrefix + s.txbwLatch, 0); }},
-        {"X L locks and unlocks", [](auto& s) { s.lockAvailable = 1; }, keys({kX, kL, kX, kL}), "LO1;LO0;",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::none); EXPECT_EQ(s.txbwLatch, 0); }},
+        {"X L locks and unlocks", [](auto& s) { s.lockAvailable = 1; }, keys({keyX, keyL, keyX, keyL}), "LO1;LO0;",
          "extcm / on / lock / extcm / on / unlock"},
-        {"X L without a lock", {}, keys({kX, kL}), "", "extcm / on / lock / na"},
-        {"K in and out", {}, keys({kK, kK}), "MD3;FW0600;KS;VX2;MD2;SH07;BI0;",
-         "ks / on / 1 / 5 / wpm / ks / off / 1 / 5 / wpm", [](auto& s) { EXPECT_EQ(s.mode * 10 + s.keyPrefix, 20); }},
-        {"another key leaves the keyer silently", [](auto& s) { s.powerPercent = 50; }, keys({kK, kDown, kJ}),
+        {"X L without a lock", {}, keys({keyX, keyL}), "", "extcm / on / lock / na"},
+        {"K in and out", {}, keys({keyK, keyK}), "MD3;FW0600;KS;VX2;MD2;SH07;BI0;",
+         "ks / on / 1 / 5 / wpm / ks / off / 1 / 5 / wpm", [](auto& s) { EXPECT_EQ(s.mode, 2); EXPECT_EQ(s.keyPrefix, Prefix::none); }},
+        {"another key leaves the keyer silently", [](auto& s) { s.powerPercent = 50; }, keys({keyK, keyDown, keyJ}),
          "MD3;FW0600;KS;VX2;KS014;MD2;SH07;PC050;FA00014200000;", "ks / on / 1 / 5 / wpm"},
-        {"F11 watch, Up, F11", [](auto& s) { s.micGain = 128; }, keys({kF11, kUp, kF11}), "MG138;",
+        {"F11 watch, Up, F11", [](auto& s) { s.micGain = 128; }, keys({keyF11, keyUp, keyF11}), "MG138;",
          "micgain / lev / 5 / 0 / perc / micgain / lev / 5 / 4 / perc / off",
-         [](auto& s) { EXPECT_EQ(s.keyPrefix + s.micGainWatch, 0); }},
-        {"another key ends the watch and goes on", [](auto& s) { s.micGain = 255; }, keys({kF11, kF1}), "PA1;",
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::none); EXPECT_EQ(s.micGainWatch, 0); }},
+        {"another key ends the watch and goes on", [](auto& s) { s.micGain = 255; }, keys({keyF11, keyF1}), "PA1;",
          "micgain / lev / 1 / 0 / 0 / perc / micgain / lev / 1 / 0 / 0 / perc / off / preamp / on",
-         [](auto& s) { EXPECT_EQ(s.keyPrefix, 12); }},
+         [](auto& s) { EXPECT_EQ(s.keyPrefix, Prefix::micGain); }},
     };
     for (const Case& c : cases) runCase(c);
 }
 
 TEST(Keys, TransmitAndTune) {
     const Case cases[] = {
-        {"Space on and off, twice", [](auto& s) { s.swrAlert = 1; }, keys({kSpace, kSpace, kSpace, kSpace}),
+        {"Space on and off, twice", [](auto& s) { s.swrAlert = 1; }, keys({keySpace, keySpace, keySpace, keySpace}),
          "Z5;Z6;RX;Z5;Z6;RX;", "tx / on / tx / off / tx / on / tx / off",
          [](auto& s) { EXPECT_EQ(s.swrAlert * 10 + s.txState, 10); }},
-        {"while transmitting the SWR is kept back", [](auto& s) { s.swrAlert = 1; }, keys({kSpace}), "Z5;",
+        {"while transmitting the SWR is kept back", [](auto& s) { s.swrAlert = 1; }, keys({keySpace}), "Z5;",
          "tx / on", [](auto& s) { EXPECT_EQ(s.txState * 10 + s.swrAlert, 110); }},
-        {"tuner mode 0: the whole tune at once, no carrier", {}, keys({kT}), "AC110;AC111;AC110;AC110;",
+        {"tuner mode 0: the whole tune at once, no carrier", {}, keys({keyT}), "AC110;AC111;AC110;AC110;",
          "tune / on / ok / tune / off", [](auto& s) { EXPECT_EQ(s.tuning + s.tunerEngaged, 0); }},
         {"tuner mode 1: a carrier until the second T",
          [](auto& s) { s.tunerMode = 1, s.radioId = 148, s.swrAlert = 2, s.powerPercent = 50; },
-         keys({kT, kJ, kT}), "PC040;MD5;Z5;Z6;RX;PC050;MD2;SH07;",
+         keys({keyT, keyJ, keyT}), "PC040;MD5;Z5;Z6;RX;PC050;MD2;SH07;",
          "tune / on / atu / off / ton / tune / off",
          [](auto& s) { EXPECT_EQ(s.tuning * 10 + s.swrAlert, 1); }},
         {"tuner mode 2: the tuner, then a carrier", [](auto& s) { s.tunerMode = 2, s.tunerEngaged = 1; },
-         keys({kT, kT}), "AC111;AC110;PC050;MD5;Z5;Z6;RX;PC100;MD2;SH07;",
+         keys({keyT, keyT}), "AC111;AC110;PC050;MD5;Z5;Z6;RX;PC100;MD2;SH07;",
          "tune / on / ok / tune / off"},
         {"identity 164 tunes at full power", [](auto& s) { s.tunerMode = 1, s.radioId = 164, s.tunerEngaged = 1; },
-         keys({kT}), "PC100;MD5;Z5;", "tune / on"},
+         keys({keyT}), "PC100;MD5;Z5;", "tune / on"},
     };
     for (const Case& c : cases) runCase(c);
 }
@@ -473,9 +462,8 @@ TEST(Keys, Channels) {
                            "preamp / off");
     EXPECT_EQ(s.bandTable[12], "05A00145500000B0014490000088.50");  // the mode send wrote split off
     EXPECT_EQ(s.bandIndex, 12);
-    EXPECT_EQ(s.splitOn, 1);
-    EXPECT_EQ(s.toneEntry, 1);
-    EXPECT_EQ(s.savedFreqCommand, "FA00145500000");
+    EXPECT_EQ(s.splitOn, Split::on);
+    EXPECT_EQ(s.toneEntry, ToneEntry::typing);
 
     // U steps past the empty slots to 3, wrapping; the damaged one is refused.
     press("U");

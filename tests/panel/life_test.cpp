@@ -71,7 +71,6 @@ TEST(Life, IdentityLockAndPowerSwitch) {
     answerIdentity(rig, 164);
     rig.window.closeEvent();
     EXPECT_EQ(rig.panel.run(), vocrig::panel::exitNormal);
-    EXPECT_EQ(rig.state.radioFamily, 164);
     EXPECT_EQ(rig.port.written, "Poweron;PS1;Z1;Z2;LO1;FA00007100000;RX0;CT0;LO0;PS9;quit;");
     EXPECT_EQ(rig.words(),
               "voc / 3 / point / 4 / shdelay / delay / shdelay / delay / delay / delay / delay / delay / delay / "
@@ -182,7 +181,7 @@ TEST(Life, ShutdownStoresAndNormalisesTheBandRow) {
         rig.state.lastFreqReply = c.lastReply;
         rig.state.bandIndex = c.band;
         rig.state.mode = c.mode;
-        rig.state.splitOn = c.splitOn;
+        rig.state.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
         rig.state.preampOn = c.preamp;
         rig.state.bandTable[static_cast<size_t>(c.band)] = c.rowBefore;
         rig.panel.shutDown();

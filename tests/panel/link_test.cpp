@@ -16,11 +16,13 @@ TEST(Link, SendAppendsTerminatorAfterThePacingSound) {
 }
 
 TEST(Link, FrequencySettingsGoToVfoBWhileSplit) {
+    using vocrig::panel::Split;
     struct Case {
-        int splitOn, swapped;
+        Split splitOn;
+        int swapped;
         std::string sent;
-    } cases[] = {{0, 0, "FA00014200000;"}, {1, 0, "FB00014200000;"}, {2, 0, "FB00014200000;"},
-                 {1, 1, "FA00014200000;"}};
+    } cases[] = {{Split::off, 0, "FA00014200000;"}, {Split::on, 0, "FB00014200000;"},
+                 {Split::announced, 0, "FB00014200000;"}, {Split::on, 1, "FA00014200000;"}};
     for (const auto& c : cases) {
         PanelRig rig;
         rig.state.splitOn = c.splitOn;
@@ -35,26 +37,18 @@ TEST(Link, PollGoesOutWithoutPacingAndLeavesTheLastFrequency) {
     PanelRig rig;
     rig.panel.send("FA00007100000");
     rig.words();
-    rig.state.pollSent = 1;
-    rig.panel.send("FA");
+    rig.panel.send("FA", vocrig::panel::Pacing::none);
     EXPECT_EQ(rig.sent(), "FA00007100000;FA;");
     EXPECT_EQ(rig.words(), "");
-    EXPECT_EQ(rig.state.pollSent, 0);
     EXPECT_EQ(rig.state.lastFreqCommand, "FA00007100000;");
-    rig.state.splitOn = 1;
-    rig.state.pollSent = 1;
-    rig.panel.send("FA");  // "FB;" is still a poll, not a setting
+    rig.state.splitOn = vocrig::panel::Split::on;
+    rig.panel.send("FA", vocrig::panel::Pacing::none);  // "FB;" is still a poll, not a setting
     EXPECT_EQ(rig.sent(), "FB;");
     EXPECT_EQ(rig.state.lastFreqCommand, "FA00007100000;");
 }
 
-TEST(Link, SkippedAndEmptyCommandsSendNothing) {
+TEST(Link, EmptyCommandsSendNothing) {
     PanelRig rig;
-    rig.state.skipNextCommand = 1;
-    rig.panel.send("RX0");
-    EXPECT_EQ(rig.sent(), "");
-    EXPECT_EQ(rig.words(), "");
-    EXPECT_EQ(rig.state.skipNextCommand, 0);
     rig.panel.send("");
     EXPECT_EQ(rig.sent(), "");
     EXPECT_EQ(rig.words(), "");
@@ -171,14 +165,14 @@ TEST(Link, ModeSendReadsTheSquelchInFm) {
 TEST(Link, LsbEndsARepeaterTone) {
     PanelRig rig;
     rig.state.mode = 1;
-    rig.state.toneEntry = 2;
+    rig.state.toneEntry = vocrig::panel::ToneEntry::sent;
     rig.state.toneText = "88.5";
-    rig.state.splitOn = 1;
+    rig.state.splitOn = vocrig::panel::Split::on;
     rig.panel.sendMode();
     EXPECT_EQ(rig.sent(), "RX0;CT0;MD1;SH07;");
     EXPECT_EQ(rig.state.toneText, "999");
-    EXPECT_EQ(rig.state.toneEntry, 0);
-    EXPECT_EQ(rig.state.splitOn, 0);
+    EXPECT_EQ(rig.state.toneEntry, vocrig::panel::ToneEntry::none);
+    EXPECT_EQ(rig.state.splitOn, vocrig::panel::Split::off);
 }
 
 TEST(Link, StatusWords) {

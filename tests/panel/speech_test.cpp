@@ -46,7 +46,7 @@ TEST(Speech, FrequencyOfTheBandRow) {
         PanelRig rig;
         rig.state.bandIndex = 4;
         rig.state.bandTable[4] = rowWith(c.digits, "00003500000");
-        rig.state.splitOn = c.splitOn;
+        rig.state.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
         rig.state.vfoSwapped = c.swapped;
         rig.panel.sayFrequency();
         EXPECT_EQ(rig.words(), c.words) << c.digits << c.splitOn << c.swapped;
@@ -60,7 +60,7 @@ TEST(Speech, FrequencyOfAShortOrMissingRowStaysInside) {
     rig.panel.sayFrequency();
     EXPECT_EQ(rig.words(), "point / 0 / 0 / 1 / 4 / 2 / 5 / mhz");  // 1425 Hz
     rig.state.bandTable[4] = "";
-    rig.state.splitOn = 1;
+    rig.state.splitOn = vocrig::panel::Split::on;
     rig.panel.sayFrequency();
     EXPECT_EQ(rig.words(), "vfob / mhz");
     rig.state.bandIndex = vocrig::panel::noBand;
