@@ -28,6 +28,7 @@ using vocrig::platform::EventType;
 const int maxEvents = 2000;
 const size_t maxWaitingBytes = 4096;  // a serial driver's buffer: a flood stops there
 
+// clang-format off
 const int keys[] = {
     panel::keyA, panel::keyB, panel::keyC, panel::keyD, panel::keyE, panel::keyF, panel::keyG, panel::keyH,
     panel::keyI, panel::keyJ, panel::keyK, panel::keyL, panel::keyM, panel::keyN, panel::keyO, panel::keyP,
@@ -43,6 +44,7 @@ const int keys[] = {
     panel::keyPad7, panel::keyPad8, panel::keyPad9, panel::keyPadPoint,
     panel::keyShift, panel::keyCtrl, panel::keyInsert, panel::keyLeftWindows,
 };
+// clang-format on
 const int keyCount = static_cast<int>(std::size(keys));
 
 const char* const replies[] = {
@@ -74,7 +76,7 @@ void checkState(const panel::PanelState& s) {
           "the band is a row or none");
     check(s.mode >= 0 && s.mode <= panel::modeDstar, "the mode is a mode number");
     using P = panel::Prefix;
-    const P prefixes[] = {P::none,   P::band,  P::width,   P::power,   P::rfGain,
+    const P prefixes[] = {P::none,   P::band,  P::width, P::power,   P::rfGain,
                           P::afGain, P::level, P::keyer, P::micGain, P::extended};
     check(std::find(std::begin(prefixes), std::end(prefixes), s.keyPrefix) != std::end(prefixes),
           "the prefix is one of the prefixes");

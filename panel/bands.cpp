@@ -168,7 +168,7 @@ void Panel::changeBand() {
         sayWord("split");
         send("FB" + row.vfoB());
         noteFrequencySent();
-        s.splitOn = Split::announced;  // announced
+        s.splitOn = Split::announced;
     }
 
     s.toneText = storedTone(row.tone());

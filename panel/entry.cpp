@@ -38,7 +38,9 @@ int bandForTypedMHz(long long mhz) {
 
 void Panel::digitKey(int digit) {
     PanelState& s = state;
-    if (s.keyPrefix == Prefix::none && s.freqEntry == 0 && s.channelOp == ChannelOp::none && s.toneEntry == ToneEntry::none) return;
+    const bool pending = s.keyPrefix != Prefix::none || s.freqEntry != 0 || s.channelOp != ChannelOp::none ||
+                         s.toneEntry != ToneEntry::none;
+    if (!pending) return;
     s.commandText.clear();
 
     // A digit that picks a channel is used up by it.

@@ -10,21 +10,12 @@
 
 namespace vocrig::panel {
 
-namespace {
-
-const int cwWidthStep = 100;
-const int monitorOnLevel = 7;
-const int monitorTries = 2;
-
-// What Up and Down adjust under each prefix. A step starts from the value
-// brought within low..high and goes out as the command with the value in
-// `digits` digits. Power and the microphone gain have steps of their own; the
-// filter width (W) follows the mode, see stepWidth.
-}  // namespace
-
 // When a level says "max" or "min": on reaching its end, or only when pushed past it.
 enum class Limit { reached, passed };
 
+// What Up and Down adjust under a prefix: the value is brought within
+// low..high, stepped, and sent as the command with the value in `digits`
+// digits. Rows with code of their own step in it.
 struct LevelRow {
     Prefix prefix;
     LevelTarget target;  // under L: the level it adjusts
@@ -38,9 +29,13 @@ struct LevelRow {
 
 namespace {
 
+// The filter width (W) is not a row: its steps and limits follow the mode
+// (stepWidth), and the mode send sets it too (sendWidth).
 constexpr LevelRow levelTable[] = {
+    // prefix, under L, member, step, low, high, command, digits, "max"/"min" when
     // Power: 5 below 30, 10 from 30 up, on multiples of 5; the percentage is spoken.
-    {Prefix::power, LevelTarget::none, &PanelState::powerPercent, 5, 5, 100, "PC", 3, Limit::reached, &Panel::stepPower},
+    {Prefix::power, LevelTarget::none, &PanelState::powerPercent, 5, 5, 100, "PC", 3, Limit::reached,
+     &Panel::stepPower},
     {Prefix::rfGain, LevelTarget::none, &PanelState::rfGain, 20, 0, 255, "RG", 3, Limit::reached},
     {Prefix::afGain, LevelTarget::none, &PanelState::afGain, 10, 0, 255, "AG0", 3, Limit::reached},
     {Prefix::level, LevelTarget::noiseBlanker, &PanelState::nbLevel, 1, 1, 10, "NL", 3, Limit::passed},
@@ -50,6 +45,10 @@ constexpr LevelRow levelTable[] = {
     {Prefix::micGain, LevelTarget::none, &PanelState::micGain, 10, 0, 255, "MG", 3, Limit::passed,
      &Panel::stepMicGain},
 };
+
+const int cwWidthStep = 100;
+const int monitorOnLevel = 7;
+const int monitorTries = 2;
 
 const LevelRow& powerRow = levelTable[0];
 static_assert(levelTable[0].prefix == Prefix::power);

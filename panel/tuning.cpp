@@ -81,7 +81,8 @@ void Panel::storeBandRow() {
     const std::string vfoB = state.splitOn != Split::off ? replyDigits : record.vfoB();
     const int mode = modeRow(state.mode) ? state.mode : record.mode();
     const std::string tone = state.toneText.empty() ? std::string("999") : state.toneText;
-    row = BandRecord::make(std::clamp(static_cast<int>(state.splitOn), 0, 9), mode, vfoA, vfoB, tone, state.preampOn ? 1 : 0);
+    const int split = std::clamp(static_cast<int>(state.splitOn), 0, 9);
+    row = BandRecord::make(split, mode, vfoA, vfoB, tone, state.preampOn ? 1 : 0);
 }
 
 void Panel::sendMode() {
