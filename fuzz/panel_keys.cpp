@@ -31,15 +31,15 @@ const size_t maxWaitingBytes = 4096;  // a serial driver's buffer: a flood stops
 // clang-format off
 const int keys[] = {
     panel::keyA, panel::keyB, panel::keyC, panel::keyD, panel::keyE, panel::keyF, panel::keyG, panel::keyH,
-    panel::keyI, panel::keyJ, panel::keyK, panel::keyL, panel::keyM, panel::keyN, panel::keyO, panel::keyP,
+    panel::keyI, 'J', panel::keyK, panel::keyL, panel::keyM, panel::keyN, panel::keyO, panel::keyP,
     panel::keyQ, panel::keyR, panel::keyS, panel::keyT, panel::keyU, panel::keyV, panel::keyW, panel::keyX,
-    panel::keyY, panel::keyZ, panel::key0, panel::key1, panel::key2, panel::key3, panel::key4, panel::key5,
+    'Y', panel::keyZ, panel::key0, panel::key1, panel::key2, panel::key3, panel::key4, panel::key5,
     panel::key6, panel::key7, panel::key8, panel::key9,
     panel::keyPoint, panel::keyEnter, panel::keyLeft, panel::keyUp, panel::keyRight, panel::keyDown,
     panel::keyPageUp, panel::keyPageDown,
     panel::keyF1, panel::keyF2, panel::keyF3, panel::keyF4, panel::keyF5, panel::keyF6, panel::keyF7, panel::keyF8,
     panel::keyF9, panel::keyF10, panel::keyF11, panel::keyF12,
-    panel::keySpace, panel::keyEscape, panel::keyPlus, panel::keyMinus, panel::keyTab, panel::keyHome,
+    panel::keySpace, 27, panel::keyPlus, panel::keyMinus, 9, 36,  // Escape, Tab and Home are unassigned
     panel::keyPad0, panel::keyPad1, panel::keyPad2, panel::keyPad3, panel::keyPad4, panel::keyPad5, panel::keyPad6,
     panel::keyPad7, panel::keyPad8, panel::keyPad9, panel::keyPadPoint,
     panel::keyShift, panel::keyCtrl, panel::keyInsert, panel::keyLeftWindows,

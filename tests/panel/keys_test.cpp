@@ -11,6 +11,8 @@ using vocrig::platform::Event;
 using vocrig::platform::EventType;
 using namespace vocrig::panel;  // the key codes and the coded states
 
+const int keyJ = 'J';  // a key the panel gives no meaning
+
 // Each key pressed and released; characters stand for their keys ("E14.005" then Enter is keyEnter).
 std::vector<Event> keys(std::initializer_list<int> codes) {
     std::vector<Event> events;
