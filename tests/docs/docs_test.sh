@@ -74,12 +74,12 @@ said=$(
 said=$(echo "$said" | tr 'A-Z' 'a-z' | sed 's/\.wav$//' | grep -v '^$' | sort -u)
 # The scan still sees every kind of place a word comes from.
 for known in connected preamp 160 lsb mid tuner voc delay help nb; do
-  echo "$said" | grep -qx "$known" || fail "the word scan no longer finds \"$known\" in panel/: it needs updating"
+  grep -qx -- "$known" <<<"$said" || fail "the word scan no longer finds \"$known\" in panel/: it needs updating"
 done
 listed=$(awk -F'\t' '!/^#/ && NF >= 3 { print tolower($1) }' "$words" | sort -u)
 wordCount=0
 for word in $said; do
-  echo "$listed" | grep -qxF -- "$word" || fail "the panel can say \"$word\", which has no row in doc/words.tsv"
+  grep -qxF -- "$word" <<<"$listed" || fail "the panel can say \"$word\", which has no row in doc/words.tsv"
   wordCount=$((wordCount + 1))
 done
 awk -F'\t' '!/^#/ && NF > 0 && NF != 3 { print "FAIL: doc/words.tsv line " NR " has " NF " columns, not 3"; bad = 1 } END { exit bad }' "$words" ||
