@@ -59,10 +59,10 @@ bool decodeLevel(std::string_view bytes, int& value) {
 }
 
 std::string buildFrame(uint8_t to, uint8_t from, std::string_view body) {
-    std::string out{static_cast<char>(preambleByte), static_cast<char>(preambleByte), static_cast<char>(to),
+    std::string out{static_cast<char>(civ::preamble), static_cast<char>(civ::preamble), static_cast<char>(to),
                     static_cast<char>(from)};
     out.append(body);
-    out.push_back(static_cast<char>(endOfFrame));
+    out.push_back(static_cast<char>(civ::endOfFrame));
     return out;
 }
 
@@ -79,7 +79,7 @@ std::string hexBytes(std::string_view bytes) {
 
 bool FrameReader::next(CivFrame& frame) {
     for (;;) {
-        size_t start = buffer.find(static_cast<char>(preambleByte));
+        size_t start = buffer.find(static_cast<char>(civ::preamble));
         if (start == std::string::npos) {
             discarded += buffer.size();
             buffer.clear();
@@ -92,7 +92,7 @@ bool FrameReader::next(CivFrame& frame) {
             carriedPreamble = 0;
         }
         size_t run = 0;
-        while (run < buffer.size() && byteAt(buffer, run) == preambleByte) ++run;
+        while (run < buffer.size() && byteAt(buffer, run) == civ::preamble) ++run;
         if (run == buffer.size()) {  // the preamble may go on in the next read
             if (run > keptPreamble) {
                 carriedPreamble += run - keptPreamble;
@@ -111,8 +111,8 @@ bool FrameReader::next(CivFrame& frame) {
         bool broken = false;
         while (i < buffer.size()) {
             uint8_t b = byteAt(buffer, i);
-            if (b == endOfFrame) break;
-            if (b == preambleByte) {
+            if (b == civ::endOfFrame) break;
+            if (b == civ::preamble) {
                 broken = true;
                 break;
             }
@@ -133,7 +133,7 @@ bool FrameReader::next(CivFrame& frame) {
             return false;
         }
         std::string_view body(buffer.data() + run, i - run);
-        bool jammed = body.find(static_cast<char>(jammerByte)) != std::string_view::npos;
+        bool jammed = body.find(static_cast<char>(civ::jammer)) != std::string_view::npos;
         if (jammed || body.size() < 3) {
             discarded += i + 1;
             buffer.erase(0, i + 1);
@@ -143,7 +143,7 @@ bool FrameReader::next(CivFrame& frame) {
         frame.to = byteAt(body, 0);
         frame.from = byteAt(body, 1);
         frame.body.assign(body.substr(2));
-        frame.raw.assign(carriedPreamble, static_cast<char>(preambleByte));
+        frame.raw.assign(carriedPreamble, static_cast<char>(civ::preamble));
         frame.raw.append(buffer, 0, i + 1);
         frame.preamble = run + carriedPreamble;
         buffer.erase(0, i + 1);

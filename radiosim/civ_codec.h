@@ -7,14 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace vocrig::radiosim {
+#include "radio/civ.h"
 
-constexpr uint8_t preambleByte = 0xFE;
-constexpr uint8_t endOfFrame = 0xFD;
-constexpr uint8_t jammerByte = 0xFC;  // a collision on the bus spoils the frame it lands in
-constexpr uint8_t ackByte = 0xFB;
-constexpr uint8_t nakByte = 0xFA;
-constexpr uint8_t broadcastAddress = 0x00;
+namespace vocrig::radiosim {
 
 inline uint8_t byteAt(std::string_view bytes, size_t i) { return static_cast<uint8_t>(bytes[i]); }
 

@@ -32,34 +32,34 @@ RadioSim::Reply RadioSim::refused(const std::string& what, const std::string& wh
 }
 
 const std::array<RadioSim::CommandRow, 18> RadioSim::commandTable{{
-    {0x03, &RadioSim::readFrequency},
-    {0x04, &RadioSim::readMode},
-    {0x05, &RadioSim::setFrequency},
-    {0x06, &RadioSim::setMode},
-    {0x07, &RadioSim::selectVfo},
-    {0x0F, &RadioSim::split},
-    {0x10, &RadioSim::tuningStep},
-    {0x11, &RadioSim::attenuator},
-    {0x14, &RadioSim::level},
-    {0x15, &RadioSim::meter},
-    {0x16, &RadioSim::function},
-    {0x18, &RadioSim::power},
-    {0x19, &RadioSim::identity},
-    {0x1A, &RadioSim::extended},
-    {0x1B, &RadioSim::tone},
-    {0x1C, &RadioSim::transmit},
-    {0x25, &RadioSim::vfoFrequency},
-    {0x26, &RadioSim::vfoMode},
+    {civ::readFrequency, &RadioSim::readFrequency},
+    {civ::readMode, &RadioSim::readMode},
+    {civ::setFrequency, &RadioSim::setFrequency},
+    {civ::setMode, &RadioSim::setMode},
+    {civ::vfo, &RadioSim::selectVfo},
+    {civ::split, &RadioSim::split},
+    {civ::tuningStep, &RadioSim::tuningStep},
+    {civ::attenuator, &RadioSim::attenuator},
+    {civ::level, &RadioSim::level},
+    {civ::meter, &RadioSim::meter},
+    {civ::function, &RadioSim::function},
+    {civ::power, &RadioSim::power},
+    {civ::identity, &RadioSim::identity},
+    {civ::extended, &RadioSim::extended},
+    {civ::tone, &RadioSim::tone},
+    {civ::transmit, &RadioSim::transmit},
+    {civ::vfoFrequency, &RadioSim::vfoFrequency},
+    {civ::vfoMode, &RadioSim::vfoMode},
 }};
 
 RadioSim::Reply RadioSim::readFrequency(std::string_view data) {
     if (!data.empty()) return refused("read frequency", "unexpected data");
-    return answered(oneByte(0x03) + encodeFrequency(radio.operating().frequency), "read frequency");
+    return answered(oneByte(civ::readFrequency) + encodeFrequency(radio.operating().frequency), "read frequency");
 }
 
 RadioSim::Reply RadioSim::readMode(std::string_view data) {
     if (!data.empty()) return refused("read mode", "unexpected data");
-    return answered(bytes({0x04, radio.operating().mode, radio.operating().filter}), "read mode");
+    return answered(bytes({civ::readMode, radio.operating().mode, radio.operating().filter}), "read mode");
 }
 
 RadioSim::Reply RadioSim::setFrequency(std::string_view data) {
@@ -73,7 +73,7 @@ RadioSim::Reply RadioSim::setFrequency(std::string_view data) {
 
 const ModeRow* RadioSim::offeredMode(uint8_t code) const {
     const ModeRow* mode = findMode(code);
-    if (mode == nullptr || (code == modeDv && !simModel->hasDv)) return nullptr;
+    if (mode == nullptr || (code == civ::modeDv && !simModel->hasDv)) return nullptr;
     return mode;
 }
 
@@ -106,25 +106,25 @@ RadioSim::Reply RadioSim::selectVfo(std::string_view data) {
     if (data.empty()) return accepted("VFO mode");
     if (data.size() != 1) return refused("VFO command", "unexpected data");
     switch (byteAt(data, 0)) {
-        case 0x00: radio.selected = 0; return accepted("select VFO A");
-        case 0x01: radio.selected = 1; return accepted("select VFO B");
-        case 0xA0: radio.vfo[static_cast<size_t>(1 - radio.selected)] = radio.operating(); return accepted("VFO A=B");
-        case 0xB0: std::swap(radio.vfo[0], radio.vfo[1]); return accepted("swap VFO A and B");
+        case civ::selectVfoA.sub: radio.selected = 0; return accepted("select VFO A");
+        case civ::selectVfoB.sub: radio.selected = 1; return accepted("select VFO B");
+        case civ::equaliseVfos.sub: radio.vfo[static_cast<size_t>(1 - radio.selected)] = radio.operating(); return accepted("VFO A=B");
+        case civ::swapVfos.sub: std::swap(radio.vfo[0], radio.vfo[1]); return accepted("swap VFO A and B");
     }
     return refused("VFO command " + hexBytes(data), "not offered by this radio");
 }
 
 RadioSim::Reply RadioSim::split(std::string_view data) {
-    if (data.empty()) return answered(bytes({0x0F, radio.split ? 0x01 : 0x00}), "read split");
-    if (data.size() == 1 && byteAt(data, 0) <= 0x01) {
-        radio.split = byteAt(data, 0) == 0x01;
+    if (data.empty()) return answered(bytes({civ::split, radio.split ? civ::on : civ::off}), "read split");
+    if (data.size() == 1 && byteAt(data, 0) <= civ::on) {
+        radio.split = byteAt(data, 0) == civ::on;
         return accepted(radio.split ? "split on" : "split off");
     }
     return refused("split " + hexBytes(data), "not offered by this radio");
 }
 
 RadioSim::Reply RadioSim::tuningStep(std::string_view data) {
-    if (data.empty()) return answered(bytes({0x10, encodeBcdByte(radio.tuningStep)}), "read tuning step");
+    if (data.empty()) return answered(bytes({civ::tuningStep, encodeBcdByte(radio.tuningStep)}), "read tuning step");
     int step = 0;
     if (data.size() != 1 || !decodeBcdByte(byteAt(data, 0), step) || step > 13)
         return refused("tuning step " + hexBytes(data), "no such step");
@@ -133,7 +133,7 @@ RadioSim::Reply RadioSim::tuningStep(std::string_view data) {
 }
 
 RadioSim::Reply RadioSim::attenuator(std::string_view data) {
-    if (data.empty()) return answered(bytes({0x11, encodeBcdByte(radio.attenuator)}), "read attenuator");
+    if (data.empty()) return answered(bytes({civ::attenuator, encodeBcdByte(radio.attenuator)}), "read attenuator");
     int db = 0;
     if (data.size() != 1 || !decodeBcdByte(byteAt(data, 0), db) || !attenuatorAccepted(db))
         return refused("attenuator " + hexBytes(data), "no such setting");
@@ -147,7 +147,7 @@ RadioSim::Reply RadioSim::level(std::string_view data) {
     int index = levelIndex(sub);
     if (index < 0) return refused("level " + hexBytes(data.substr(0, 1)), "not a level of this radio");
     std::string name = levelTable()[static_cast<size_t>(index)].name;
-    if (data.size() == 1) return answered(oneByte(0x14) + oneByte(sub) + encodeLevel(radio.level(sub)), "read " + name);
+    if (data.size() == 1) return answered(oneByte(civ::level) + oneByte(sub) + encodeLevel(radio.level(sub)), "read " + name);
     int value = 0;
     if (!decodeLevel(data.substr(1), value))
         return refused("set " + name + " " + hexBytes(data.substr(1)), "not a level 0000-0255");
@@ -162,15 +162,15 @@ RadioSim::Reply RadioSim::meter(std::string_view data) {
         int (RadioSim::*reading)() const;
     };
     static constexpr MeterRow meters[] = {
-        {0x02, "read S-meter", &RadioSim::sMeter},
-        {0x11, "read power meter", &RadioSim::powerMeter},
-        {0x12, "read SWR meter", &RadioSim::swrMeter},
-        {0x13, "read ALC meter", &RadioSim::alcMeter},
+        {civ::sMeter.sub, "read S-meter", &RadioSim::sMeter},
+        {civ::powerMeter.sub, "read power meter", &RadioSim::powerMeter},
+        {civ::swrMeter.sub, "read SWR meter", &RadioSim::swrMeter},
+        {civ::alcMeter.sub, "read ALC meter", &RadioSim::alcMeter},
     };
     if (data.size() != 1) return refused("meter " + hexBytes(data), "meters are read only");
     for (const MeterRow& row : meters)
         if (row.sub == byteAt(data, 0))
-            return answered(oneByte(0x15) + oneByte(row.sub) + encodeLevel((this->*row.reading)()), row.what);
+            return answered(oneByte(civ::meter) + oneByte(row.sub) + encodeLevel((this->*row.reading)()), row.what);
     return refused("meter " + hexBytes(data), "not a meter of this radio");
 }
 
@@ -180,7 +180,7 @@ RadioSim::Reply RadioSim::function(std::string_view data) {
     int index = functionIndex(sub);
     if (index < 0) return refused("function " + hexBytes(data.substr(0, 1)), "not a function of this radio");
     const FunctionRow& row = functionTable()[static_cast<size_t>(index)];
-    if (data.size() == 1) return answered(bytes({0x16, sub, radio.function(sub)}), std::string("read ") + row.name);
+    if (data.size() == 1) return answered(bytes({civ::function, sub, radio.function(sub)}), std::string("read ") + row.name);
     int value = byteAt(data, 1);
     std::string what = std::string(row.name) + " " + hexBytes(data.substr(1));
     if (data.size() != 2 || value > row.highest) return refused(what, "no such setting");
@@ -191,21 +191,21 @@ RadioSim::Reply RadioSim::function(std::string_view data) {
 
 RadioSim::Reply RadioSim::power(std::string_view data) {
     if (data.size() != 1) return refused("power " + hexBytes(data), "expected 00 or 01");
-    if (byteAt(data, 0) == 0x01) return accepted("power on (already on)");
-    if (byteAt(data, 0) != 0x00) return refused("power " + hexBytes(data), "expected 00 or 01");
+    if (byteAt(data, 0) == civ::on) return accepted("power on (already on)");
+    if (byteAt(data, 0) != civ::off) return refused("power " + hexBytes(data), "expected 00 or 01");
     stopTransmitting();
     radio.poweredOn = false;
     return accepted("power off");
 }
 
 RadioSim::Reply RadioSim::identity(std::string_view data) {
-    if (data.size() != 1 || byteAt(data, 0) != 0x00) return refused("identity " + hexBytes(data), "expected 19 00");
-    return answered(bytes({0x19, 0x00, simModel->address}), "read identity");
+    if (data.size() != 1 || byteAt(data, 0) != civ::transceiverId.sub) return refused("identity " + hexBytes(data), "expected 19 00");
+    return answered(bytes({civ::identity, civ::transceiverId.sub, simModel->address}), "read identity");
 }
 
 RadioSim::Reply RadioSim::extended(std::string_view data) {
-    if (!data.empty() && byteAt(data, 0) == 0x03) return filterWidth(data.substr(1));
-    if (!data.empty() && byteAt(data, 0) == 0x05) return menuItem(data.substr(1));
+    if (!data.empty() && byteAt(data, 0) == civ::filterWidth.sub) return filterWidth(data.substr(1));
+    if (!data.empty() && byteAt(data, 0) == civ::menuItem.sub) return menuItem(data.substr(1));
     return refused("1A " + hexBytes(data.substr(0, 1)), "not offered by this simulator");
 }
 
@@ -213,7 +213,7 @@ RadioSim::Reply RadioSim::filterWidth(std::string_view data) {
     VfoState& vfo = radio.vfo[static_cast<size_t>(radio.selected)];
     const ModeRow* mode = findMode(vfo.mode);
     if (mode == nullptr || mode->widthLimit < 0) return refused("filter width", modeText(vfo.mode) + " has a fixed width");
-    if (data.empty()) return answered(bytes({0x1A, 0x03, encodeBcdByte(vfo.width)}), "read filter width");
+    if (data.empty()) return answered(bytes({civ::extended, civ::filterWidth.sub, encodeBcdByte(vfo.width)}), "read filter width");
     int index = 0;
     if (data.size() != 1 || !decodeBcdByte(byteAt(data, 0), index) || index > mode->widthLimit)
         return refused("filter width " + hexBytes(data), "no such width in " + modeText(vfo.mode));
@@ -227,7 +227,7 @@ RadioSim::Reply RadioSim::menuItem(std::string_view data) {
     if (data.size() == 2) {
         auto found = radio.menu.find(item);
         std::string value = found == radio.menu.end() ? std::string(1, '\x00') : found->second;
-        return answered(bytes({0x1A, 0x05}) + item + value, "read menu item " + hexBytes(item));
+        return answered(bytes({civ::extended, civ::menuItem.sub}) + item + value, "read menu item " + hexBytes(item));
     }
     radio.menu[item] = std::string(data.substr(2));
     return accepted("menu item " + hexBytes(item) + " = " + hexBytes(data.substr(2)));
@@ -237,11 +237,12 @@ RadioSim::Reply RadioSim::tone(std::string_view data) {
     if (data.empty()) return refused("tone", "no sub-command");
     uint8_t sub = byteAt(data, 0);
     std::string_view value = data.substr(1);
-    if (sub == 0x00 || sub == 0x01) {
-        int& tenths = sub == 0x00 ? radio.repeaterTone : radio.squelchTone;
-        std::string name = sub == 0x00 ? "repeater tone" : "tone squelch frequency";
+    if (sub == civ::repeaterToneFrequency.sub || sub == civ::squelchToneFrequency.sub) {
+        bool repeater = sub == civ::repeaterToneFrequency.sub;
+        int& tenths = repeater ? radio.repeaterTone : radio.squelchTone;
+        std::string name = repeater ? "repeater tone" : "tone squelch frequency";
         if (value.empty())
-            return answered(bytes({0x1B, sub, 0x00, encodeBcdByte(tenths / 100), encodeBcdByte(tenths % 100)}),
+            return answered(bytes({civ::tone, sub, 0x00, encodeBcdByte(tenths / 100), encodeBcdByte(tenths % 100)}),
                           "read " + name);
         int high = 0, low = 0;
         if (value.size() != 3 || byteAt(value, 0) != 0x00 || !decodeBcdByte(byteAt(value, 1), high) ||
@@ -252,9 +253,9 @@ RadioSim::Reply RadioSim::tone(std::string_view data) {
         tenths = wanted;
         return accepted(name + " " + toneText(wanted));
     }
-    if (sub == 0x02) {
+    if (sub == civ::dcsCode.sub) {
         if (value.empty())
-            return answered(bytes({0x1B, 0x02, radio.dcsPolarity, radio.dcsCode / 100, encodeBcdByte(radio.dcsCode % 100)}),
+            return answered(bytes({civ::tone, civ::dcsCode.sub, radio.dcsPolarity, radio.dcsCode / 100, encodeBcdByte(radio.dcsCode % 100)}),
                           "read DCS code");
         int pair = 0;
         if (value.size() != 3 || !decodeBcdByte(byteAt(value, 2), pair) || byteAt(value, 1) > 9)
@@ -273,10 +274,11 @@ RadioSim::Reply RadioSim::tone(std::string_view data) {
 RadioSim::Reply RadioSim::transmit(std::string_view data) {
     if (data.empty()) return refused("1C", "no sub-command");
     uint8_t sub = byteAt(data, 0);
-    if (sub == 0x00) {
-        if (data.size() == 1) return answered(bytes({0x1C, 0x00, radio.transmitting ? 0x01 : 0x00}), "read transmit");
-        if (data.size() != 2 || byteAt(data, 1) > 0x01) return refused("transmit " + hexBytes(data.substr(1)), "expected 00 or 01");
-        if (byteAt(data, 1) == 0x00) {
+    if (sub == civ::transmitSwitch.sub) {
+        if (data.size() == 1)
+            return answered(bytes({civ::transmit, sub, radio.transmitting ? civ::on : civ::off}), "read transmit");
+        if (data.size() != 2 || byteAt(data, 1) > civ::on) return refused("transmit " + hexBytes(data.substr(1)), "expected 00 or 01");
+        if (byteAt(data, 1) == civ::off) {
             stopTransmitting();
             return accepted("transmit off");
         }
@@ -285,9 +287,9 @@ RadioSim::Reply RadioSim::transmit(std::string_view data) {
         radio.transmitting = true;
         return accepted("transmit on");
     }
-    if (sub == 0x01) {
+    if (sub == civ::tuner.sub) {
         int code = radio.tuner == Tuner::off ? 0 : radio.tuner == Tuner::on ? 1 : 2;
-        if (data.size() == 1) return answered(bytes({0x1C, 0x01, code}), "read tuner");
+        if (data.size() == 1) return answered(bytes({civ::transmit, sub, code}), "read tuner");
         if (data.size() != 2 || byteAt(data, 1) > 0x02) return refused("tuner " + hexBytes(data.substr(1)), "expected 00, 01 or 02");
         switch (byteAt(data, 1)) {
             case 0x00:
@@ -340,11 +342,12 @@ void RadioSim::stopTransmitting() {
 }
 
 RadioSim::Reply RadioSim::vfoFrequency(std::string_view data) {
-    if (data.empty() || byteAt(data, 0) > 0x01) return refused("25 " + hexBytes(data.substr(0, 1)), "expected 25 00 or 25 01");
+    if (data.empty() || byteAt(data, 0) > civ::unselectedFrequency.sub) return refused("25 " + hexBytes(data.substr(0, 1)), "expected 25 00 or 25 01");
     uint8_t sub = byteAt(data, 0);
-    size_t which = static_cast<size_t>(sub == 0x00 ? radio.selected : 1 - radio.selected);
-    std::string name = sub == 0x00 ? "selected VFO" : "unselected VFO";
-    if (data.size() == 1) return answered(bytes({0x25, sub}) + encodeFrequency(radio.vfo[which].frequency), "read " + name);
+    bool selected = sub == civ::selectedFrequency.sub;
+    size_t which = static_cast<size_t>(selected ? radio.selected : 1 - radio.selected);
+    std::string name = selected ? "selected VFO" : "unselected VFO";
+    if (data.size() == 1) return answered(bytes({civ::vfoFrequency, sub}) + encodeFrequency(radio.vfo[which].frequency), "read " + name);
     uint64_t hz = 0;
     if (!decodeFrequency(data.substr(1), hz)) return refused("set " + name, "not 5 BCD bytes");
     std::string what = "set " + name + " " + frequencyText(hz);
@@ -357,12 +360,13 @@ RadioSim::Reply RadioSim::vfoFrequency(std::string_view data) {
 // Left out, the data mode is off and the filter stays as it was.
 RadioSim::Reply RadioSim::vfoMode(std::string_view data) {
     if (!simModel->hasVfoMode) return refused("command 26", "unknown to this radio");
-    if (data.empty() || byteAt(data, 0) > 0x01) return refused("26 " + hexBytes(data.substr(0, 1)), "expected 26 00 or 26 01");
+    if (data.empty() || byteAt(data, 0) > civ::unselectedMode.sub) return refused("26 " + hexBytes(data.substr(0, 1)), "expected 26 00 or 26 01");
     uint8_t sub = byteAt(data, 0);
-    VfoState& vfo = radio.vfo[static_cast<size_t>(sub == 0x00 ? radio.selected : 1 - radio.selected)];
-    std::string name = sub == 0x00 ? "selected VFO" : "unselected VFO";
+    bool selected = sub == civ::selectedMode.sub;
+    VfoState& vfo = radio.vfo[static_cast<size_t>(selected ? radio.selected : 1 - radio.selected)];
+    std::string name = selected ? "selected VFO" : "unselected VFO";
     std::string_view value = data.substr(1);
-    if (value.empty()) return answered(bytes({0x26, sub, vfo.mode, vfo.data, vfo.filter}), "read mode of the " + name);
+    if (value.empty()) return answered(bytes({civ::vfoMode, sub, vfo.mode, vfo.data, vfo.filter}), "read mode of the " + name);
     if (value.size() > 3) return refused("set mode of the " + name, "needs a mode, a data mode and a filter at most");
     uint8_t code = byteAt(value, 0);
     uint8_t dataMode = value.size() >= 2 ? byteAt(value, 1) : 0;

@@ -72,10 +72,10 @@ int RadioSim::sMeter() const {
     if (!radio.poweredOn || radio.transmitting) return 0;
     static constexpr double preampGain[] = {0, 10, 16};
     double dbm = signalDbm(radio.operating().frequency);
-    dbm += preampGain[std::clamp(radio.function(functionPreamp), 0, 2)] - radio.attenuator;
+    dbm += preampGain[std::clamp(radio.function(civ::preamp.sub), 0, 2)] - radio.attenuator;
     int reading = sMeterReading(dbm);
     // Turning the RF gain down lifts the needle, as on the real radios.
-    int floor = (255 - radio.level(levelRfGain)) * 120 / 255;
+    int floor = (255 - radio.level(civ::rfGain.sub)) * 120 / 255;
     return std::max(reading, floor);
 }
 
@@ -107,14 +107,14 @@ int RadioSim::alcMeter() const {
     if (mode == nullptr || !mode->voice) return 0;
     // The operator speaks: syllables come and go, and more microphone gain
     // (or the speech processor) drives the ALC harder.
-    double drive = (radio.level(levelMicGain) - 60) * 0.75 + (radio.function(functionProcessor) ? 25 : 0);
+    double drive = (radio.level(civ::micGain.sub) - 60) * 0.75 + (radio.function(civ::speechProcessor.sub) ? 25 : 0);
     double syllable = 0.6 + 0.4 * smoothNoise(speechKey, 150'000);
     return std::clamp(static_cast<int>(std::lround(drive * syllable)), 0, 255);
 }
 
 int RadioSim::powerMeter() const {
     if (!radio.poweredOn || !radio.transmitting) return 0;
-    return powerReading(radio.level(levelRfPower) * 100.0 / 255);
+    return powerReading(radio.level(civ::rfPower.sub) * 100.0 / 255);
 }
 
 }  // namespace vocrig::radiosim

@@ -118,7 +118,7 @@ void RadioSim::advanceTimers() {
         radio.poweredOn = true;
         offNoticeGiven = false;
         logChanges(before);
-        send(buildFrame(bootRequester, simModel->address, std::string(1, static_cast<char>(ackByte))), now);
+        send(buildFrame(bootRequester, simModel->address, std::string(1, static_cast<char>(civ::ok))), now);
     }
     if (tuneDoneAt >= 0 && now >= tuneDoneAt) {
         RadioState before = radio;
@@ -134,7 +134,7 @@ void RadioSim::handleFrame(const CivFrame& frame) {
     }
     if (options.echo) enqueue(frame.raw, now);
     std::string shown = shownFrame(frame);
-    if (frame.to != simModel->address && frame.to != broadcastAddress) {
+    if (frame.to != simModel->address && frame.to != civ::broadcast) {
         if (options.verbose) logLine("<- " + shown + "  for another station");
         return;
     }
@@ -151,8 +151,8 @@ void RadioSim::handleFrame(const CivFrame& frame) {
     std::string answerBody;
     switch (reply.outcome) {
         case Outcome::answer: answerBody = reply.body; break;
-        case Outcome::accept: answerBody.push_back(static_cast<char>(ackByte)); break;
-        case Outcome::refuse: answerBody.push_back(static_cast<char>(nakByte)); break;
+        case Outcome::accept: answerBody.push_back(static_cast<char>(civ::ok)); break;
+        case Outcome::refuse: answerBody.push_back(static_cast<char>(civ::ng)); break;
     }
     if (reply.read && reply.outcome == Outcome::answer && !options.verbose) {
         ++readsServed[reply.what];
@@ -180,8 +180,8 @@ void RadioSim::handleWhileOff(const CivFrame& frame) {
         ++framesIgnored;
         return;
     }
-    bool forUs = frame.to == simModel->address || frame.to == broadcastAddress;
-    bool powerOn = frame.body.size() == 2 && byteAt(frame.body, 0) == 0x18 && byteAt(frame.body, 1) == 0x01;
+    bool forUs = frame.to == simModel->address || frame.to == civ::broadcast;
+    bool powerOn = frame.body.size() == 2 && byteAt(frame.body, 0) == civ::power && byteAt(frame.body, 1) == civ::on;
     int needed = wakePreambleFor(options.baud);
     if (forUs && powerOn && frame.preamble >= static_cast<size_t>(needed)) {
         logLine("<- " + shownFrame(frame) + "  power on: waking up");
@@ -254,11 +254,11 @@ void RadioSim::announceChanges(const RadioState& before) {
     const VfoState& is = radio.operating();
     int64_t at = now + static_cast<int64_t>(options.answerDelayMs) * 1000;
     if (was.frequency != is.frequency)
-        send(buildFrame(broadcastAddress, simModel->address, std::string(1, '\x00') + encodeFrequency(is.frequency)),
+        send(buildFrame(civ::broadcast, simModel->address, std::string(1, static_cast<char>(civ::announceFrequency)) + encodeFrequency(is.frequency)),
              at);
     if (was.mode != is.mode || was.filter != is.filter) {
-        std::string body{'\x01', static_cast<char>(is.mode), static_cast<char>(is.filter)};
-        send(buildFrame(broadcastAddress, simModel->address, body), at);
+        std::string body{static_cast<char>(civ::announceMode), static_cast<char>(is.mode), static_cast<char>(is.filter)};
+        send(buildFrame(civ::broadcast, simModel->address, body), at);
     }
 }
 

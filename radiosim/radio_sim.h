@@ -45,7 +45,7 @@ struct SimOptions {
 
 struct VfoState {
     uint64_t frequency = 7100000;
-    uint8_t mode = 0x00;  // LSB
+    uint8_t mode = civ::modeLsb;
     uint8_t filter = 1;   // FIL1..FIL3
     uint8_t data = 0;     // data mode: 0 off, 1 on (D1), 2 and 3 D2 and D3
     int width = 28;       // 1A 03 index: 2.4 kHz in SSB
@@ -203,7 +203,7 @@ private:
     bool isUnplugged = false;
 
     int64_t bootDoneAt = -1;  // -1: not booting
-    uint8_t bootRequester = 0xE0;
+    uint8_t bootRequester = civ::controller;
     int64_t tuneStartedAt = -1;
     int64_t tuneDoneAt = -1;
     bool offNoticeGiven = false;

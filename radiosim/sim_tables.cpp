@@ -35,26 +35,33 @@ constexpr std::array models{
 };
 
 constexpr std::array modes{
-    ModeRow{0x00, "LSB", true, 40, true},     ModeRow{0x01, "USB", true, 40, true},
-    ModeRow{0x02, "AM", true, 49, true},      ModeRow{0x03, "CW", false, 40, false},
-    ModeRow{0x04, "RTTY", false, 40, false},  ModeRow{0x05, "FM", false, -1, true},
-    ModeRow{0x07, "CW-R", false, 40, false},  ModeRow{0x08, "RTTY-R", false, 40, false},
-    ModeRow{modeDv, "DV", false, -1, false},
+    ModeRow{civ::modeLsb, "LSB", true, 40, true},     ModeRow{civ::modeUsb, "USB", true, 40, true},
+    ModeRow{civ::modeAm, "AM", true, 49, true},       ModeRow{civ::modeCw, "CW", false, 40, false},
+    ModeRow{civ::modeRtty, "RTTY", false, 40, false}, ModeRow{civ::modeFm, "FM", false, -1, true},
+    ModeRow{civ::modeCwR, "CW-R", false, 40, false},  ModeRow{civ::modeRttyR, "RTTY-R", false, 40, false},
+    ModeRow{civ::modeDv, "DV", false, -1, false},
 };
 
 constexpr std::array levels{
-    LevelRow{0x01, "AF gain", 128},     LevelRow{0x02, "RF gain", 255},  LevelRow{0x03, "squelch", 0},
-    LevelRow{0x06, "NR level", 85},     LevelRow{0x0A, "RF power", 255}, LevelRow{0x0B, "mic gain", 128},
-    LevelRow{0x0C, "keyer speed", 84},  LevelRow{0x12, "NB level", 128},
+    LevelRow{civ::afGain.sub, "AF gain", 128},         LevelRow{civ::rfGain.sub, "RF gain", 255},
+    LevelRow{civ::squelch.sub, "squelch", 0},          LevelRow{civ::nrLevel.sub, "NR level", 85},
+    LevelRow{civ::rfPower.sub, "RF power", 255},       LevelRow{civ::micGain.sub, "mic gain", 128},
+    LevelRow{civ::keyerSpeed.sub, "keyer speed", 84},  LevelRow{civ::nbLevel.sub, "NB level", 128},
 };
 
 constexpr std::array functions{
-    FunctionRow{0x02, "preamp", 2, 0},        FunctionRow{0x22, "noise blanker", 1, 0},
-    FunctionRow{0x40, "noise reduction", 1, 0}, FunctionRow{0x41, "auto notch", 1, 0},
-    FunctionRow{0x42, "repeater tone", 1, 0}, FunctionRow{0x43, "tone squelch", 1, 0},
-    FunctionRow{0x44, "speech processor", 1, 0}, FunctionRow{0x45, "monitor", 1, 0},
-    FunctionRow{0x46, "VOX", 1, 0},           FunctionRow{0x47, "break-in", 2, 0},
-    FunctionRow{0x50, "dial lock", 1, 0},     FunctionRow{0x58, "TX bandwidth", 2, 1},
+    FunctionRow{civ::preamp.sub, "preamp", 2, 0},
+    FunctionRow{civ::noiseBlanker.sub, "noise blanker", 1, 0},
+    FunctionRow{civ::noiseReduction.sub, "noise reduction", 1, 0},
+    FunctionRow{civ::autoNotch.sub, "auto notch", 1, 0},
+    FunctionRow{civ::repeaterTone.sub, "repeater tone", 1, 0},
+    FunctionRow{civ::toneSquelch.sub, "tone squelch", 1, 0},
+    FunctionRow{civ::speechProcessor.sub, "speech processor", 1, 0},
+    FunctionRow{civ::monitor.sub, "monitor", 1, 0},
+    FunctionRow{civ::vox.sub, "VOX", 1, 0},
+    FunctionRow{civ::breakIn.sub, "break-in", 2, 0},
+    FunctionRow{civ::dialLock.sub, "dial lock", 1, 0},
+    FunctionRow{civ::txBandwidth.sub, "TX bandwidth", 2, 1},
 };
 
 constexpr std::array attenuatorSteps{0, 6, 12, 18, 20};
@@ -124,7 +131,7 @@ const ModeRow* findMode(uint8_t code) {
 int filterWidthHz(uint8_t mode, int index) {
     const ModeRow* row = findMode(mode);
     if (row == nullptr || row->widthLimit < 0) return 0;
-    if (row->code == 0x02) return (index + 1) * 200;  // AM: 200 Hz to 10 kHz
+    if (row->code == civ::modeAm) return (index + 1) * 200;  // AM: 200 Hz to 10 kHz
     if (index < 10) return (index + 1) * 50;           // 50 to 500 Hz
     return 600 + (index - 10) * 100;                   // 600 to 3600 Hz
 }

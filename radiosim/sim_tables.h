@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "radio/civ.h"
+
 namespace vocrig::radiosim {
 
 struct SimModel {
@@ -35,19 +37,17 @@ struct ModeRow {
 
 std::span<const ModeRow> modeTable();
 const ModeRow* findMode(uint8_t code);
-constexpr uint8_t modeDv = 0x17;
 
 // Filter passband of a width index in a mode, in hertz.
 int filterWidthHz(uint8_t mode, int index);
 
 struct LevelRow {
-    uint8_t sub;  // 14 xx
+    uint8_t sub;  // 14 xx: civ::afGain.sub ...
     const char* name;
     int start;
 };
 
 std::span<const LevelRow> levelTable();
-constexpr uint8_t levelRfGain = 0x02, levelRfPower = 0x0A, levelMicGain = 0x0B, levelKeyerSpeed = 0x0C;
 int levelIndex(uint8_t sub);  // -1 when not a level we keep
 
 struct FunctionRow {
@@ -58,7 +58,6 @@ struct FunctionRow {
 };
 
 std::span<const FunctionRow> functionTable();
-constexpr uint8_t functionPreamp = 0x02, functionProcessor = 0x44;
 int functionIndex(uint8_t sub);
 
 // Attenuator settings the radio offers (dB, sent as a BCD byte).

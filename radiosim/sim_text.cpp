@@ -29,7 +29,7 @@ std::string vfoName(size_t i) { return i == 0 ? "VFO A" : "VFO B"; }
 
 std::string levelValue(uint8_t sub, int v) {
     std::string text = std::to_string(v);
-    if (sub == levelKeyerSpeed) return text + format(" (%.0f wpm)", 6 + v * 42.0 / 255);
+    if (sub == civ::keyerSpeed.sub) return text + format(" (%.0f wpm)", 6 + v * 42.0 / 255);
     return text + format(" (%.0f%%)", v * 100.0 / 255);
 }
 

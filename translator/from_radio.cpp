@@ -11,8 +11,7 @@ namespace {
 enum class Reading { none, level, switchByte };
 
 struct DecoderRow {
-    int c1;
-    int c2;  // -1: any sub-command
+    civ::Command answer;  // sub -1: any sub-command
     Reading reading;
     int TranslatorState::*value;
     int TranslatorState::*pending;
@@ -25,23 +24,23 @@ using T = Translator;
 
 // Tested in this order on the command and sub-command bytes; a frame matches at most one row.
 constexpr DecoderRow decoderTable[] = {
-    {0x03, -1, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyA},
-    {0x25, 0x01, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyB},
-    {0x15, 0x02, Reading::level, &S::sMeterValue, nullptr, nullptr, nullptr},
-    {0x15, 0x12, Reading::level, &S::swrValue, nullptr, nullptr, nullptr},
-    {0x15, 0x13, Reading::level, &S::alcValue, &S::alcMeterPending, nullptr, nullptr},
-    {0x14, 0x01, Reading::level, &S::afGainValue, &S::afGainPending, "--- AF Gain", nullptr},
-    {0x14, 0x03, Reading::level, &S::squelchValue, &S::squelchPending, "--- Squelch ", nullptr},
-    {0x14, 0x06, Reading::level, &S::nrLevelValue, &S::nrLevelPending, "--- NR Level", nullptr},
-    {0x14, 0x12, Reading::level, &S::nbLevelValue, &S::nbLevelPending, "--- NB Level", nullptr},
-    {0x14, 0x0B, Reading::level, &S::micGainValue, &S::micGainPending, nullptr, nullptr},
-    {0x14, 0x0C, Reading::level, &S::keyerSpeedValue, &S::keyerSpeedPending, nullptr, nullptr},
-    {0x16, 0x40, Reading::switchByte, &S::nrState, &S::noiseReductionPending, nullptr, nullptr},
-    {0x16, 0x46, Reading::switchByte, &S::voxState, &S::voxPending, nullptr, nullptr},
-    {0x16, 0x47, Reading::switchByte, &S::breakInState, &S::breakInPending, nullptr, nullptr},
-    {0x16, 0x44, Reading::switchByte, &S::processorState, &S::processorPending, nullptr, nullptr},
-    {0x19, -1, Reading::none, nullptr, nullptr, nullptr, &T::decodeTransceiverId},
-    {0x1C, -1, Reading::switchByte, &S::tunerState, &S::tunerPending, nullptr, nullptr},
+    {{civ::readFrequency}, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyA},
+    {civ::unselectedFrequency, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyB},
+    {civ::sMeter, Reading::level, &S::sMeterValue, nullptr, nullptr, nullptr},
+    {civ::swrMeter, Reading::level, &S::swrValue, nullptr, nullptr, nullptr},
+    {civ::alcMeter, Reading::level, &S::alcValue, &S::alcMeterPending, nullptr, nullptr},
+    {civ::afGain, Reading::level, &S::afGainValue, &S::afGainPending, "--- AF Gain", nullptr},
+    {civ::squelch, Reading::level, &S::squelchValue, &S::squelchPending, "--- Squelch ", nullptr},
+    {civ::nrLevel, Reading::level, &S::nrLevelValue, &S::nrLevelPending, "--- NR Level", nullptr},
+    {civ::nbLevel, Reading::level, &S::nbLevelValue, &S::nbLevelPending, "--- NB Level", nullptr},
+    {civ::micGain, Reading::level, &S::micGainValue, &S::micGainPending, nullptr, nullptr},
+    {civ::keyerSpeed, Reading::level, &S::keyerSpeedValue, &S::keyerSpeedPending, nullptr, nullptr},
+    {civ::noiseReduction, Reading::switchByte, &S::nrState, &S::noiseReductionPending, nullptr, nullptr},
+    {civ::vox, Reading::switchByte, &S::voxState, &S::voxPending, nullptr, nullptr},
+    {civ::breakIn, Reading::switchByte, &S::breakInState, &S::breakInPending, nullptr, nullptr},
+    {civ::speechProcessor, Reading::switchByte, &S::processorState, &S::processorPending, nullptr, nullptr},
+    {{civ::identity}, Reading::none, nullptr, nullptr, nullptr, &T::decodeTransceiverId},
+    {{civ::transmit}, Reading::switchByte, &S::tunerState, &S::tunerPending, nullptr, nullptr},
 };
 
 struct DeferredStep {
@@ -73,7 +72,7 @@ char switchCharacter(int state) { return static_cast<char>('0' + (state < 0 || s
 void Translator::classifyRadioFrame() {
     int c1 = frameByte(1), c2 = frameByte(2);
     for (const DecoderRow& row : decoderTable) {
-        if (row.c1 != c1 || (row.c2 >= 0 && row.c2 != c2)) continue;
+        if (row.answer.command != c1 || (row.answer.sub >= 0 && row.answer.sub != c2)) continue;
         if (row.special) {
             (this->*row.special)();
             return;
@@ -151,7 +150,7 @@ void Translator::decodeTransceiverId() {
         logZone();
         logWrite(printedNumber(id) + "\r\n");
     }
-    st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
+    st.frameHeader = civ::header(static_cast<uint8_t>(st.radioAddress), civ::controller);
 }
 
 void Translator::runDeferredReplies() {

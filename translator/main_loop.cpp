@@ -15,6 +15,9 @@ std::string mid(const std::string& text, size_t from, size_t count = std::string
     return from >= text.size() ? std::string() : text.substr(from, count);
 }
 
+// Asks every radio on the bus for its identity; the answer fixes the address.
+std::string identityRequest() { return civ::header(civ::broadcast, civ::controller) + civ::transceiverId.bytes(); }
+
 }  // namespace
 
 Translator::Translator(platform::SerialPort& radio, platform::SerialPort& panel, platform::SerialPort& passThrough,
@@ -84,12 +87,10 @@ void Translator::startUp() {
     openPorts();
 
     if (st.radioAddress == 0) {
-        // Ask every radio on the bus for its identity; the answer fixes the address.
-        const std::string broadcast = civBytes({0xFE, 0xFE, 0x00, 0xE0, 0x19, 0x00});
-        st.radioFrame = broadcast;
+        st.radioFrame = identityRequest();
         sendToRadio();
         readRadio();
-        st.radioFrame = broadcast;
+        st.radioFrame = identityRequest();
         sendToRadio();
     }
 
@@ -113,8 +114,8 @@ void Translator::startUp() {
     st.keyerSpeedPending = st.breakInPending = st.voxPending = st.tunerPending = 0;
     st.radioHeard = 0;
     st.radioFrame.clear();
-    st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
-    st.replyPrefix = civBytes({0xFE, 0xFE, 0xE0});
+    st.frameHeader = civ::header(static_cast<uint8_t>(st.radioAddress), civ::controller);
+    st.replyPrefix = civ::preambleTo(civ::controller);
     const radio::Model* model = radio::byAddress(st.radioAddress);
     st.newModelGroup = model ? model->group : 0;
     st.radioBuffer.clear();
@@ -210,7 +211,7 @@ void Translator::watchRadio() {
         openRadio();
         if (radio.isOpen() && st.radioAddress == 0) {
             // Still looking for the radio's address: ask again on the new port.
-            st.radioFrame = civBytes({0xFE, 0xFE, 0x00, 0xE0, 0x19, 0x00});
+            st.radioFrame = identityRequest();
             sendToRadio();
         }
     }

@@ -6,7 +6,8 @@ namespace vocrig::translator {
 
 bool Translator::usableAddress(int address) {
     // Broadcast, our own address and the framing bytes are never a radio's.
-    return address != 0x00 && address != 0xE0 && address != 0xFD && address != 0xFE;
+    return address != civ::broadcast && address != civ::controller && address != civ::endOfFrame &&
+           address != civ::preamble;
 }
 
 int Translator::modelAddress(const std::string& modelText) {

@@ -5,12 +5,7 @@ namespace vocrig::translator {
 
 namespace {
 
-// CI-V mode byte -> the panel's "MD" digit; other modes leave the digit as it was.
-struct ModeDigitRow {
-    int modeByte;
-    char digit;
-};
-constexpr ModeDigitRow modeDigitTable[] = {{0, '1'}, {1, '2'}, {2, '5'}, {3, '3'}, {5, '4'}};
+const std::string framePreamble(2, static_cast<char>(civ::preamble));  // FE FE: a frame starts
 
 bool answersPassThroughFrame(const std::string& request, const std::string& answer) {
     // FE FE to from command ... FD: the answer goes back to the asker, comes
@@ -19,9 +14,9 @@ bool answersPassThroughFrame(const std::string& request, const std::string& answ
     if (request.size() < 6 || answer.size() < 6) return false;
     auto byteAt = [](const std::string& s, size_t i) { return static_cast<unsigned char>(s[i]); };
     if (byteAt(answer, 2) != byteAt(request, 3)) return false;
-    if (byteAt(request, 2) != 0x00 && byteAt(answer, 3) != byteAt(request, 2)) return false;
+    if (byteAt(request, 2) != civ::broadcast && byteAt(answer, 3) != byteAt(request, 2)) return false;
     unsigned char command = byteAt(answer, 4);
-    return command == byteAt(request, 4) || command == 0xFB || command == 0xFA;
+    return command == byteAt(request, 4) || command == civ::ok || command == civ::ng;
 }
 
 }  // namespace
@@ -50,7 +45,7 @@ void Translator::forwardPassThroughFrame(const std::string& bytes) {
     // A piece without the FE FE of a frame start (the tail of a frame cut off
     // by the buffer bound, or noise) would be taken by the radio as part of
     // some other command: it is never sent.
-    size_t start = bytes.find("\xFE\xFE");
+    size_t start = bytes.find(framePreamble);
     if (start == std::string::npos) return;
     std::string frame = bytes.substr(start);
     if (st.debugLevel > 0) logHex("***fromVR1= ", frame);
@@ -60,12 +55,17 @@ void Translator::forwardPassThroughFrame(const std::string& bytes) {
     auto at = [&](size_t position) {
         return position <= frame.size() ? static_cast<unsigned char>(frame[position - 1]) : 0;
     };
-    if (at(5) == 0x06) {
-        // The other program set the mode: tell the panel, in its own mode digits.
+    if (at(5) == civ::setMode) {
+        // The other program set the mode: tell the panel, in its own mode digits;
+        // a mode it has no digit for leaves the digit as it was.
         int m = at(6);
         logLine("---" + printedNumber(m));
-        for (const ModeDigitRow& row : modeDigitTable)
-            if (row.modeByte == m) st.modeDigit.assign(1, row.digit);
+        for (const ModeRow& row : modeTable) {
+            if (row.toldBack && row.modeByte == m) {
+                st.modeDigit.assign(1, row.digit);
+                break;
+            }
+        }
         reply("Z5" + st.modeDigit);
     }
 
@@ -85,7 +85,7 @@ void Translator::forwardPassThroughFrame(const std::string& bytes) {
              fd = pending.find(endOfFrame)) {
             std::string answer = pending.substr(0, fd + 1);
             pending.erase(0, fd + 1);
-            size_t from = answer.find("\xFE\xFE");
+            size_t from = answer.find(framePreamble);
             if (from == std::string::npos) continue;
             answer.erase(0, from);
             if (answer == frame) {

@@ -52,7 +52,8 @@ void Translator::openPassThrough() {
 void Translator::send(const std::string& body) {
     // FD inside a frame would end it early and FE would start another: the
     // radio would act on a different command. Such a command is not sent.
-    if (body.find_first_of("\xFD\xFE") != std::string::npos) {
+    static const std::string framing{static_cast<char>(civ::endOfFrame), static_cast<char>(civ::preamble)};
+    if (body.find_first_of(framing) != std::string::npos) {
         if (st.debugLevel > 0) logHex("NOT SENT= ", body);
         return;
     }
@@ -60,9 +61,9 @@ void Translator::send(const std::string& body) {
     sendToRadio();
 }
 
-void Translator::reply(const std::string& text) {
+void Translator::reply(const std::string& text, Delivery delivery) {
     st.panelReply = text;
-    sendToProgram();
+    sendToProgram(delivery);
 }
 
 void Translator::sendToRadio() {
@@ -73,10 +74,10 @@ void Translator::sendToRadio() {
     st.radioFrame.clear();
 }
 
-void Translator::sendToProgram() {
+void Translator::sendToProgram(Delivery delivery) {
     // Nothing reaches the panel before the radio has spoken, nor while it is
     // gone: the panel's silence rule then tells the operator.
-    if (st.radioHeard == 0 || st.radioLost) return;
+    if ((st.radioHeard == 0 && delivery == Delivery::onceHeard) || st.radioLost) return;
     st.panelReply += ';';
     panel.write(st.panelReply);
     if (st.debugLevel > 0) logText("ToProg= ", st.panelReply);
@@ -94,7 +95,7 @@ void Translator::readRadio() {
     if (waiting <= 0) return;
     st.radioChunk = radio.read(waiting);
     append(st.radioBuffer, st.radioChunk);
-    if (!st.radioBuffer.empty() && st.radioBuffer[0] == '\xFE') st.radioHeard = 1;
+    if (!st.radioBuffer.empty() && static_cast<uint8_t>(st.radioBuffer[0]) == civ::preamble) st.radioHeard = 1;
 }
 
 void Translator::readProgram() {
@@ -122,7 +123,7 @@ void Translator::takeRadioFrame(size_t prefixAt) {
         // The first frame addressed to us names the radio in its source byte.
         if (hasCommand && usableAddress(sender)) {
             st.radioAddress = sender;
-            st.frameHeader = civBytes({0xFE, 0xFE, st.radioAddress, 0xE0});
+            st.frameHeader = civ::header(static_cast<uint8_t>(st.radioAddress), civ::controller);
             if (st.debugLevel > 0) {
                 std::string number = printedNumber(st.radioAddress);
                 if (st.debugLevel == 2) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "radio/civ.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -19,7 +20,7 @@
 
 namespace vocrig::translator {
 
-inline constexpr char endOfFrame = '\xFD';  // ends every CI-V frame
+inline constexpr char endOfFrame = static_cast<char>(civ::endOfFrame);
 
 // A byte string from byte values, as CI-V frames are written down.
 inline std::string civBytes(std::initializer_list<int> values) {
@@ -27,6 +28,19 @@ inline std::string civBytes(std::initializer_list<int> values) {
     for (int v : values) out += static_cast<char>(v & 0xFF);
     return out;
 }
+
+// The panel's mode digits ("MD", "Z5") and the CI-V mode bytes, one table read
+// both ways: a digit becomes its byte; a byte set by the second program is told
+// to the panel as the first digit that has it, where the row says so.
+struct ModeRow {
+    char digit;
+    uint8_t modeByte;
+    bool toldBack;
+};
+inline constexpr ModeRow modeTable[] = {
+    {'1', civ::modeLsb, true}, {'2', civ::modeUsb, true}, {'3', civ::modeCw, true},  {'4', civ::modeFm, true},
+    {'5', civ::modeAm, true},  {'6', civ::modeFm, false}, {'7', civ::modeDv, false},
+};
 
 // Frequency queries of one VFO that the radio has not answered yet, so that an
 // answer to a query sent before a set never undoes the set.
@@ -167,7 +181,9 @@ public:
 
     // The ports (ports.cpp) and the pass-through service (pass_through.cpp).
     void sendToRadio();
-    void sendToProgram();
+    // Replies wait until the radio has been heard; the identity reply goes even before.
+    enum class Delivery { onceHeard, evenUnheard };
+    void sendToProgram(Delivery delivery = Delivery::onceHeard);
     void readRadio();
     void readProgram();
     bool servicePassThrough();  // true when it read anything
@@ -186,8 +202,10 @@ public:
     void translateMonitor();
     void translateFrequencyA();
     void translateFrequencyB();
-    void translateFrequency(const char* code, std::string& stored, FrequencyQueries& queries, const std::string& query,
-                            const std::string& set);
+    void translateFrequency(std::string& stored, FrequencyQueries& queries, const civ::Command& set);
+    void answerFrequencyA();
+    void answerFrequencyB();
+    void answerFrequency(const char* code, const std::string& stored, FrequencyQueries& queries);
     // True when a frequency answer may replace the stored value: it answers no
     // query that was sent before the last set of that VFO.
     bool answersAfterTheLastSet(FrequencyQueries& queries);
@@ -197,11 +215,13 @@ public:
     void translateSplitOn();
     void translateSplitOff();
     void translateAfGain();
+    void answerRfGain();
     void translateRfGain();
     void translatePowerLevel();
     void translateKeyerSpeed();
     void translateFilterWidth();
     void translateCwWidth();
+    void translateSwitch(const civ::Command& command);
     void translatePreamp();
     void translateAttenuator();
     void translateNoiseBlanker();
@@ -217,14 +237,12 @@ public:
     void translateTransmit();
     void translateReceive();
     void translateMicGain();
-    void translateAlc();
     void translateTuner();
     void translateProcessor();
     void translateLock();
     void translateIdentify();
     void translateFmNarrow();
     void translateFmWide();
-    void translateTransmitOn();
     void translateTransmitOff();
     void translateTxBandwidth();
     void translateSwap();
@@ -265,7 +283,9 @@ public:
 
 private:
     void send(const std::string& body);  // frameHeader + body, then sendToRadio
-    void reply(const std::string& text); // panelReply = text, then sendToProgram
+    void send(const civ::Command& command, const std::string& data = {}) { send(command.bytes() + data); }
+    // panelReply = text, then sendToProgram
+    void reply(const std::string& text, Delivery delivery = Delivery::onceHeard);
     bool turnSteps();
     void panelIntake();
     void radioGone();

@@ -43,19 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Poweron;", {"1A 05 01 55"}}, Case{"XY;", {}}, Case{"FT0;", {}}, Case{"CA01;", {}},
         Case{"RX$;", {"1C 00 00"}},
         Case{"xFA;", {"03"}, "FA00007100000;"},  // junk in front: still "FA"
+        Case{"xFA00014207000;", {"05 00 70 20 14 00"}},
+        Case{"xKS;", {"14 0C"}}, Case{"xNR;", {"16 40"}},  // a query is judged from the keyword on
         Case{"xqu;quitx;", {}},                  // only "quit" itself ends the run
         Case{";", {}}));
-
-TEST(RecogniseText, MatchedCommandRunsFromTheKeywordToTheFirstTerminator) {
-    Rig rig;
-    rig.start();
-    rig.command("xFA00014200000;");
-    EXPECT_EQ(rig.st().freqA, "00014200000");
-    rig.command("FA;");
-    EXPECT_EQ(rig.st().matchedCommand, "FA");
-    rig.command("KS030;");
-    EXPECT_EQ(toHex(rig.st().matchedCommand), "14 0C");
-}
 
 TEST(RecogniseText, QuitRunsTheQuitSequenceAndEnds) {
     Rig rig;
