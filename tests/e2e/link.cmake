@@ -1,6 +1,7 @@
 # The panel, the translator and the simulated radio joined in one process.
 add_executable(e2e_link_tests link_bench_test.cpp)
 target_link_libraries(e2e_link_tests PRIVATE panel_core translator_core radiosim platform_fake GTest::gtest_main)
+target_compile_definitions(e2e_link_tests PRIVATE VOCRIG_DOC_DIR="${PROJECT_SOURCE_DIR}/doc")
 gtest_discover_tests(e2e_link_tests TEST_PREFIX "e2e.link." WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
   DISCOVERY_TIMEOUT 60)
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <sstream>
@@ -593,6 +594,60 @@ TEST(LinkBench, NothingIsTracedWithoutATrace) {
     quiet.readConfiguration();
     quiet.openLink();
     EXPECT_EQ(b.file("vocpanel.trace"), "");
+}
+
+// The vocrig.cfg the operator's guide gives to copy (doc/vocrig-cfg.md) means
+// what the guide says of each line: the radio on COM5 at 19200 Bd as an
+// IC-7300, the translator's log on, no pass-through port; full power, the SWR
+// said after transmitting, the radio's tuner, 6 m but no 2 m, no power switch,
+// the dial unlocked, no key echo.
+TEST(LinkBench, TheGuidesVocrigCfgMeansWhatTheGuideSays) {
+    std::ifstream guide(std::string(VOCRIG_DOC_DIR) + "/vocrig-cfg.md");
+    std::string line, example;
+    while (std::getline(guide, line))
+        if (line.rfind("    ", 0) == 0) example += line.substr(4) + "\n";
+    ASSERT_NE(example.find("Com=5\n"), std::string::npos) << example;
+
+    LinkBench b;
+    b.files.files["vocrig.cfg"] = example;
+    b.translator.startUp();
+    ASSERT_TRUE(b.openPanel());
+    for (int i = 0; i < 10 && b.panel.state.connected == 0; ++i) b.ticks(1);
+    ASSERT_EQ(b.panel.state.connected, 1);
+    EXPECT_EQ(b.radioLine.a.openedName, "\\\\.\\COM5");
+    EXPECT_EQ(b.radioLine.a.baud, 19200);
+    const auto frames = b.radioFrames();
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.front().substr(0, 11), "FE FE 94 E0");
+    EXPECT_NE(b.file("debug.dat"), "<none>");
+    EXPECT_FALSE(b.passThrough.opened);
+    EXPECT_EQ(b.sent().find("*"), std::string::npos);  // no key echo
+    b.words();
+
+    const struct {
+        std::string keys, heard;
+    } lines[] = {
+        {"P", "power / 1 / 0 / 0 / perc"},               // Power=100
+        {"O", "options / tuner / is / on"},              // Tun=0, lock=0
+        {"BX", "band / 40 / metres / 6 / metres"},       // BandPln=6: 6 m ...
+        {"BT", "band / 6 / metres / band / na"},         // ... but no 2 m
+    };
+    // Word files are found without regard to case: "Power" is power.wav.
+    auto heardNow = [&b] {
+        std::string words = b.words();
+        for (char& c : words) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return words;
+    };
+    for (const auto& [keys, heard] : lines) {
+        press(b, keys);
+        b.ticks(3);
+        EXPECT_EQ(heardNow().substr(0, heard.size()), heard) << keys;
+    }
+    press(b, " ");  // Swr=1: the SWR follows the end of a transmission
+    b.ticks(30);
+    press(b, " ");
+    b.ticks(30);
+    EXPECT_NE(heardNow().find("tx / off / swr"), std::string::npos);
 }
 
 }  // namespace
