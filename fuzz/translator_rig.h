@@ -48,7 +48,7 @@ struct TranslatorRig {
             check(st.programBuffer.find(';') == std::string::npos, "every whole command is taken", st.programBuffer);
         check(st.radioBuffer.size() <= most, "the radio buffer stays bounded");
         check(st.passThroughBuffer.size() <= most, "the pass-through buffer stays bounded");
-        for (const std::string* f : {&st.freqA, &st.freqB})
+        for (const std::string* f : {&st.readings.freqA, &st.readings.freqB})
             check(f->size() == 11 && f->find_first_not_of("0123456789") == std::string::npos,
                   "a stored frequency is 11 digits", *f);
     }

@@ -1,6 +1,8 @@
 // Radio-to-program translations: the radio's answers update the stored
 // readings, and raised counters become replies at the start of the next turn.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "translator.h"
 
@@ -10,59 +12,48 @@ namespace {
 
 enum class Reading { none, level, switchByte };
 
+using R = TranslatorState::Readings;
+using T = Translator;
+using P = TranslatorState::Pending;
+constexpr P noReply = P::count;
+
 struct DecoderRow {
     civ::Command answer;  // sub -1: any sub-command
     Reading reading;
-    int TranslatorState::*value;
-    int TranslatorState::*pending;
+    int R::*value;
+    P pending;         // the reply it raises; noReply: none
     const char* note;  // log note, or null
     void (Translator::*special)();
 };
 
-using S = TranslatorState;
-using T = Translator;
-
 // Tested in this order on the command and sub-command bytes; a frame matches at most one row.
 constexpr DecoderRow decoderTable[] = {
-    {{civ::readFrequency}, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyA},
-    {civ::unselectedFrequency, Reading::none, nullptr, nullptr, nullptr, &T::decodeFrequencyB},
-    {civ::sMeter, Reading::level, &S::sMeterValue, nullptr, nullptr, nullptr},
-    {civ::swrMeter, Reading::level, &S::swrValue, nullptr, nullptr, nullptr},
-    {civ::alcMeter, Reading::level, &S::alcValue, &S::alcMeterPending, nullptr, nullptr},
-    {civ::afGain, Reading::level, &S::afGainValue, &S::afGainPending, "--- AF Gain", nullptr},
-    {civ::squelch, Reading::level, &S::squelchValue, &S::squelchPending, "--- Squelch ", nullptr},
-    {civ::nrLevel, Reading::level, &S::nrLevelValue, &S::nrLevelPending, "--- NR Level", nullptr},
-    {civ::nbLevel, Reading::level, &S::nbLevelValue, &S::nbLevelPending, "--- NB Level", nullptr},
-    {civ::micGain, Reading::level, &S::micGainValue, &S::micGainPending, nullptr, nullptr},
-    {civ::keyerSpeed, Reading::level, &S::keyerSpeedValue, &S::keyerSpeedPending, nullptr, nullptr},
-    {civ::noiseReduction, Reading::switchByte, &S::nrState, &S::noiseReductionPending, nullptr, nullptr},
-    {civ::vox, Reading::switchByte, &S::voxState, &S::voxPending, nullptr, nullptr},
-    {civ::breakIn, Reading::switchByte, &S::breakInState, &S::breakInPending, nullptr, nullptr},
-    {civ::speechProcessor, Reading::switchByte, &S::processorState, &S::processorPending, nullptr, nullptr},
-    {{civ::identity}, Reading::none, nullptr, nullptr, nullptr, &T::decodeTransceiverId},
-    {{civ::transmit}, Reading::switchByte, &S::tunerState, &S::tunerPending, nullptr, nullptr},
+    {{civ::readFrequency}, Reading::none, nullptr, noReply, nullptr, &T::decodeFrequencyA},
+    {civ::unselectedFrequency, Reading::none, nullptr, noReply, nullptr, &T::decodeFrequencyB},
+    {civ::sMeter, Reading::level, &R::sMeterValue, noReply, nullptr, nullptr},
+    {civ::swrMeter, Reading::level, &R::swrValue, noReply, nullptr, nullptr},
+    {civ::alcMeter, Reading::level, &R::alcValue, P::alcMeter, nullptr, nullptr},
+    {civ::afGain, Reading::level, &R::afGainValue, P::afGain, "--- AF Gain", nullptr},
+    {civ::squelch, Reading::level, &R::squelchValue, P::squelch, "--- Squelch ", nullptr},
+    {civ::nrLevel, Reading::level, &R::nrLevelValue, P::nrLevel, "--- NR Level", nullptr},
+    {civ::nbLevel, Reading::level, &R::nbLevelValue, P::nbLevel, "--- NB Level", nullptr},
+    {civ::micGain, Reading::level, &R::micGainValue, P::micGain, nullptr, nullptr},
+    {civ::keyerSpeed, Reading::level, &R::keyerSpeedValue, P::keyerSpeed, nullptr, nullptr},
+    {civ::noiseReduction, Reading::switchByte, &R::nrState, P::noiseReduction, nullptr, nullptr},
+    {civ::vox, Reading::switchByte, &R::voxState, P::vox, nullptr, nullptr},
+    {civ::breakIn, Reading::switchByte, &R::breakInState, P::breakIn, nullptr, nullptr},
+    {civ::speechProcessor, Reading::switchByte, &R::processorState, P::processor, nullptr, nullptr},
+    {{civ::identity}, Reading::none, nullptr, noReply, nullptr, &T::decodeTransceiverId},
+    {{civ::transmit}, Reading::switchByte, &R::tunerState, P::tuner, nullptr, nullptr},
 };
 
-struct DeferredStep {
-    int TranslatorState::*pending;
-    void (Translator::*step)();
+// Run at the start of every turn, in this order, each while its reply is pending.
+constexpr void (Translator::*deferredSteps[])() = {
+    &T::replyNoiseReduction, &T::replyProcessor, &T::replyMicGain,    &T::replyAlcMeter,
+    &T::replySquelch,        &T::replyAfGain,    &T::replyNrLevel,    &T::replyNbLevel,
+    &T::replyKeyerSpeed,     &T::replyBreakIn,   &T::replyVox,        &T::replyTuner,
 };
-
-// Run at the start of every turn, in this order.
-constexpr DeferredStep deferredSteps[] = {
-    {&S::noiseReductionPending, &T::replyNoiseReduction},
-    {&S::processorPending, &T::replyProcessor},
-    {&S::micGainPending, &T::replyMicGain},
-    {&S::alcMeterPending, &T::replyAlcMeter},
-    {&S::squelchPending, &T::replySquelch},
-    {&S::afGainPending, &T::replyAfGain},
-    {&S::nrLevelPending, &T::replyNrLevel},
-    {&S::nbLevelPending, &T::replyNbLevel},
-    {&S::keyerSpeedPending, &T::replyKeyerSpeed},
-    {&S::breakInPending, &T::replyBreakIn},
-    {&S::voxPending, &T::replyVox},
-    {&S::tunerPending, &T::replyTuner},
-};
+static_assert(std::size(deferredSteps) == static_cast<size_t>(P::count), "a step for every pending reply");
 
 // "BI" and "VX" carry the switch byte as its digit (the decoder takes 0-9 only).
 char switchCharacter(int state) { return static_cast<char>('0' + (state < 0 || state > 9 ? 0 : state)); }
@@ -85,8 +76,8 @@ void Translator::classifyRadioFrame() {
                          ? c3 <= 9
                          : c3 <= 9 && (c4 >> 4) <= 9 && (c4 & 0x0F) <= 9 && value <= 255;
         if (!valid) return;
-        st.*row.value = value;
-        if (row.pending) st.*row.pending = 1;
+        st.readings.*row.value = value;
+        if (row.pending != noReply) st.pending.set(static_cast<size_t>(row.pending));
         if (row.note && st.debugLevel > 0 && logFile) {
             logWrite(row.note);
             logZone();
@@ -116,13 +107,13 @@ std::string frequencyText(const Translator& t, size_t lastPosition) {
 void Translator::decodeFrequencyA() {
     if (st.frameEnd != 11) return;  // only an answer standing at the start of the buffer
     std::string text = frequencyText(*this, 10);
-    if (!text.empty() && answersAfterTheLastSet(st.queriesA)) st.freqA = text;
+    if (!text.empty() && answersAfterTheLastSet(st.queriesA)) st.readings.freqA = text;
 }
 
 void Translator::decodeFrequencyB() {
     if (st.frameEnd != 12) return;
     std::string text = frequencyText(*this, 11);
-    if (!text.empty() && answersAfterTheLastSet(st.queriesB)) st.freqB = text;
+    if (!text.empty() && answersAfterTheLastSet(st.queriesB)) st.readings.freqB = text;
 }
 
 bool Translator::answersAfterTheLastSet(FrequencyQueries& queries) {
@@ -154,80 +145,45 @@ void Translator::decodeTransceiverId() {
 }
 
 void Translator::runDeferredReplies() {
-    for (const DeferredStep& step : deferredSteps)
-        if (st.*step.pending > 0) (this->*step.step)();
+    size_t i = 0;
+    for (auto step : deferredSteps) {
+        if (st.pending.test(i)) {
+            st.pending.reset(i);
+            (this->*step)();
+        }
+        ++i;
+    }
 }
 
-bool Translator::repliesPending() const {
-    for (const DeferredStep& step : deferredSteps)
-        if (st.*step.pending > 0) return true;
-    return false;
-}
+bool Translator::repliesPending() const { return st.pending.any(); }
 
-void Translator::replyNoiseReduction() {
-    st.noiseReductionPending = 0;
-    reply(st.nrState == 1 ? "NR1" : "NR0");
-}
+// Each reply tells a reading in the panel's fields; some are lowered to the
+// top of the panel's scale first.
+void Translator::replyNoiseReduction() { reply(st.readings.nrState == 1 ? "NR1" : "NR0"); }
 
-void Translator::replyProcessor() {
-    st.processorPending = 0;
-    reply(st.processorState == 1 ? "PR1" : "PR0");
-}
+void Translator::replyProcessor() { reply(st.readings.processorState == 1 ? "PR1" : "PR0"); }
 
-void Translator::replyMicGain() {
-    st.micGainPending = 0;
-    if (st.micGainValue > 255) st.micGainValue = 255;
-    reply("MG" + threeDigits(st.micGainValue));
-}
+void Translator::replyMicGain() { reply("MG" + threeDigits(std::min(st.readings.micGainValue, 255))); }
 
-void Translator::replyAlcMeter() {
-    st.alcMeterPending = 0;
-    if (st.alcValue > 120) st.alcValue = 120;
-    reply("RM3" + threeDigits(st.alcValue));
-}
+void Translator::replyAlcMeter() { reply("RM3" + threeDigits(std::min(st.readings.alcValue, 120))); }
 
-void Translator::replySquelch() {
-    st.squelchPending = 0;
-    if (st.squelchValue > 255) st.squelchValue = 255;
-    reply("SQ0" + threeDigits(st.squelchValue));
-}
+void Translator::replySquelch() { reply("SQ0" + threeDigits(std::min(st.readings.squelchValue, 255))); }
 
-void Translator::replyAfGain() {
-    st.afGainPending = 0;
-    reply("AG0" + threeDigits(st.afGainValue));
-}
+void Translator::replyAfGain() { reply("AG0" + threeDigits(st.readings.afGainValue)); }
 
-void Translator::replyNrLevel() {
-    st.nrLevelPending = 0;
-    reply("RL" + twoDigits(st.nrLevelValue / 20));
-}
+void Translator::replyNrLevel() { reply("RL" + twoDigits(st.readings.nrLevelValue / 20)); }
 
-void Translator::replyNbLevel() {
-    st.nbLevelPending = 0;
-    int n = st.nbLevelValue / 20;
-    if (n > 10) n = 10;
-    reply("NL0" + twoDigits(n));
-}
+void Translator::replyNbLevel() { reply("NL0" + twoDigits(std::min(st.readings.nbLevelValue / 20, 10))); }
 
 void Translator::replyKeyerSpeed() {
-    st.keyerSpeedPending = 0;
-    long wpm = static_cast<long>(std::nearbyint(st.keyerSpeedValue / 6.0 + 6));
+    long wpm = static_cast<long>(std::nearbyint(st.readings.keyerSpeedValue / 6.0 + 6));
     reply("KS0" + twoDigits(wpm));
 }
 
-void Translator::replyBreakIn() {
-    st.breakInPending = 0;
-    reply(std::string("BI") + switchCharacter(st.breakInState));
-}
+void Translator::replyBreakIn() { reply(std::string("BI") + switchCharacter(st.readings.breakInState)); }
 
-void Translator::replyVox() {
-    st.voxPending = 0;
-    reply(std::string("VX") + switchCharacter(st.voxState));
-}
+void Translator::replyVox() { reply(std::string("VX") + switchCharacter(st.readings.voxState)); }
 
-void Translator::replyTuner() {
-    st.tunerPending = 0;
-    reply(st.tunerState == 1 ? "AC1" : "AC0");
-}
+void Translator::replyTuner() { reply(st.readings.tunerState == 1 ? "AC1" : "AC0"); }
 
 }  // namespace vocrig::translator

@@ -54,9 +54,6 @@ void Translator::readConfiguration() {
 }
 
 void Translator::startUp() {
-    st.debugLevel = 0;
-    st.sMeterValue = 0;
-    st.swrValue = 300;
     files.remove("debug.dat");
     files.remove("debug.old");  // the older part of an earlier run's log
 
@@ -98,20 +95,9 @@ void Translator::startUp() {
 
     process.start("vocpanel");  // a missing panel program is no reason to stop
 
-    // Working state.
-    st.freqA = "00007100000";
-    st.freqB = "00007100000";
-    st.modeDigit.assign(1, '1');
-    st.afGainValue = 50;
-    st.rfGainValue = 255;
-    st.squelchValue = 50;
-    st.nrLevelValue = 5;
-    st.nbLevelValue = 5;
-    st.alcValue = st.micGainValue = st.keyerSpeedValue = 0;
-    st.nrState = st.processorState = st.breakInState = st.voxState = st.tunerState = 0;
-    st.noiseReductionPending = st.processorPending = st.micGainPending = st.alcMeterPending = 0;
-    st.squelchPending = st.afGainPending = st.nrLevelPending = st.nbLevelPending = 0;
-    st.keyerSpeedPending = st.breakInPending = st.voxPending = st.tunerPending = 0;
+    // Working state from its start values; what the start-up read is not taken up.
+    st.readings = {};
+    st.pending.reset();
     st.radioHeard = 0;
     st.radioFrame.clear();
     st.frameHeader = civ::header(static_cast<uint8_t>(st.radioAddress), civ::controller);

@@ -62,11 +62,11 @@ void Translator::forwardPassThroughFrame(const std::string& bytes) {
         logLine("---" + printedNumber(m));
         for (const ModeRow& row : modeTable) {
             if (row.toldBack && row.modeByte == m) {
-                st.modeDigit.assign(1, row.digit);
+                st.readings.modeDigit.assign(1, row.digit);
                 break;
             }
         }
-        reply("Z5" + st.modeDigit);
+        reply("Z5" + st.readings.modeDigit);
     }
 
     // Hand the radio's answer back to the other program: the echo of its own

@@ -86,9 +86,9 @@ void Translator::answerFrequency(const char* code, const std::string& stored, Fr
     open.push_back({++st.frequencySequence, now});
 }
 
-void Translator::answerFrequencyA() { answerFrequency("FA", st.freqA, st.queriesA); }
+void Translator::answerFrequencyA() { answerFrequency("FA", st.readings.freqA, st.queriesA); }
 
-void Translator::answerFrequencyB() { answerFrequency("FB", st.freqB, st.queriesB); }
+void Translator::answerFrequencyB() { answerFrequency("FB", st.readings.freqB, st.queriesB); }
 
 // With digits: sets the VFO and keeps the text.
 void Translator::translateFrequency(std::string& stored, FrequencyQueries& queries, const civ::Command& set) {
@@ -103,18 +103,18 @@ void Translator::translateFrequency(std::string& stored, FrequencyQueries& queri
     queries.lastSet = ++st.frequencySequence;
 }
 
-void Translator::translateFrequencyA() { translateFrequency(st.freqA, st.queriesA, {civ::setFrequency}); }
+void Translator::translateFrequencyA() { translateFrequency(st.readings.freqA, st.queriesA, {civ::setFrequency}); }
 
-void Translator::translateFrequencyB() { translateFrequency(st.freqB, st.queriesB, civ::unselectedFrequency); }
+void Translator::translateFrequencyB() { translateFrequency(st.readings.freqB, st.queriesB, civ::unselectedFrequency); }
 
 void Translator::translateSMeter() {
     send(civ::sMeter);
-    reply("SM0" + threeDigits(st.sMeterValue));
+    reply("SM0" + threeDigits(st.readings.sMeterValue));
 }
 
 void Translator::translateSwr() {
     send(civ::swrMeter);
-    if (st.swrValue <= 299) reply("RM1" + threeDigits(st.swrValue));
+    if (st.readings.swrValue <= 299) reply("RM1" + threeDigits(st.readings.swrValue));
 }
 
 void Translator::translateMode() {
@@ -131,7 +131,7 @@ void Translator::translateMode() {
 
 void Translator::translateSplitOn() {
     send({civ::split}, byte(civ::on));
-    st.freqB = st.freqA;
+    st.readings.freqB = st.readings.freqA;
 }
 
 void Translator::translateSplitOff() { send({civ::split}, byte(civ::off)); }
@@ -139,15 +139,15 @@ void Translator::translateSplitOff() { send({civ::split}, byte(civ::off)); }
 void Translator::translateAfGain() {
     long n = decimalValue(programSlice(st.keywordPosition + 3, 3));
     send(civ::afGain, levelForm(n));
-    st.afGainValue = static_cast<int>(n);
+    st.readings.afGainValue = static_cast<int>(n);
 }
 
-void Translator::answerRfGain() { reply("RG" + threeDigits(st.rfGainValue)); }
+void Translator::answerRfGain() { reply("RG" + threeDigits(st.readings.rfGainValue)); }
 
 void Translator::translateRfGain() {
     long n = decimalValue(programSlice(st.keywordPosition + 2, 3));
     send(civ::rfGain, levelForm(n));
-    st.rfGainValue = static_cast<int>(n);
+    st.readings.rfGainValue = static_cast<int>(n);
 }
 
 void Translator::translatePowerLevel() {
@@ -261,7 +261,7 @@ void Translator::translateTransmit() { send(civ::transmitSwitch, byte(civ::on));
 
 void Translator::translateReceive() {
     send(civ::transmitSwitch, byte(civ::off));
-    st.swrValue = 99;
+    st.readings.swrValue = 99;
 }
 
 void Translator::translateMicGain() {

@@ -3,6 +3,7 @@
 // voctrans: turns the panel's text commands into CI-V frames for an ICOM
 // transceiver and the radio's answers back into text replies.
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -80,41 +81,35 @@ struct TranslatorState {
     size_t frameEnd = 0;             // position of the FD that ended the radio frame taken, from 1
     int64_t programSince = 0;        // when the oldest byte of programBuffer arrived (us)
 
-    // Stored readings.
-    std::string freqA = "00007100000";
-    std::string freqB = "00007100000";
+    // The radio's readings as it last told them, or as the panel last set them.
+    struct Readings {
+        std::string freqA = "00007100000";
+        std::string freqB = "00007100000";
+        std::string modeDigit = "1";     // the panel's digit of the mode the second program set
+        int sMeterValue = 0;
+        int swrValue = 300;              // above 299: no reading to report
+        int alcValue = 0;
+        int afGainValue = 50;
+        int rfGainValue = 255;
+        int squelchValue = 50;
+        int nrLevelValue = 5;
+        int nbLevelValue = 5;
+        int micGainValue = 0;
+        int keyerSpeedValue = 0;
+        int nrState = 0;
+        int processorState = 0;
+        int breakInState = 0;
+        int voxState = 0;
+        int tunerState = 0;
+    } readings;
     FrequencyQueries queriesA, queriesB;
     uint64_t frequencySequence = 0;
-    std::string modeDigit = "1";
-    int sMeterValue = 0;
-    int swrValue = 300;              // above 299: no reading to report
-    int alcValue = 0;
-    int afGainValue = 50;
-    int rfGainValue = 255;
-    int squelchValue = 50;
-    int nrLevelValue = 5;
-    int nbLevelValue = 5;
-    int micGainValue = 0;
-    int keyerSpeedValue = 0;
-    int nrState = 0;
-    int processorState = 0;
-    int breakInState = 0;
-    int voxState = 0;
-    int tunerState = 0;
 
-    // Pending replies: raised by a radio answer, sent at the start of the next turn.
-    int noiseReductionPending = 0;
-    int processorPending = 0;
-    int micGainPending = 0;
-    int alcMeterPending = 0;
-    int squelchPending = 0;
-    int afGainPending = 0;
-    int nrLevelPending = 0;
-    int nbLevelPending = 0;
-    int keyerSpeedPending = 0;
-    int breakInPending = 0;
-    int voxPending = 0;
-    int tunerPending = 0;
+    // Replies raised by a radio answer and sent at the start of the next turn,
+    // by their place in the deferred-reply table (from_radio.cpp).
+    enum class Pending { noiseReduction, processor, micGain, alcMeter, squelch, afGain, nrLevel, nbLevel,
+                         keyerSpeed, breakIn, vox, tuner, count };
+    std::bitset<static_cast<size_t>(Pending::count)> pending;
 
     // Output columns, for print zones.
     size_t consoleColumn = 0;

@@ -16,6 +16,7 @@
 
 #include "platform/line_reader.h"
 #include "platform/posix.h"
+#include "platform/stdio_writer.h"
 
 extern char** environ;
 
@@ -165,37 +166,12 @@ bool DiskFiles::writeLines(const std::string& path, const std::vector<std::strin
     return true;
 }
 
-namespace {
-class StdioWriter : public FileWriter {
-public:
-    explicit StdioWriter(FILE* f) : file(f) {}
-    ~StdioWriter() override { close(); }
-    bool write(const std::string& bytes) override {
-        if (!file) return false;
-        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        std::fflush(file);  // a log is read while the program runs, and must survive a crash
-        return ok;
-    }
-    void close() override {
-        if (file) std::fclose(file);
-        file = nullptr;
-    }
-
-private:
-    FILE* file;
-};
-}  // namespace
-
 std::unique_ptr<FileWriter> DiskFiles::create(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wbe");
-    if (!f) return nullptr;
-    return std::make_unique<StdioWriter>(f);
+    return stdioWriter(std::fopen(path.c_str(), "wbe"));
 }
 
 std::unique_ptr<FileWriter> DiskFiles::append(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "abe");
-    if (!f) return nullptr;
-    return std::make_unique<StdioWriter>(f);
+    return stdioWriter(std::fopen(path.c_str(), "abe"));
 }
 
 }  // namespace vocrig::platform::posix

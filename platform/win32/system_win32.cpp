@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/line_reader.h"
+#include "platform/stdio_writer.h"
 #include "platform/win32.h"
 
 namespace vocrig::platform::win32 {
@@ -124,25 +125,6 @@ bool DiskFiles::writeLines(const std::string& path, const std::vector<std::strin
 }
 
 namespace {
-class StdioWriter : public FileWriter {
-public:
-    explicit StdioWriter(FILE* f) : file(f) {}
-    ~StdioWriter() override { close(); }
-    bool write(const std::string& bytes) override {
-        if (!file) return false;
-        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        std::fflush(file);  // a log is read while the program runs, and must survive a crash
-        return ok;
-    }
-    void close() override {
-        if (file) std::fclose(file);
-        file = nullptr;
-    }
-
-private:
-    FILE* file;
-};
-
 // The console calls its handler on a thread of its own, with no way to pass
 // an object along: the one mark lives here.
 std::atomic<int> stopEvent{0};
@@ -158,15 +140,11 @@ bool DiskFiles::rename(const std::string& from, const std::string& to) {
 }
 
 std::unique_ptr<FileWriter> DiskFiles::append(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f) return nullptr;
-    return std::make_unique<StdioWriter>(f);
+    return stdioWriter(std::fopen(path.c_str(), "ab"));
 }
 
 std::unique_ptr<FileWriter> DiskFiles::create(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return nullptr;
-    return std::make_unique<StdioWriter>(f);
+    return stdioWriter(std::fopen(path.c_str(), "wb"));
 }
 
 StopSignals::StopSignals() {

@@ -41,8 +41,8 @@ INSTANTIATE_TEST_SUITE_P(Table, DeferredReply,
 
 struct Silent {
     std::string frame;  // whole radio read
-    std::string check;  // which reading
-    int value;
+    std::string query;  // the panel's query that tells the reading
+    std::string reply;
 };
 
 class StoredReading : public ::testing::TestWithParam<Silent> {};
@@ -55,42 +55,35 @@ TEST_P(StoredReading, AnswerUpdatesTheReadingWithoutAReply) {
     rig.t.turn();
     EXPECT_FALSE(rig.t.turn());  // nothing pending
     EXPECT_EQ(rig.replies(), "");
-    TranslatorState& s = rig.st();
-    int got = c.check == "s" ? s.sMeterValue : c.check == "swr" ? s.swrValue : s.afGainValue;
-    EXPECT_EQ(got, c.value) << c.frame;
+    rig.command(c.query);
+    EXPECT_EQ(rig.replies(), c.reply) << c.frame;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, StoredReading,
-                         ::testing::Values(Silent{"FE FE E0 94 15 02 01 28 FD", "s", 128},
-                                           Silent{"FE FE E0 94 15 12 00 40 FD", "swr", 40},
-                                           Silent{"FE FE E0 94 15 12 01 00 FD", "swr", 100},
-                                           Silent{"FE FE E0 94 FB FD", "af", 50}, Silent{"FE FE E0 94 FA FD", "af", 50},
-                                           Silent{"FE FE E0 94 14 FD", "af", 50}));
-
-TEST(FromRadio, SMeterAnswerIsUsedByTheNextQuery) {
-    Rig rig;
-    rig.start();
-    rig.hear("FE FE E0 94 15 02 01 28 FD");
-    rig.command("SM0;");
-    EXPECT_EQ(rig.replies(), "SM0128;");
-}
+                         ::testing::Values(Silent{"FE FE E0 94 15 02 01 28 FD", "SM0;", "SM0128;"},
+                                           Silent{"FE FE E0 94 15 12 00 40 FD", "RM1;", "RM1040;"},
+                                           Silent{"FE FE E0 94 15 12 01 00 FD", "RM1;", "RM1100;"},
+                                           Silent{"FE FE E0 94 FB FD", "SM0;", "SM0000;"},
+                                           Silent{"FE FE E0 94 FA FD", "SM0;", "SM0000;"},
+                                           Silent{"FE FE E0 94 14 FD", "SM0;", "SM0000;"}));
 
 TEST(FromRadio, FrequencyAnswersRewriteTheStoredFrequencies) {
     Rig rig;
     rig.start();
+    auto told = [&] {
+        rig.command("FA;FB;");
+        return rig.replies();
+    };
     rig.hear("FE FE E0 94 03 00 00 25 14 00 FD");
-    EXPECT_EQ(rig.st().freqA, "00014250000");
     rig.hear("FE FE E0 94 25 01 00 00 20 96 12 FD");
-    EXPECT_EQ(rig.st().freqB, "01296200000");
+    EXPECT_EQ(told(), "FA00014250000;FB01296200000;");
     // Behind the echo of our own request: the echo is removed first, so the answer stands at the start.
     rig.hear("FE FE 94 E0 03 FD FE FE E0 94 03 00 00 10 07 00 FD");
-    EXPECT_EQ(rig.st().freqA, "00007100000");
-    EXPECT_TRUE(rig.st().radioBuffer.empty());
+    EXPECT_EQ(told(), "FA00007100000;FB01296200000;");
     // Not at the start of the buffer (junk before it): ignored.
     rig.hear("00 FE FE E0 94 03 00 00 10 14 00 FD");
     rig.hear("00 FE FE E0 94 25 01 00 00 10 14 00 FD");
-    EXPECT_EQ(rig.st().freqA, "00007100000");
-    EXPECT_EQ(rig.st().freqB, "01296200000");
+    EXPECT_EQ(told(), "FA00007100000;FB01296200000;");
 }
 
 // The radio answers in order; an answer to a query sent before a set must not undo it.
@@ -101,19 +94,19 @@ TEST(FromRadio, AnswersToQueriesSentBeforeASetAreNotTaken) {
     rig.command("FA;");
     rig.command("FA00014200000;");
     rig.hear(old);  // the poll's answer, late
-    EXPECT_EQ(rig.st().freqA, "00014200000");
+    EXPECT_EQ(rig.st().readings.freqA, "00014200000");
     rig.command("FA;");
     rig.hear(moved);  // a query after the set: the radio's word
-    EXPECT_EQ(rig.st().freqA, "00014250000");
+    EXPECT_EQ(rig.st().readings.freqA, "00014250000");
     rig.hear(old);  // unasked (the dial turned): taken
-    EXPECT_EQ(rig.st().freqA, "00007100000");
+    EXPECT_EQ(rig.st().readings.freqA, "00007100000");
     // An answer lost on the line holds nothing up for long.
     rig.command("FB;");
     rig.command("FB00014200000;");
     rig.clock.now += Translator::queryAnswerMicros + 1;
     rig.command("FB;");
     rig.hear("FE FE E0 94 25 01 00 00 25 14 00 FD");
-    EXPECT_EQ(rig.st().freqB, "00014250000");
+    EXPECT_EQ(rig.st().readings.freqB, "00014250000");
 }
 
 TEST(FromRadio, ShortFramesAreDecodedFromWhatIsThere) {
@@ -133,8 +126,7 @@ TEST(FromRadio, ShortFramesAreDecodedFromWhatIsThere) {
     rig.start();
     rig.hear("FE FE E0 94 14 01 FD");
     rig.t.turn();
-    EXPECT_EQ(rig.st().afGainValue, 50);  // the FD is no level: the value stays, nothing is replied
-    EXPECT_EQ(rig.replies(), "");
+    EXPECT_EQ(rig.replies(), "");  // the FD is no level: nothing is replied
 }
 
 TEST(FromRadio, IdentityAnswerSetsTheAddressOnlyOnce) {
@@ -157,20 +149,18 @@ TEST(FromRadio, IdentityAnswerSetsTheAddressOnlyOnce) {
 TEST(FromRadio, RepliesAreDroppedButResetWhileTheRadioIsUnheard) {
     Rig rig;
     rig.start();
-    rig.st().afGainPending = 1;
     rig.st().radioHeard = 0;
+    rig.st().pending.set(static_cast<size_t>(TranslatorState::Pending::afGain));
+    rig.t.turn();
+    rig.st().radioHeard = 1;
     rig.t.turn();
     EXPECT_EQ(rig.replies(), "");
-    EXPECT_EQ(rig.st().afGainPending, 0);
 }
 
 TEST(FromRadio, DeferredRepliesKeepTheirOrder) {
     Rig rig;
     rig.start();
-    TranslatorState& s = rig.st();
-    s.tunerPending = s.voxPending = s.breakInPending = s.keyerSpeedPending = s.nbLevelPending = 1;
-    s.nrLevelPending = s.afGainPending = s.squelchPending = s.alcMeterPending = s.micGainPending = 1;
-    s.processorPending = s.noiseReductionPending = 1;
+    rig.st().pending.set();
     rig.t.turn();
     EXPECT_EQ(rig.replies(), "NR0;PR0;MG000;RM3000;SQ0050;AG0050;RL00;NL000;KS006;BI0;VX0;AC0;");
 }

@@ -157,8 +157,8 @@ TEST(MainLoop, AnswerSplitRightAfterTheEchoIsKept) {
         rig.t.turn();
         EXPECT_EQ(rig.st().radioBuffer, first.substr(6)) << head;
         rig.radio.inject(rest);
-        rig.t.turn();
-        EXPECT_EQ(rig.st().freqA, "00014250000") << head;
+        rig.command("FA;");
+        EXPECT_EQ(rig.replies(), "FA00014250000;") << head;
     }
 }
 
