@@ -13,8 +13,6 @@ namespace {
 
 const long long generalSplitFloor = 27'000'000;  // no split on general coverage below 10 m
 
-bool planIs(const PanelState& s, const char* plan) { return s.bandPlan == plan; }
-
 }  // namespace
 
 // --- Mode ---
@@ -25,7 +23,8 @@ Panel::Flow Panel::nextMode() {
     if (mode == 8) mode = modeFmNarrow;
     if (mode == modeDstar || mode == modeFm) mode = modeLsb;
     // FM only on 10 m and up (and on general coverage from 27 MHz).
-    if (mode == modeFmNarrow && (s.bandIndex < 10 || (s.bandIndex == 14 && s.frequency < generalSplitFloor)))
+    if (mode == modeFmNarrow &&
+        (s.bandIndex < 10 || (s.bandIndex == generalCoverage && s.frequency < generalSplitFloor)))
         mode = modeLsb;
     s.mode = mode;
     sendMode();
@@ -85,25 +84,25 @@ Panel::Flow Panel::pickBandLetter(int band, bool available) {
         sayWord("na");
         return Flow::stop;
     }
-    state.toneText = "999";
+    state.toneText = Tone::noneText;
     selectBand(band);
     return Flow::stop;
 }
 
-Panel::Flow Panel::band6m() { return pickBandLetter(11, !planIs(state, "1")); }
-Panel::Flow Panel::band2m() { return pickBandLetter(12, planIs(state, "2") || planIs(state, "7")); }
-Panel::Flow Panel::band70cm() { return pickBandLetter(13, planIs(state, "7")); }
+Panel::Flow Panel::band6m() { return pickBandLetter(11, planHasBand(state.bandPlan, 11)); }
+Panel::Flow Panel::band2m() { return pickBandLetter(12, planHasBand(state.bandPlan, 12)); }
+Panel::Flow Panel::band70cm() { return pickBandLetter(13, planHasBand(state.bandPlan, 13)); }
 Panel::Flow Panel::bandGeneral() {
     sayWord("band");
-    return pickBandLetter(14, true);
+    return pickBandLetter(generalCoverage, true);
 }
 
 Panel::Flow Panel::bandUp() {
     PanelState& s = state;
     storeBandRow();
     int band = s.bandIndex >= 1 && s.bandIndex <= bandRows ? s.bandIndex + 1 : 1;
-    // Skip the bands above 10 m that the radio lacks.
-    if ((band == 11 && planIs(s, "1")) || (band == 12 && planIs(s, "6")) || (band == 13 && planIs(s, "2"))) band = 14;
+    // Up from the top band of the radio's plan skips the bands it lacks.
+    if (band == topBand(s.bandPlan) + 1) band = generalCoverage;
     if (band > bandRows) band = 1;
     s.bandIndex = band;
     changeBand();
@@ -113,21 +112,14 @@ Panel::Flow Panel::bandUp() {
 
 Panel::Flow Panel::bandDown() {
     PanelState& s = state;
-    if (s.bandIndex == 14) {
+    if (s.bandIndex == generalCoverage) {
         sayWord("band");
         sayWord("un");
     }
     storeBandRow();
     int band = s.bandIndex >= 1 && s.bandIndex <= bandRows ? s.bandIndex - 1 : bandRows;
     if (band < 1) band = bandRows;
-    if (band == 13) {
-        if (planIs(s, "1"))
-            band = 10;
-        else if (planIs(s, "6"))
-            band = 11;
-        else if (planIs(s, "2"))
-            band = 12;
-    }
+    if (band == generalCoverage - 1) band = topBand(s.bandPlan);  // down from general coverage
     s.bandIndex = band;
     changeBand();
     s.tickCount = 0;
@@ -171,19 +163,7 @@ void Panel::changeBand() {
         s.splitOn = Split::announced;
     }
 
-    s.toneText = storedTone(row.tone());
-    if (modeClass(s.mode) == ModeClass::fm && s.toneText != "999") {
-        s.toneEntry = ToneEntry::typing;
-        send("CN" + s.toneText);
-        send("CT1");
-        s.toneOn = 1;
-        sayTone();
-    } else if (s.toneOn == 1) {
-        // The last band's tone must not go on sounding here.
-        send("CT0");
-        s.toneOn = 0;
-    }
-
+    applyStoredTone(row, Occasion::bandChange, s.toneText);
     setPreamp(row.preamp() ? 1 : 0);
 
     // As if the radio had answered: with split on the poll asks for VFO B, and
@@ -199,7 +179,7 @@ void Panel::changeBand() {
 
 Panel::Flow Panel::splitKey() {
     PanelState& s = state;
-    if (s.bandIndex == 14 && s.frequency < generalSplitFloor) {
+    if (s.bandIndex == generalCoverage && s.frequency < generalSplitFloor) {
         sayWord("split");
         sayWord("invalid");
         return Flow::stop;

@@ -20,8 +20,6 @@ std::string digitWord(int d) { return std::string(1, static_cast<char>('0' + d))
 
 bool isEmptySlot(const std::string& record) { return !record.empty() && record[0] == '9'; }
 
-bool isDcs(const std::string& tone) { return !tone.empty() && (tone[0] == 'N' || tone[0] == 'R'); }
-
 }  // namespace
 
 long long hertzOf(const std::string& text) {
@@ -29,11 +27,6 @@ long long hertzOf(const std::string& text) {
     for (size_t i = 0; i < text.size() && i < 11 && text[i] >= '0' && text[i] <= '9'; ++i)
         value = value * 10 + (text[i] - '0');
     return value;
-}
-
-int bandForTypedMHz(long long mhz) {
-    if (mhz >= 440 && mhz <= 449) return 14;
-    return bandForMHz(mhz);
 }
 
 void Panel::digitKey(int digit) {
@@ -77,7 +70,7 @@ void Panel::digitKey(int digit) {
         return;
     }
     if (s.toneEntry == ToneEntry::typing && s.toneOn == 0) {
-        if (s.toneText == "999") s.toneText.clear();
+        if (isNoTone(s.toneText)) s.toneText.clear();
         if (s.toneText.size() >= maxToneLength) {
             sayWord("max");
             return;
@@ -115,7 +108,7 @@ Panel::Flow Panel::takeFrequencyEntry() {
 
     // The band and its mode follow the typed megahertz; FM is refused below 25 MHz.
     const int band = bandForTypedMHz(s.entryMHz);
-    if (band == 14 && s.splitOn != Split::off) s.splitOn = Split::off;
+    if (band == generalCoverage && s.splitOn != Split::off) s.splitOn = Split::off;
     s.bandIndex = band;
     const BandRecord row(s.bandTable[static_cast<size_t>(band)]);
     s.mode = row.mode();
@@ -157,7 +150,7 @@ void Panel::storeChannel(int slot) {
     record += s.bandIndex >= 1 && s.bandIndex <= bandRows ? zeroPadded(s.bandIndex, 2) : "99";
     const std::string vfoADigits = s.vfoAText.size() >= 11 ? s.vfoAText.substr(s.vfoAText.size() - 11) : "";
     record += s.vfoAText + (split ? s.vfoBText : "B" + vfoADigits);
-    record += s.toneEntry != ToneEntry::none ? s.toneText : "999";
+    record += s.toneEntry != ToneEntry::none ? s.toneText : Tone::noneText;
     record += s.preampOn == 1 ? "1" : "0";
 
     const int bank = std::clamp(s.channelBankChoice, 0, 9);
@@ -206,21 +199,7 @@ void Panel::recallChannel(int bank, int slot) {
     sendMode();
     sayMode();
 
-    s.toneText = storedTone(channel.tone());
-    if (oldTone != "999" && s.toneText == "999") {
-        sayWord(isDcs(oldTone) ? "dcs" : "ctcss");
-        sayWord("off");
-    }
-    if (modeClass(s.mode) == ModeClass::fm && s.toneText != "999") {
-        send("CN" + s.toneText);
-        send("CT1");
-        sayTone();
-        s.toneEntry = ToneEntry::typing;
-    } else {
-        s.toneEntry = ToneEntry::none;
-        s.toneText = "999";
-        send("CT0");
-    }
+    applyStoredTone(channel, Occasion::channelRecall, oldTone);
 
     send("FT1");
     if (channel.splitFlag() == 0) {

@@ -157,7 +157,7 @@ void Panel::handleKeyDown(const platform::Event& event) {
         return;
     }
     // A tone entry with nothing typed yet ends at any key that cannot start one.
-    if (state.toneEntry == ToneEntry::typing && state.toneText == "999" && key != keyEnter && key != keyN &&
+    if (state.toneEntry == ToneEntry::typing && isNoTone(state.toneText) && key != keyEnter && key != keyN &&
         key != keyR)
         state.toneEntry = ToneEntry::none;
     if (key == keyQ) {
@@ -265,7 +265,7 @@ Panel::Flow Panel::optionsReport() {
         sayWord(option.name);
         sayWord("on");
     }
-    if (s.toneText != "999") sayTone();
+    if (!isNoTone(s.toneText)) sayTone();
     if (s.lockState == "1" && s.lockAvailable == 1) {
         sayWord("lock");
         sayWord("on");

@@ -17,25 +17,6 @@ const char* const olderSaveFile = "savemem.dat";   // likewise
 const std::string formatTag = "VOCRIG v3.2a";
 const char* const emptySlot = "9";
 
-// Split flag, mode, "A" + VFO A in Hz, "B" + VFO B in Hz, tone ("999" none), preamp.
-const std::array<const char*, bandRows + 1> defaultBandTable = {
-    "",
-    "01A00001900000B000019000009990",  // 160 m
-    "01A00003600000B000036000009990",  // 80 m
-    "02A00005400000B000054000009990",  // 60 m
-    "01A00007100000B000071000009990",  // 40 m
-    "03A00010100000B000101000009990",  // 30 m
-    "02A00014200000B000142000009991",  // 20 m
-    "02A00018100000B000181000009991",  // 17 m
-    "02A00021200000B000212000009991",  // 15 m
-    "02A00024890000B000248900009991",  // 12 m
-    "02A00028500000B000285000009991",  // 10 m
-    "02A00050150000B000501500009991",  // 6 m
-    "05A00145000000B001450000009990",  // 2 m
-    "05A00432000000B004320000009990",  // 70 cm
-    "04A00009600000B000096000009990",  // general coverage
-};
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool digitsAt(const std::string& text, size_t from, size_t count) {
@@ -44,7 +25,7 @@ bool digitsAt(const std::string& text, size_t from, size_t count) {
                        text.begin() + static_cast<long>(from + count), isDigit);
 }
 
-// "999", a CTCSS frequency such as 88.5 or a DCS code such as N023. Anything
+// No tone, a CTCSS frequency such as 88.5 or a DCS code such as N023. Anything
 // else (in particular a ";") must never reach the link.
 bool isToneText(const std::string& tone) {
     return !tone.empty() && std::all_of(tone.begin(), tone.end(), [](char c) {
@@ -95,7 +76,7 @@ std::string BandRecord::vfoA() const { return slice(row, 3, 11); }
 
 std::string BandRecord::vfoB() const { return slice(row, 15, 11); }
 
-std::string BandRecord::tone() const { return row.size() >= 28 ? row.substr(26, row.size() - 27) : "999"; }
+std::string BandRecord::tone() const { return row.size() >= 28 ? row.substr(26, row.size() - 27) : Tone::noneText; }
 
 int BandRecord::preampDigit() const { return row.size() >= 28 && isDigit(row.back()) ? row.back() - '0' : 0; }
 
@@ -106,14 +87,14 @@ std::string listingLine(int slot, const std::string& record) {
     if (const ModeRow* mode = modeRow(record.size() > 1 && isModeDigit(record[1]) ? record[1] - '0' : 0))
         line += mode->listing;
     line += !record.empty() && record[0] == '1' ? "    split  " : "           ";
-    const std::string tone = record.size() > 29 ? record.substr(28, record.size() - 29) : "999";
-    if (tone != "999") line += (tone[0] == 'N' || tone[0] == 'R' ? "DCS=" : "CTCSS=") + tone;
+    const std::string tone = record.size() > 29 ? record.substr(28, record.size() - 29) : Tone::noneText;
+    if (!isNoTone(tone)) line += (isDcsText(tone) ? "DCS=" : "CTCSS=") + tone;
     return line;
 }
 
 void Panel::setDefaultTables() {
-    for (int row = 0; row <= bandRows; ++row)
-        state.bandTable[static_cast<size_t>(row)] = defaultBandTable[static_cast<size_t>(row)];
+    state.bandTable[0].clear();
+    for (const BandInfo& band : bandInfoTable()) state.bandTable[static_cast<size_t>(band.row)] = band.defaultRow;
     state.memorySlots.fill(emptySlot);
     state.keptBandLines.fill(std::string());
     state.bandLineKept.fill(false);
@@ -185,7 +166,7 @@ void Panel::saveMemory() {
     lines.push_back(header);
     for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) {
         // A kept line goes back as it was read until the operator's use of the band rewrites the row.
-        const bool untouched = state.bandTable[r] == defaultBandTable[r];
+        const bool untouched = state.bandTable[r] == bandInfo(static_cast<int>(r))->defaultRow;
         lines.push_back(state.bandLineKept[r] && untouched ? state.keptBandLines[r] : state.bandTable[r]);
     }
     for (const auto& record : state.memorySlots) lines.push_back(record);

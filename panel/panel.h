@@ -15,6 +15,8 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "radio/link.h"
+#include "band_table.h"
+#include "tone.h"
 
 namespace vocrig::panel {
 
@@ -50,7 +52,7 @@ ModeClass modeClass(int mode);
 int modeForReport(char digit);
 
 // A band row: split flag, mode digit, "A" + VFO A in Hz (11 digits),
-// "B" + VFO B in Hz, the tone ("999" none), the preamp digit. A row that is
+// "B" + VFO B in Hz, the tone (Tone::noneText for none), the preamp digit. A row that is
 // too short reads as split 0, mode 0, no frequencies, no tone, preamp off.
 class BandRecord {
 public:
@@ -185,7 +187,7 @@ struct PanelState {
     int vfoSwapped = 0;
     int stepFlag = 0;
     ToneEntry toneEntry = ToneEntry::none;
-    std::string toneText = "999";  // "999" no tone
+    std::string toneText = Tone::noneText;  // as typed, stored or taken up
     int toneOn = 0;
     int squelch = 0;
 
@@ -345,6 +347,13 @@ public:
     Flow sayFrequencyAndMode();
 
     // Repeater tone (tone.cpp)
+    // Where a stored record is taken up; each says and sends its own.
+    enum class Occasion { bandChange, channelRecall, firstContact };
+    // Takes up a record's tone (one the check refuses is no tone): in a mode
+    // that carries it "CN" + code and "CT1", said as the occasion wants;
+    // without, the tone is ended ("CT0"). A channel recall says the tone held
+    // before, `toneBefore`, "off" when the channel has none.
+    void applyStoredTone(const BandRecord& record, Occasion occasion, const std::string& toneBefore);
     Flow toneKey();
     Flow dcsKey();
     Flow dcsReverseKey();
@@ -424,10 +433,6 @@ private:
 
 // The S unit for a meter reading 0..255: "0".."9" or "+".
 std::string sDigitFor(int reading);
-// The band row a frequency in whole MHz belongs to (14 for general coverage).
-int bandForMHz(long long mhz);
-// The band row for typed megahertz: as bandForMHz, but 70 cm is 430 to 439 only.
-int bandForTypedMHz(long long mhz);
 // Record checks: a row that fails them is never used.
 bool isBandRecord(const std::string& row);
 bool isMemoryRecord(const std::string& row);
@@ -446,13 +451,6 @@ std::string portName(int number);
 std::string slice(const std::string& text, size_t from, size_t count);
 // A frequency answer: "FA" or "FB", 11 digits, and its first ";" right after them.
 bool isFrequencyAnswer(const std::string& reply);
-// A tone as the radio is given it: "999", a CTCSS frequency of 67 to 254 Hz
-// (tenths after a point), or "N"/"R" and a DCS code of 23 to 754 written with
-// three digits; empty for anything else.
-std::string checkedTone(const std::string& tone);
-// A stored tone (band row or channel) as the panel takes it up: checked, and
-// "999" (no tone) when the check refuses it, e.g. a tone stored half-typed.
-std::string storedTone(const std::string& tone);
 // The window's frequency text for 11 digits of Hz: "   14.200000", "     0.500000".
 std::string frequencyText(const std::string& digits);
 

@@ -201,28 +201,8 @@ void Panel::bandSetUp() {
     showStatusWords();
 
     // Repeater modes: the band's tone and split.
+    applyStoredTone(record, Occasion::firstContact, s.toneText);
     const bool repeater = s.mode == modeAm || s.mode == modeFmNarrow;
-    if (!repeater) {
-        s.toneText = "999";
-        s.toneEntry = ToneEntry::none;
-    } else {
-        s.toneText = record.tone();
-        if (s.toneText == "999") {
-            send("CT0");
-            s.toneEntry = ToneEntry::none;
-        } else {
-            const bool dcs = s.toneText[0] == 'N' || s.toneText[0] == 'R';
-            // A DCS code goes out with three digits: N23 as N023. One stored
-            // with three already stays as it is.
-            if (dcs && s.toneText.size() < 4) s.toneText.insert(1, 4 - s.toneText.size(), '0');
-            sayWord(dcs ? "dcs" : "ctcss");
-            send("CN" + s.toneText);
-            sayWord("on");
-            send("CT1");
-            s.toneEntry = ToneEntry::typing;
-            s.toneOn = 1;
-        }
-    }
     if (repeater) s.splitOn = static_cast<Split>(s.bandSplitFlag);
     if (repeater && s.splitOn != Split::off) {
         send("FT1");

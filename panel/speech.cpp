@@ -9,10 +9,6 @@ namespace vocrig::panel {
 
 namespace {
 
-// Spoken band names by row; row 14 (general coverage) is "un" alone.
-const std::array<const char*, bandRows + 1> bandWords = {
-    "", "160", "80", "60", "40", "30", "20", "17", "15", "12", "10", "6", "2", "70", "un"};
-
 std::string digitWord(int d) { return std::string(1, static_cast<char>('0' + d)); }
 
 }  // namespace
@@ -85,11 +81,9 @@ void Panel::sayMode() {
 }
 
 void Panel::sayBand() {
-    const int row = state.bandIndex;
-    if (row >= 1 && row <= bandRows) {
-        sayWord(bandWords[static_cast<size_t>(row)]);
-        if (row != 14) sayWord("metres");
-    }
+    if (const BandInfo* band = bandInfo(state.bandIndex))
+        for (const char* word : band->words)
+            if (word) sayWord(word);
     if (state.mode != 5) send("FT0");
 }
 
@@ -189,8 +183,7 @@ void Panel::sayLevelPercent() {
 }
 
 void Panel::sayTone() {
-    const bool dcs = !state.toneText.empty() && (state.toneText[0] == 'N' || state.toneText[0] == 'R');
-    sayWord(dcs ? "dcs" : "ctcss");
+    sayWord(toneWord(state.toneText));
     sayCharacters(state.toneText);
 }
 

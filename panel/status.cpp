@@ -74,10 +74,8 @@ void Panel::showStatusWords() {
     }
     if (s.monitorLevel > 0) drawText(620, statusY, "mon");
     if (s.lockState == "1" && s.lockAvailable == 1) drawText(700, statusY, "lock");
-    if (s.toneText != "999") {
-        const bool dcs = !s.toneText.empty() && (s.toneText[0] == 'N' || s.toneText[0] == 'R');
-        drawText(770, statusY, (dcs ? "dcs=" : "ctcss=") + s.toneText + std::string(8, ' '));
-    }
+    if (!isNoTone(s.toneText))
+        drawText(770, statusY, std::string(toneWord(s.toneText)) + "=" + s.toneText + std::string(8, ' '));
     window.setFont(largeFont);
 }
 

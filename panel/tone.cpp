@@ -1,5 +1,7 @@
-// The repeater tone: I starts a tone entry or switches the tone off, N and R
-// start a DCS code, digits and "." type the value, Enter takes it.
+// The repeater tone: what a tone text is, how a stored one is taken up with
+// its commands and words, and the keys: I starts a tone entry or switches the
+// tone off, N and R start a DCS code, digits and "." type the value, Enter
+// takes it.
 
 #include <algorithm>
 
@@ -11,51 +13,79 @@ namespace {
 
 const int dcsLowest = 23, dcsHighest = 754;
 const int ctcssLowest = 67, ctcssHighest = 254;
+const char* const toneKindWords[] = {"ctcss", "dcs"};
 
 bool allDigits(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool isDcs(const std::string& tone) { return !tone.empty() && (tone[0] == 'N' || tone[0] == 'R'); }
-
 }  // namespace
 
-std::string checkedTone(const std::string& tone) {
-    if (tone == "999") return tone;
-    if (isDcs(tone)) {
-        const std::string code = tone.substr(1);
-        if (!allDigits(code)) return "";
+const char* toneWord(const std::string& text) { return toneKindWords[isDcsText(text) ? 1 : 0]; }
+
+const char* Tone::word() const { return toneWord(written); }
+
+std::optional<Tone> Tone::parse(const std::string& text) {
+    if (isNoTone(text)) return Tone();
+    if (isDcsText(text)) {
+        const std::string code = text.substr(1);
+        if (!allDigits(code)) return std::nullopt;
         const int number = numberOf(code);
-        if (number < dcsLowest || number > dcsHighest) return "";
-        return tone.substr(0, 1) + zeroPadded(number, 3);
+        if (number < dcsLowest || number > dcsHighest) return std::nullopt;
+        return Tone(text[0] == 'N' ? Kind::dcs : Kind::dcsReversed, text.substr(0, 1) + zeroPadded(number, 3));
     }
     // A CTCSS frequency in Hz: whole hertz, optionally a point and tenths.
-    std::string value = tone;
+    std::string value = text;
     if (!value.empty() && value.back() == '.') value.pop_back();
     const size_t point = value.find('.');
     const std::string whole = value.substr(0, point);
-    if (!allDigits(whole)) return "";
-    if (point != std::string::npos && !allDigits(value.substr(point + 1))) return "";
+    if (!allDigits(whole)) return std::nullopt;
+    if (point != std::string::npos && !allDigits(value.substr(point + 1))) return std::nullopt;
     const int hertz = numberOf(whole);
-    if (hertz < ctcssLowest || hertz > ctcssHighest) return "";
-    return value;
+    if (hertz < ctcssLowest || hertz > ctcssHighest) return std::nullopt;
+    return Tone(Kind::ctcss, value);
 }
 
-std::string storedTone(const std::string& tone) {
-    const std::string checked = checkedTone(tone);
-    return checked.empty() ? "999" : checked;
+void Panel::applyStoredTone(const BandRecord& record, Occasion occasion, const std::string& toneBefore) {
+    PanelState& s = state;
+    const Tone tone = Tone::stored(record.tone());
+    const bool firstContact = occasion == Occasion::firstContact;
+    // FMN and FM carry a tone; the first-contact set-up gives it to the repeater modes AM and FMN.
+    const bool carried = firstContact ? s.mode == modeAm || s.mode == modeFmNarrow : modeClass(s.mode) == ModeClass::fm;
+    // A band row keeps its tone while its mode does not carry it.
+    s.toneText = carried || occasion == Occasion::bandChange ? tone.text() : Tone::noneText;
+    s.toneEntry = ToneEntry::none;
+    if (carried && !tone.none()) {
+        if (firstContact) sayWord(tone.word());
+        send(tone.command());
+        if (firstContact) sayWord("on");
+        send("CT1");
+        if (!firstContact) sayTone();
+        s.toneEntry = ToneEntry::typing;
+        s.toneOn = 1;
+    } else if (occasion == Occasion::bandChange) {
+        // The last band's tone must not go on sounding here.
+        if (s.toneOn == 1) send("CT0");
+        s.toneOn = 0;
+    } else {
+        if (occasion == Occasion::channelRecall && tone.none() && !isNoTone(toneBefore)) {
+            sayWord(toneWord(toneBefore));
+            sayWord("off");
+        }
+        if (carried || occasion == Occasion::channelRecall) send("CT0");
+    }
 }
 
 Panel::Flow Panel::toneKey() {
     PanelState& s = state;
     s.toneOn = 0;
-    if (s.toneText != "999") {
+    if (!isNoTone(s.toneText)) {
         s.freqEntry = 0;
         send("CT0");
-        sayWord(isDcs(s.toneText) ? "dcs" : "ctcss");
+        sayWord(toneWord(s.toneText));
         sayWord("off");
         s.toneEntry = ToneEntry::none;
-        s.toneText = "999";
+        s.toneText = Tone::noneText;
         showStatusWords();
     } else if (s.splitOn != Split::off) {
         sayWord("warnctcss");
@@ -63,13 +93,13 @@ Panel::Flow Panel::toneKey() {
         s.freqEntry = 0;
         sayWord("ec");
         s.toneEntry = ToneEntry::typing;
-        s.toneText = "999";
+        s.toneText = Tone::noneText;
     }
     return Flow::stop;
 }
 
 Panel::Flow Panel::dcsKey() {
-    if (state.toneEntry == ToneEntry::typing && state.toneText == "999") {
+    if (state.toneEntry == ToneEntry::typing && isNoTone(state.toneText)) {
         state.toneText = "N";
         sayWord("n");
     }
@@ -84,16 +114,16 @@ Panel::Flow Panel::dcsReverseKey() {
 
 Panel::Flow Panel::takeTone() {
     PanelState& s = state;
-    const std::string tone = s.toneText == "999" ? "" : checkedTone(s.toneText);
-    if (tone.empty()) {
+    const std::optional<Tone> tone = Tone::parse(s.toneText);
+    if (!tone || tone->none()) {
         sayWord("invalid");
         s.toneEntry = ToneEntry::none;
-        s.toneText = "999";
+        s.toneText = Tone::noneText;
         return Flow::stop;
     }
-    s.toneText = tone;
-    send("CN" + tone);
-    sayWord(isDcs(tone) ? "dcs" : "ctcss");
+    s.toneText = tone->text();
+    send(tone->command());
+    sayWord(tone->word());
     sayWord("on");
     send("CT1");
     s.toneOn = 1;

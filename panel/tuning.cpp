@@ -38,24 +38,11 @@ int modeForReport(char digit) {
     return 0;
 }
 
+static_assert(generalCoverage == bandRows, "general coverage is the last band row");
+
 BandRecord Panel::currentBand() const {
     if (state.bandIndex < 1 || state.bandIndex > bandRows) return BandRecord("");
     return BandRecord(state.bandTable[static_cast<size_t>(state.bandIndex)]);
-}
-
-int bandForMHz(long long mhz) {
-    struct Range {
-        long long low, high;
-        int row;
-    };
-    static const Range ranges[] = {
-        {1, 1, 1},       {3, 3, 2},       {5, 5, 3},       {7, 7, 4},      {10, 10, 5},
-        {14, 14, 6},     {18, 18, 7},     {21, 21, 8},     {24, 24, 9},    {28, 29, 10},
-        {50, 54, 11},    {144, 148, 12},  {430, 449, 13},
-    };
-    for (const Range& r : ranges)
-        if (mhz >= r.low && mhz <= r.high) return r.row;
-    return 14;
 }
 
 void Panel::storeBandRow() {
@@ -80,7 +67,7 @@ void Panel::storeBandRow() {
     const std::string vfoA = state.splitOn != Split::off ? record.vfoA() : replyDigits;
     const std::string vfoB = state.splitOn != Split::off ? replyDigits : record.vfoB();
     const int mode = modeRow(state.mode) ? state.mode : record.mode();
-    const std::string tone = state.toneText.empty() ? std::string("999") : state.toneText;
+    const std::string tone = state.toneText.empty() ? std::string(Tone::noneText) : state.toneText;
     const int split = std::clamp(static_cast<int>(state.splitOn), 0, 9);
     row = BandRecord::make(split, mode, vfoA, vfoB, tone, state.preampOn ? 1 : 0);
 }
@@ -93,7 +80,7 @@ void Panel::sendMode() {
         send("RX0");
         send("CT0");
         state.toneEntry = ToneEntry::none;
-        state.toneText = "999";
+        state.toneText = Tone::noneText;
         state.splitOn = Split::off;
     }
     send(row->command);

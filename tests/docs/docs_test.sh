@@ -58,7 +58,7 @@ done
 # What the panel can say: every text literal in a say call, the first one of
 # a switch (toggleSwitch("preamp", ...)), the speech tables (arrays named
 # ...Words, the mode table's .wav names, the options report's table), the
-# digits and "point" that numbers are spoken with.
+# digits and "point" that numbers are spoken with, the band table's names.
 said=$(
   cat "$root"/panel/*.cpp | awk '
     /say(Word|WordAsync|Pacing)\(/ { line = $0; while (match(line, /"[^"]*"/)) { print substr(line, RSTART + 1, RLENGTH - 2); line = substr(line, RSTART + RLENGTH) } }
@@ -68,6 +68,7 @@ said=$(
     table && /;/ { table = 0 }
     { line = $0; while (match(line, /"[A-Za-z0-9]+\.wav"/)) { print substr(line, RSTART + 1, RLENGTH - 2); line = substr(line, RSTART + RLENGTH) } }
     /^ *\{s\.[^,]*, "[a-z]+"\},/ { match($0, /"[a-z]+"/); print substr($0, RSTART + 1, RLENGTH - 2) }
+    /^ *\{[A-Za-z0-9]+, \{"/ { match($0, /\{"[^}]*\}/); line = substr($0, RSTART, RLENGTH); while (match(line, /"[^"]*"/)) { print substr(line, RSTART + 1, RLENGTH - 2); line = substr(line, RSTART + RLENGTH) } }
   '
   printf '%s\n' 0 1 2 3 4 5 6 7 8 9 point
 )

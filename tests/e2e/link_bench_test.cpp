@@ -343,7 +343,12 @@ INSTANTIATE_TEST_SUITE_P(
         BandSetUp{"twoMetreRepeaterLocked", 12, "15A00145000000B00145600000N0231", '1',
               "FA;MD4;Z3;SQ0;EX1080;PA0;RA00;NB0;NT0;PC100;AC110;MG;AG0;RG255;VX;BI;NR;ML000;PR;"
               "CNN023;CT1;FT1;FB00145600000;PA1;SM0;",
-              "fm / nar / lock / on / dcs / on / split / preamp / on / connected"}),
+              "fm / nar / lock / on / dcs / on / split / preamp / on / connected"},
+        // A tone stored half-typed is no tone, as at a band change.
+        BandSetUp{"twoMetreHalfTypedTone", 12, "05A00145000000B00145600000N0", '0',
+              "FA;MD4;Z3;SQ0;EX1080;PA0;RA00;NB0;NT0;PC100;AC110;MG;AG0;RG255;VX;BI;NR;ML000;PR;"
+              "CT0;RX0;PA0;SM0;",
+              "fm / nar / preamp / off / connected"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Shown {

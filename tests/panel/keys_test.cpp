@@ -178,6 +178,9 @@ TEST(Keys, ZeroAndFrequencyEntry) {
          "ef / 1 / 4 / 4 / point / 8 / preamp / off / ok",
          [](auto& s) { EXPECT_EQ(s.mode, 5);
              EXPECT_EQ(s.bandIndex, 12); }},
+        {"a typed 441.25 MHz is general coverage (AM), 439.25 MHz 70 cm (FMN)", {}, typed("E441.25\nE439.25\n"),
+         "MD5;SH08;FA00441250000;PA0;MD4;Z3;SQ0;FA00439250000;PA0;",
+         "ef / 4 / 4 / 1 / point / 2 / 5 / preamp / off / ok / ef / 4 / 3 / 9 / point / 2 / 5 / preamp / off / ok"},
         {"split on goes to VFO B; off on general coverage", [](auto& s) { s.splitOn = Split::announced; },
          typed("E9.6\n"),
          "MD5;SH08;FA00009600000;PA0;", "ef / 9 / point / 6 / preamp / off / ok",
@@ -518,6 +521,13 @@ TEST(Keys, Channels) {
     press("G6");
     EXPECT_EQ(rig.sent(), "FA00145500000;MD4;Z3;SQ0;CT0;FT1;RX0;PA0;");
     EXPECT_EQ(s.toneText, "999");
+
+    // A recalled tone is on like a band's: the next band without one switches it off.
+    press("G7");
+    rig.sent();
+    spoken(rig);
+    press("B4");
+    EXPECT_EQ(rig.sent(), "RX0;FA00007100000;FT0;MD1;SH07;CT0;PA0;");
 }
 
 }  // namespace
