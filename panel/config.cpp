@@ -1,17 +1,24 @@
 // Reading vocrig.cfg. The file is shared with voctrans and read strictly by
-// line number and character position; the words in front of the values are
-// for the operator only.
+// line number and character position (radio/config_layout.h); the words in
+// front of the values are for the operator only. A value the panel cannot use
+// takes the nearest one it can.
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 #include "panel.h"
+#include "radio/config_layout.h"
 
 namespace vocrig::panel {
 
 namespace {
 
-const char* const configFile = "vocrig.cfg";
+using config::Value;
+
+const int powerLow = 5, powerHigh = 100;  // as far as the power keys go
+const int highestSwrAlert = 2, highestTunerMode = 2, highestDiagLevel = 2;
+const char bandPlans[] = {'1', '2', '6', '7'};  // none, 6+2 m, 6 m, 6+2 m+70 cm
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -19,17 +26,17 @@ bool allDigits(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
 }
 
-// Character n (from 1) of a line as a number: a digit gives its value,
-// anything else (or a line too short) 0.
-int digitAt(const std::string& line, size_t n) {
-    if (n == 0 || line.size() < n || !isDigit(line[n - 1])) return 0;
-    return line[n - 1] - '0';
+// The digit a value's line holds at the value's column, as a number: anything
+// else (or a line too short) gives 0.
+int digitOf(const config::File& file, Value value) {
+    std::string digit = config::slice(file.text(value), config::lineOf(value).column, 1);
+    return allDigits(digit) ? digit[0] - '0' : 0;
 }
 
-// The transmit power from line 4: its length says how many of its last
-// characters hold the value. A value that is not all digits leaves 100.
+// The transmit power: the line's length says how many of its last characters
+// hold the value. A value that is not all digits leaves 100.
 int powerFromLine(const std::string& line) {
-    int power = 100;
+    int power = powerHigh;
     std::string tail;
     int extra = 0;
     switch (line.size()) {
@@ -42,7 +49,19 @@ int powerFromLine(const std::string& line) {
         default: return power;
     }
     if (allDigits(tail)) power = std::stoi(tail) + extra;
-    return std::min(power, 100);
+    return std::clamp(power, powerLow, powerHigh);
+}
+
+// The band plan nearest to a digit (the lower of two as near); none for a line without one.
+std::string bandPlanFrom(const std::string& line) {
+    std::string digit = config::slice(line, config::lineOf(Value::bandPlan).column, 1);
+    if (!allDigits(digit)) return {};
+    char plan = *std::min_element(std::begin(bandPlans), std::end(bandPlans), [&](char a, char b) {
+        return std::abs(a - digit[0]) < std::abs(b - digit[0]);
+    });
+    // "2" on a line that ends in "3" adds 70 cm.
+    if (plan == '2' && digit[0] == '2' && line.back() == '3') plan = '7';
+    return std::string(1, plan);
 }
 
 }  // namespace
@@ -65,39 +84,18 @@ std::string zeroPadded(long long value, int width) {
 
 bool Panel::readConfiguration() {
     std::vector<std::string> lines;
-    if (!files.readLines(configFile, lines)) return false;
-    // Line n counted from 1; a missing line reads as empty.
-    auto line = [&lines](size_t n) { return n <= lines.size() ? lines[n - 1] : std::string(); };
+    if (!files.readLines(config::fileName, lines)) return false;
+    const config::File file(std::move(lines));
 
     state.radioId = -1;  // not known until the translator answers "Z1"
 
-    state.powerPercent = 100;
-    if (lines.size() >= 4) state.powerPercent = powerFromLine(line(4));
-
-    state.swrAlert = digitAt(line(5), 5);
-    state.tunerMode = digitAt(line(6), 5);
-
-    const std::string bandLine = line(7);
-    state.bandPlan.clear();
-    if (bandLine.size() >= 9 && isDigit(bandLine[8])) {
-        state.bandPlan = bandLine.substr(8, 1);
-        if (state.bandPlan == "2" && bandLine.back() == '3') state.bandPlan = "7";
-    }
-
-    state.radioPowerSwitch = digitAt(line(8), 8);
-
-    // The lock line is optional; when present it pushes the lines after it down by one.
-    size_t next = 9;
-    char lock = '0';
-    const std::string lockLine = line(9);
-    if (lockLine.compare(0, 4, "lock") == 0) {
-        if (lockLine.size() >= 6 && lockLine[5] == '1') lock = '1';
-        ++next;
-    }
-    state.lockState = std::string(1, lock);
-
-    // The pass-through line and the translator's diagnostic line come first.
-    state.diagLevel = digitAt(line(next + 2), 7);
+    state.powerPercent = file.has(Value::power) ? powerFromLine(file.text(Value::power)) : powerHigh;
+    state.swrAlert = std::min(digitOf(file, Value::swrAlert), highestSwrAlert);
+    state.tunerMode = std::min(digitOf(file, Value::tuner), highestTunerMode);
+    state.bandPlan = bandPlanFrom(file.text(Value::bandPlan));
+    state.radioPowerSwitch = std::min(digitOf(file, Value::powerSwitch), 1);
+    state.lockState = digitOf(file, Value::lock) == 1 ? "1" : "0";
+    state.diagLevel = std::min(digitOf(file, Value::panelDiag), highestDiagLevel);
     return true;
 }
 

@@ -218,7 +218,12 @@ struct PanelState {
 };
 
 // What run() hands back to main() as the exit status.
-enum ExitStatus { exitNormal = 0, exitNoConfiguration = 1, exitNoWindow = 2, exitNoLink = 3 };
+enum ExitStatus {
+    exitNormal = link::panelEndedNormally,
+    exitNoConfiguration = link::panelNoConfiguration,
+    exitNoWindow = link::panelNoWindow,
+    exitNoLink = link::panelNoLink,
+};
 
 // A diagnostic a sighted helper (or a test) reads while the panel runs: one
 // line per event, "<ms> <kind> <text>", appended and flushed as it happens.

@@ -15,8 +15,9 @@ int main() {
     Clock clock;
     Files files;
     vocrig::translator::Translator translator(radio, panel, passThrough, devices, waiter, console, process, clock, files);
-    translator.startUp();
+    // A vocrig.cfg that cannot be right is refused before any port is opened.
+    if (!translator.startUp()) return translator.exitStatus();
     if (!panel.isOpen()) console.print(panelPortMissing);
     translator.run([&stop] { return stop.requested(); });
-    return 0;
+    return translator.exitStatus();
 }

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "radio/config_layout.h"
 #include "radio/link.h"
 #include "radio/models.h"
 #include "translator.h"
@@ -9,11 +10,6 @@
 namespace vocrig::translator {
 
 namespace {
-
-// Part of a line from a position counted from 0; empty beyond its end.
-std::string mid(const std::string& text, size_t from, size_t count = std::string::npos) {
-    return from >= text.size() ? std::string() : text.substr(from, count);
-}
 
 // Asks every radio on the bus for its identity; the answer fixes the address.
 std::string identityRequest() { return civ::header(civ::broadcast, civ::controller) + civ::transceiverId.bytes(); }
@@ -33,27 +29,7 @@ Translator::Translator(platform::SerialPort& radio, platform::SerialPort& panel,
       clock(clock),
       files(files) {}
 
-void Translator::readConfiguration() {
-    std::vector<std::string> lines;
-    files.readLines("vocrig.cfg", lines);  // a missing file reads as empty lines
-    size_t next = 0;
-    auto line = [&]() { return next < lines.size() ? lines[next++] : (++next, std::string()); };
-
-    std::string portLine = line();
-    std::string number = portLine.size() == 6 ? mid(portLine, 4) : mid(portLine, portLine.size() - 1);
-    if (portLine.empty()) number.clear();
-    st.radioPortName = "\\\\.\\COM" + number;
-    st.radioBaud = static_cast<int>(decimalValue(mid(line(), 6)));
-    st.radioModel = mid(line(), 6);
-    st.radioAddress = modelAddress(st.radioModel);
-    for (int i = 4; i <= 8; ++i) line();  // the panel's lines
-    std::string passLine = line();
-    if (passLine.compare(0, 4, "lock") == 0) passLine = line();
-    st.passThroughPort = passLine.size() == 8 ? mid(passLine, 7, 1) : mid(passLine, 7, 2);
-    st.debugLevel = static_cast<int>(decimalValue(mid(line(), 6, 1)));
-}
-
-void Translator::startUp() {
+bool Translator::startUp() {
     files.remove("debug.dat");
     files.remove("debug.old");  // the older part of an earlier run's log
 
@@ -64,8 +40,9 @@ void Translator::startUp() {
     std::string banner = std::string("Vocrig Translator v") + link::version + "  " + date;
     consoleWrite(banner + "\n");
 
-    readConfiguration();
+    const ConfigReading reading = readConfiguration();
     console.moveWindow(st.debugLevel > 0 ? 500 : 2000, 50);
+    if (!reading.refused.empty()) return refuseConfiguration(banner, reading);
 
     std::string portShown = st.radioPortName.substr(4);  // without "\\.\"
     std::string settings =
@@ -80,6 +57,7 @@ void Translator::startUp() {
         logLine(settings);
         logLine(" ");
     }
+    for (const std::string& note : reading.notes) tell(note);
 
     openPorts();
 
@@ -106,6 +84,25 @@ void Translator::startUp() {
     st.newModelGroup = model ? model->group : 0;
     st.radioBuffer.clear();
     st.programBuffer.clear();
+    return true;
+}
+
+bool Translator::refuseConfiguration(const std::string& banner, const ConfigReading& reading) {
+    if (st.debugLevel > 0) {
+        logFile = files.create("debug.dat");
+        logLine(banner);
+    }
+    for (const std::string& line : reading.refused) tell(line);
+    tell("Not started: vocrig.cfg needs correcting (README: vocrig.cfg errors)");
+    closeChannels();
+    st.ended = true;
+    st.exitStatus = exitConfiguration;
+    return false;
+}
+
+void Translator::tell(const std::string& line) {
+    consoleWrite(line + "\n");
+    if (st.debugLevel > 0) logLine(line);
 }
 
 bool Translator::turn() {
@@ -153,6 +150,8 @@ bool Translator::turnSteps() {
     readProgram();
     if (!st.programChunk.empty()) busy = true;
     panelIntake();
+    if (st.ended) return true;
+    watchPanel();
     if (st.ended) return true;
 
     if (st.passThroughPort != "0" && servicePassThrough()) busy = true;
@@ -218,6 +217,50 @@ void Translator::radioBack() {
     st.radioLost = false;
     consoleWrite("Radio found\n");
     if (st.debugLevel > 0) logLine("Radio found");
+}
+
+void Translator::watchPanel() {
+    PanelWatch& watch = st.panelWatch;
+    int64_t now = clock.monotonicMicros();
+    if (!watch.end) {
+        watch.end = process.ended();
+        if (!watch.end) return;
+        watch.endedAt = now;
+    }
+    if (now - watch.endedAt < panelEndSettleMicros) return;
+    platform::ProgramEnd end = *watch.end;
+    watch.end.reset();
+    panelEnded(end);
+}
+
+void Translator::panelEnded(const platform::ProgramEnd& end) {
+    // Whatever the panel left the radio doing, it stops transmitting (a tune
+    // carrier is a transmission too), and half a command of it is dropped.
+    translateTransmitOff();
+    st.programBuffer.clear();
+
+    std::vector<std::string> lines;
+    if (end.status == link::panelNoConfiguration && !files.readLines(config::fileName, lines)) {
+        tell("The panel ended: vocrig.cfg is missing in the working folder");
+        st.exitStatus = exitConfiguration;
+        quitSequence();
+        return;
+    }
+    std::deque<int64_t>& ends = st.panelWatch.recentEnds;
+    int64_t now = clock.monotonicMicros();
+    ends.push_back(now);
+    while (now - ends.front() > panelEndsWindowMicros) ends.pop_front();
+    const std::string what = "The panel ended without quit (" + end.how + "): transmit off sent to the radio";
+    if (ends.size() >= panelEndsAllowed) {
+        tell(what + "; " + std::to_string(ends.size()) + " times within a minute, so the translator ends too");
+        st.exitStatus = exitPanelFailing;
+        quitSequence();
+        return;
+    }
+    // The next panel opens the same end of the link.
+    panel.releaseFarEnd();
+    bool started = process.start("vocpanel");
+    tell(what + (started ? "; the panel is started again" : "; the panel cannot be started again"));
 }
 
 void Translator::run(const std::function<bool()>& stopRequested) {

@@ -18,7 +18,10 @@ void Translator::openRadio() {
 
 void Translator::openPorts() {
     openRadio();
-    if (!radio.isOpen()) tellPortError(radio, st.radioPortName);
+    if (!radio.isOpen()) {
+        tellPortError(radio, st.radioPortName);
+        st.radioLost = true;  // looked for again every second; "Radio found" when it answers
+    }
 
     // A panel port supplied by the user is used as it is; otherwise this
     // program makes the null-modem pair and publishes the panel's end.

@@ -10,7 +10,9 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "radio/civ.h"
@@ -52,6 +54,13 @@ struct FrequencyQueries {
     };
     std::deque<Sent> outstanding;
     uint64_t lastSet = 0;  // sequence of the last set
+};
+
+// The panel program this translator started.
+struct PanelWatch {
+    std::optional<platform::ProgramEnd> end;  // it ended; not handled yet
+    int64_t endedAt = 0;                      // when that was seen (us)
+    std::deque<int64_t> recentEnds;           // its ends without quit within the last minute (us)
 };
 
 struct TranslatorState {
@@ -116,7 +125,10 @@ struct TranslatorState {
     size_t logColumn = 0;
     size_t logBytes = 0;             // written to the current debug.dat
 
+    PanelWatch panelWatch;
+
     bool ended = false;
+    int exitStatus = 0;   // what main() ends with (Translator::ExitStatus)
     bool inTurn = false;  // a turn is running (clock listeners may ask for another)
 };
 
@@ -136,6 +148,21 @@ public:
     static constexpr int64_t queryAnswerMicros = 500'000;
     // debug.dat is moved to debug.old at this size and started afresh.
     static constexpr size_t logLimit = 10'000'000;
+    // A panel that ended is dealt with this long after: what it wrote just
+    // before it ended ("quit" among it) is still on its way.
+    static constexpr int64_t panelEndSettleMicros = 100'000;
+    // This many ends of the panel without quit within a minute end the translator too.
+    static constexpr size_t panelEndsAllowed = 3;
+    static constexpr int64_t panelEndsWindowMicros = 60'000'000;
+
+    enum ExitStatus { exitNormal = 0, exitConfiguration = 2, exitPanelFailing = 3 };
+
+    // What vocrig.cfg gave besides the values: lines refused (each a console
+    // line: the start is refused) and notes for the console.
+    struct ConfigReading {
+        std::vector<std::string> refused;
+        std::vector<std::string> notes;
+    };
 
     Translator(platform::SerialPort& radio, platform::SerialPort& panel, platform::SerialPort& passThrough,
                platform::SerialDevices& devices, platform::PortWaiter& waiter, platform::Console& console,
@@ -143,10 +170,12 @@ public:
 
     TranslatorState& state() { return st; }
     bool ended() const { return st.ended; }
+    int exitStatus() const { return st.exitStatus; }
 
-    // Start-up and main loop (main_loop.cpp).
-    void startUp();
-    void readConfiguration();
+    // Start-up and main loop (main_loop.cpp). False when vocrig.cfg was
+    // refused: nothing was opened and the run has ended.
+    bool startUp();
+    ConfigReading readConfiguration();  // config.cpp
     // One main-loop turn. True when it found work (bytes read, a reply pending),
     // so the caller should run the next turn at once instead of waiting.
     bool turn();
@@ -285,6 +314,10 @@ private:
     void panelIntake();
     void radioGone();
     void radioBack();
+    void watchPanel();  // notices a panel that ended without quit
+    void panelEnded(const platform::ProgramEnd& end);
+    void tell(const std::string& line);  // console and, when logging, the log
+    bool refuseConfiguration(const std::string& banner, const ConfigReading& reading);
     void openRadio();
     void openPorts();
     void openPassThrough();

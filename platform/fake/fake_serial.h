@@ -20,6 +20,7 @@ public:
     std::string read(int maxBytes) override;
     void write(const std::string& bytes) override;
     void close() override { opened = false; }
+    void releaseFarEnd() override { ++farEndReleases; }
     bool failed() override { return opened && hungUp; }
     std::string lastError() const override { return error; }
 
@@ -41,6 +42,7 @@ public:
     std::string inbox;       // bytes waiting to be read
     std::string written;     // everything written (also delivered to the peer)
     int writeCount = 0;
+    int farEndReleases = 0;
     FakeSerialEnd* peer = nullptr;
 };
 

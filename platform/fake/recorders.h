@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,14 @@ public:
         started.push_back(commandLine);
         return succeed;
     }
+    std::optional<ProgramEnd> ended() override {
+        std::optional<ProgramEnd> end = programEnd;
+        programEnd.reset();
+        return end;
+    }
     std::vector<std::string> started;
     bool succeed = true;
+    std::optional<ProgramEnd> programEnd;  // what the next ended() tells, once
 };
 
 }  // namespace vocrig::platform::fake

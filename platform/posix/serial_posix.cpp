@@ -90,7 +90,23 @@ bool PosixSerialPort::open(const std::string& name) {
         label = shownName(name);
         return fail("cannot open", EINVAL);  // not COM1..COM256
     }
-    return openDevice(shownName(name) + " (" + path + ")", path);
+    std::string published = publishPathFor(name);
+    if (path == published) {
+        // The operator's link is used as it is, whatever it points to.
+        char target[256];
+        ssize_t n = ::readlink(published.c_str(), target, sizeof target - 1);
+        std::string shown = published + (n > 0 ? ", a link to " + std::string(target, static_cast<size_t>(n)) : "");
+        return openDevice(shownName(name) + " (" + shown + ")", path);
+    }
+    const std::string opening = "cannot open ";
+    if (!openDevice(path, path)) {
+        // Both places looked at, each with its reason: the operator may have meant to link the first.
+        error = opening + shownName(name) + ": " + published + ": " + std::strerror(ENOENT) + "; " +
+                error.substr(opening.size());
+        return false;
+    }
+    label = shownName(name) + " (" + path + ")";
+    return true;
 }
 
 bool PosixSerialPort::openPath(const std::string& path) { return openDevice(path, path); }
@@ -171,6 +187,15 @@ bool PosixSerialPort::makePair(const std::string& shown, const std::string& link
     farPath = name;
     error.clear();
     return true;
+}
+
+void PosixSerialPort::releaseFarEnd() {
+    if (heldFarFd < 0) return;
+    // A program that dies cannot clear the exclusive flag it set on the far
+    // end, and since we hold that end open the flag stays: every later open
+    // but root's would be refused.
+    ::ioctl(heldFarFd, TIOCNXCL);
+    ::tcflush(heldFarFd, TCIFLUSH);  // replies meant for the program that went
 }
 
 bool PosixSerialPort::configure(int baud, int stopBits) {

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -72,26 +73,37 @@ bool PosixProcess::start(const std::string& commandLine) {
     argv[0] = program.data();
     argv.push_back(nullptr);
 
-    // The child is started without waiting and never watched; a SIGCHLD handler
-    // is not ours to install, so the finished child is reaped by a short-lived
-    // middle process instead of lingering as a zombie.
-    pid_t middle = ::fork();
-    if (middle < 0) return false;
-    if (middle == 0) {
-        ::setsid();
-        // The started program begins with no signals held, whatever its starter holds.
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        pid_t pid;
-        int rc = searchPath ? ::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ)
-                            : ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-        ::_exit(rc == 0 ? 0 : 127);
-    }
+    // A session of its own (a Ctrl-C meant for us does not reach it), and no
+    // signals held, whatever its starter holds.
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
+    pid_t pid = -1;
+    int rc = searchPath ? ::posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ)
+                        : ::posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
+    ::posix_spawnattr_destroy(&attributes);
+    if (rc != 0) return false;
+    // Watched by ended(); a program started earlier and still unreaped is
+    // collected when it ends, so none is left a zombie for long.
+    if (child > 0) earlier.push_back(child);
+    child = pid;
+    return true;
+}
+
+std::optional<ProgramEnd> PosixProcess::ended() {
+    std::erase_if(earlier, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+    if (child <= 0) return std::nullopt;
     int status = 0;
-    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    pid_t got = ::waitpid(child, &status, WNOHANG);
+    if (got == 0 || (got < 0 && errno == EINTR)) return std::nullopt;
+    child = -1;
+    if (got < 0) return ProgramEnd{-1, "ended unseen"};  // reaped elsewhere
+    if (WIFEXITED(status)) return ProgramEnd{WEXITSTATUS(status), "exit status " + std::to_string(WEXITSTATUS(status))};
+    int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return ProgramEnd{-1, "killed by signal " + std::to_string(signal) + " (" + ::strsignal(signal) + ")"};
 }
 
 LocalTime SystemClock::localTime() {

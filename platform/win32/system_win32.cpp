@@ -62,8 +62,28 @@ bool Win32Process::start(const std::string& commandLine) {
                         nullptr, nullptr, &startup, &info))
         return false;
     CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    if (child) CloseHandle(child);  // an earlier program is not watched any more
+    child = info.hProcess;
     return true;
+}
+
+Win32Process::~Win32Process() {
+    if (child) CloseHandle(child);
+}
+
+std::optional<ProgramEnd> Win32Process::ended() {
+    if (!child || WaitForSingleObject(child, 0) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(child, &code)) code = 0xFFFFFFFF;
+    CloseHandle(child);
+    child = nullptr;
+    // Codes from 0xC0000000 are the system's for a crash (0xC0000005: an access violation).
+    if (code >= 0xC0000000) {
+        char how[48];
+        std::snprintf(how, sizeof how, "crashed with code 0x%08lX", static_cast<unsigned long>(code));
+        return ProgramEnd{-1, how};
+    }
+    return ProgramEnd{static_cast<int>(code), "exit status " + std::to_string(code)};
 }
 
 LocalTime SystemClock::localTime() {

@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -195,6 +197,55 @@ TEST(PanelProcess, OperatorSessionByKeys) {
     EXPECT_GE(count(log, "TORADIO= FE FE 94 E0 03 FD"), 10u);
     EXPECT_GE(count(log, "TORADIO= FE FE 94 E0 15 02 FD"), 10u);
     EXPECT_NE(log.find("FromProg= quit;"), std::string::npos);
+}
+
+// The program called `name` that `parent` started; 0 when there is none.
+pid_t childNamed(pid_t parent, const std::string& name) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string stat = vocrig::test::slurp(entry.path().string() + "/stat");
+        size_t open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || close + 2 > stat.size()) continue;
+        std::istringstream rest(stat.substr(close + 2));
+        char state = 0;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent && stat.substr(open + 1, close - open - 1) == name)
+            return static_cast<pid_t>(std::stol(stat));
+    }
+    return 0;
+}
+
+// The panel killed while transmitting: the translator takes the radio out of
+// transmit and starts a panel again, which opens the link (as the ordinary
+// user this runs as) and gets answers.
+TEST(PanelProcess, PanelKilledWhileTransmittingIsStartedAgain) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server";
+    if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is not installed";
+    LinkProcesses p;
+    ASSERT_TRUE(startConnected(p));
+    XView view;
+    ASSERT_TRUE(view.ok());
+    ASSERT_TRUE(typeKeys(view, "space"));
+    ASSERT_TRUE(waitFor(p, "vocsim.txt", "transmit on", 15s)) << p.file("vocsim.txt");
+
+    const pid_t panel = childNamed(p.translator.pid, "vocpanel");
+    ASSERT_NE(panel, 0);
+    const size_t offs = count(p.file("vocsim.txt"), "transmit off");
+    const auto killed = std::chrono::steady_clock::now();
+    ASSERT_EQ(kill(panel, SIGKILL), 0);
+    EXPECT_TRUE(waitFor(p, "vocsim.txt", "transmit off", 2s, offs + 1)) << p.file("vocsim.txt");
+    std::printf("transmit off reached the radio %.0f ms after the panel was killed\n",
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - killed).count());
+    EXPECT_TRUE(waitFor(p, "voctrans.txt", "The panel ended without quit (killed by signal 9 (Killed)): transmit "
+                                           "off sent to the radio; the panel is started again\n",
+                        5s))
+        << p.file("voctrans.txt");
+
+    ASSERT_TRUE(waitFor(p, "vocpanel.trace", " say connected\n", 60s, 2)) << p.file("vocpanel.trace");
+    const size_t polls = count(p.file("vocpanel.trace"), " read FA");
+    EXPECT_TRUE(waitFor(p, "vocpanel.trace", " read FA", 30s, polls + 5));
+    ASSERT_TRUE(typeKeys(view, "q"));
+    EXPECT_EQ(p.translator.waitExit(30000), 0) << p.file("voctrans.txt");
 }
 
 // A second CI-V program, Hamlib's rigctl as an IC-7300, reads the frequency

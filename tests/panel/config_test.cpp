@@ -30,10 +30,11 @@ TEST(Configuration, PowerFollowsTheLengthOfLineFour) {
         {"power 100", 100},  // 9 characters: last three
         {"power 050", 50},
         {"power 250", 100},  // above 100 is cut to 100
-        {"powr 50", 1},      // 7 characters: last one plus 1
-        {"pow  50", 1},
+        {"powr 50", 5},      // 7 characters: last one plus 1, and never below the power keys' 5
+        {"pow  50", 5},
         {"power 5", 6},
-        {"power50", 1},
+        {"power50", 5},
+        {"power 050 \t", 50},  // blanks at the end are not part of the line
         {"pwr: 50!", 100},   // 8 characters but no number: default
         {"power 80", 80},    // 8 characters: last two
         {"power 7", 8},
@@ -66,9 +67,25 @@ TEST(Configuration, SwrTunerPlanAndPowerSwitchComeFromFixedCharacters) {
 
 TEST(Configuration, BandPlanTwoEndingInThreeMeansSeventy) {
     for (const auto& [line, plan] : std::vector<std::pair<std::string, std::string>>{
-             {"bandplan2 with 70cm 3", "7"}, {"bandplan2 with 70cm 4", "2"}, {"bandplan2", "2"},
-             {"bandplan1 3", "1"}, {"bands", ""}}) {
+             {"bandplan2 with 70cm 3", "7"}, {"bandplan2 with 70cm 3 ", "7"}, {"bandplan2 with 70cm 4", "2"},
+             {"bandplan2", "2"}, {"bandplan1 3", "1"}, {"bands", ""}}) {
         EXPECT_EQ(readConfig(withLines({"p", "s", "t", line})).bandPlan, plan) << line;
+    }
+}
+
+// A value the panel cannot use takes the nearest one it can (of two as near, the lower).
+TEST(Configuration, ValuesOutOfRangeTakeTheNearestAllowed) {
+    auto s = readConfig(withLines({"power 000", "swr 7", "tun 5", "bandplan3", "powersw4", "pass 0", "tdiag 0",
+                                   "diagl 9"}));
+    EXPECT_EQ(s.powerPercent, 5);
+    EXPECT_EQ(s.swrAlert, 2);
+    EXPECT_EQ(s.tunerMode, 2);
+    EXPECT_EQ(s.bandPlan, "2");
+    EXPECT_EQ(s.radioPowerSwitch, 1);
+    EXPECT_EQ(s.diagLevel, 2);
+    for (const auto& [digit, plan] : std::vector<std::pair<char, std::string>>{
+             {'0', "1"}, {'4', "2"}, {'5', "6"}, {'8', "7"}, {'9', "7"}}) {
+        EXPECT_EQ(readConfig(withLines({"p", "s", "t", std::string("bandplan") + digit})).bandPlan, plan) << digit;
     }
 }
 

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -65,22 +66,46 @@ TEST_F(PosixSerial, VirtualPairIsPublishedAndRemovedOnClose) {
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status("ports/com21")));
 }
 
+// The reason names every place tried: the operator's link and where it
+// points, or, without one, the link looked for and the system device.
 TEST_F(PosixSerial, MissingDevicesAndNonTerminalsAreRefused) {
     PosixSerialPort port;
     std::filesystem::create_directory("ports");
     std::filesystem::create_symlink("/nonexistent/tty", "ports/com9");
     EXPECT_FALSE(port.open("COM9"));
-    EXPECT_EQ(port.lastError(), "cannot open COM9 (ports/com9): No such file or directory");
+    EXPECT_EQ(port.lastError(), "cannot open COM9 (ports/com9, a link to /nonexistent/tty): No such file or directory");
     ASSERT_TRUE(std::filesystem::exists("/dev/null"));
     std::filesystem::create_symlink("/dev/null", "ports/com8");
     EXPECT_FALSE(port.open("COM8"));  // not a terminal device
-    EXPECT_EQ(port.lastError(), "cannot open COM8 (ports/com8): not a serial port");
+    EXPECT_EQ(port.lastError(), "cannot open COM8 (ports/com8, a link to /dev/null): not a serial port");
+    EXPECT_FALSE(port.open("COM200"));
+    EXPECT_EQ(port.lastError(),
+              "cannot open COM200: ports/com200: No such file or directory; /dev/ttyS199: No such file or directory");
     // A port another program holds: the reason is the system's own.
     PosixSerialPort nearEnd, first;
     ASSERT_TRUE(nearEnd.openVirtualPair("COM21"));
     ASSERT_TRUE(first.open("\\\\.\\COM21"));
     EXPECT_FALSE(port.open("\\\\.\\COM21"));
-    EXPECT_EQ(port.lastError(), "cannot open COM21 (ports/com21): Device or resource busy");
+    EXPECT_EQ(port.lastError(),
+              "cannot open COM21 (ports/com21, a link to " + nearEnd.farEndPath() + "): Device or resource busy");
+}
+
+// A program on the far end that dies cannot clear the exclusive flag it set;
+// the pair's maker releases the end, and the next program opens it, also as
+// an ordinary user (this binary also runs unprivileged; root is never refused).
+TEST_F(PosixSerial, FarEndLeftByAProgramThatDiedOpensAgainOnceReleased) {
+    PosixSerialPort near;
+    ASSERT_TRUE(near.openVirtualPair("COM21"));
+    int died = ::open("ports/com21", O_RDWR | O_NOCTTY);
+    ASSERT_GE(died, 0);
+    ASSERT_EQ(::ioctl(died, TIOCEXCL), 0);
+    ::close(died);
+    PosixSerialPort next;
+    if (::geteuid() != 0) {
+        EXPECT_FALSE(next.open("COM21"));
+    }
+    near.releaseFarEnd();
+    EXPECT_TRUE(next.open("COM21")) << next.lastError();
 }
 
 TEST_F(PosixSerial, DeviceWhoseOtherSideVanishesDoesNotSpin) {

@@ -1,14 +1,14 @@
 #pragma once
 
-// The one writer of vocrig.cfg for tests, benches and fuzz targets. Both
-// programs read each value from a fixed line and character, so the lines are
-// written in their fixed order with every value where it is read: the
-// translator's port, speed and model, the panel's power, SWR alert, tuner,
-// band plan and power switch, the optional lock line, the pass-through port,
-// the translator's debug level and the panel's diagnostic level.
+// The one writer of vocrig.cfg for tests, benches and fuzz targets: each line
+// of the layout (radio/config_layout.h) in file order, its label and then its
+// value, so every value stands where both programs read it.
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <string>
+
+#include "radio/config_layout.h"
 
 namespace vocrig::test {
 
@@ -26,17 +26,41 @@ struct TestConfig {
     int diag = 0;  // the panel's level
     std::string com = "5";
     std::string speed = "19200";
+    // Whole lines written as given instead (a line as an operator may have
+    // typed it); the lock line is written when given here too.
+    std::map<config::Value, std::string> lines = {};
+
+    std::string value(config::Value v) const {
+        using config::Value;
+        switch (v) {
+            case Value::radioPort: return com;
+            case Value::speed: return speed;
+            case Value::model: return model;
+            case Value::power: {
+                std::string digits = std::to_string(std::clamp(power, 0, 100));
+                return std::string(3 - digits.size(), '0') + digits;  // the panel reads a 9-character line
+            }
+            case Value::swrAlert: return std::to_string(swr);
+            case Value::tuner: return std::to_string(tuner);
+            case Value::bandPlan: return bandPlan;
+            case Value::powerSwitch: return std::to_string(powerSwitch);
+            case Value::lock: return std::string(1, lock);
+            case Value::passThrough: return passThrough;
+            case Value::debugLevel: return std::to_string(debug);
+            case Value::panelDiag: return std::to_string(diag);
+        }
+        return {};
+    }
 
     std::string text() const {
-        std::string powerText = std::to_string(std::clamp(power, 0, 100));
-        powerText.insert(0, 3 - powerText.size(), '0');  // three digits: the panel reads a 9-character line
-        std::string s = "Com=" + com + "\r\nspeed=" + speed + "\r\nRadio=" + model + "\r\n";
-        s += "Power=" + powerText + "\r\n";
-        s += "Swr=" + std::to_string(swr) + "\r\nTun=" + std::to_string(tuner) + "\r\n";
-        s += "BandPln=" + bandPlan + "\r\nPowrSw=" + std::to_string(powerSwitch) + "\r\n";
-        if (lockLine) s += std::string("lock=") + lock + "\r\n";
-        s += "VRPort=" + passThrough + "\r\nDebug=" + std::to_string(debug) + "\r\n";
-        s += "PDiag=" + std::to_string(diag) + "\r\n";
+        std::string s;
+        for (const config::Line& line : config::layout) {
+            auto given = lines.find(line.value);
+            if (given != lines.end())
+                s += given->second + "\r\n";
+            else if (line.value != config::Value::lock || lockLine)
+                s += std::string(line.label) + value(line.value) + "\r\n";
+        }
         return s;
     }
 

@@ -168,6 +168,68 @@ INSTANTIATE_TEST_SUITE_P(
                   rig.command("RX;");
                   rig.command("RM1;");
                   EXPECT_EQ(rig.replies(), "RM1099;");
+              }},
+        // The panel killed while transmitting: the radio is put in receive, the
+        // panel started again; a third end within a minute ends the translator.
+        Fault{"PanelThatEndsWithoutQuitIsStartedAgain", {.debug = 1},
+              [](Rig& rig) {
+                  rig.command("Z5;");
+                  rig.frames();
+                  auto endPanel = [&rig](platform::ProgramEnd end) {
+                      rig.process.programEnd = end;
+                      rig.t.turn();
+                      EXPECT_EQ(rig.frames(), Frames{});  // what it wrote last may still be coming
+                      rig.clock.now += Translator::panelEndSettleMicros;
+                      rig.t.turn();
+                      EXPECT_EQ(rig.frames(), Frames{"1C 00 00"});
+                  };
+                  endPanel({-1, "killed by signal 9 (Killed)"});
+                  EXPECT_EQ(rig.process.started.size(), 2u);
+                  EXPECT_EQ(rig.panel.farEndReleases, 1);
+                  const std::string said = "The panel ended without quit (killed by signal 9 (Killed)): transmit off "
+                                           "sent to the radio; the panel is started again";
+                  EXPECT_NE(rig.console.output.find(said + "\n"), std::string::npos) << rig.console.output;
+                  EXPECT_NE(rig.log().find(said + "\r\n"), std::string::npos);
+                  rig.clock.now += 61'000'000;
+                  endPanel({1, "exit status 1"});  // vocrig.cfg is there: not what ended it
+                  rig.clock.now += 20'000'000;
+                  endPanel({0, "exit status 0"});
+                  EXPECT_EQ(rig.process.started.size(), 4u);
+                  EXPECT_FALSE(rig.t.ended());
+                  rig.clock.now += 20'000'000;
+                  endPanel({-1, "killed by signal 11 (Segmentation fault)"});
+                  EXPECT_EQ(rig.process.started.size(), 4u);
+                  EXPECT_TRUE(rig.t.ended());
+                  EXPECT_EQ(rig.t.exitStatus(), 3);
+                  EXPECT_NE(rig.console.output.find("(killed by signal 11 (Segmentation fault)): transmit off sent to "
+                                                    "the radio; 3 times within a minute, so the translator ends too\n"
+                                                    "Quit\n"),
+                            std::string::npos)
+                      << rig.console.output;
+              }},
+        // "quit" that comes right after the panel is seen to end is a quit.
+        Fault{"PanelThatQuitsAsItEndsIsNotStartedAgain", {},
+              [](Rig& rig) {
+                  rig.process.programEnd = platform::ProgramEnd{0, "exit status 0"};
+                  rig.t.turn();
+                  rig.clock.now += Translator::panelEndSettleMicros / 2;
+                  rig.command("RX0;CT0;quit;");
+                  EXPECT_TRUE(rig.t.ended());
+                  EXPECT_EQ(rig.t.exitStatus(), 0);
+                  EXPECT_EQ(rig.process.started.size(), 1u);
+              }},
+        Fault{"PanelWithoutConfigurationEndsTheTranslator", {},
+              [](Rig& rig) {
+                  rig.files.files.erase("vocrig.cfg");
+                  rig.process.programEnd = platform::ProgramEnd{1, "exit status 1"};
+                  rig.t.turn();
+                  rig.clock.now += Translator::panelEndSettleMicros;
+                  rig.t.turn();
+                  EXPECT_TRUE(rig.t.ended());
+                  EXPECT_EQ(rig.t.exitStatus(), 2);
+                  EXPECT_EQ(rig.process.started.size(), 1u);
+                  EXPECT_NE(rig.console.output.find("The panel ended: vocrig.cfg is missing in the working folder\n"),
+                            std::string::npos);
               }}),
     faultName);
 

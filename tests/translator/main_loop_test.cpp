@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "rig.h"
 
 namespace vocrig::test {
@@ -7,48 +9,85 @@ namespace {
 
 using Frames = std::vector<std::string>;
 
-struct ConfigCase {
-    std::string text;  // vocrig.cfg; "<missing>" for no file
-    std::string port;
-    int baud;
-    std::string model;
-    int address;
-    std::string passThrough;
-    int debug;
+// vocrig.cfg as operators write it: each row is taken (the console then ends
+// with the settings line and any note) or refused with its line number before
+// any port is opened (exit status 2, the log says the same when logging).
+struct ConfigRow {
+    std::map<config::Value, std::string> lines;  // lines typed in place of the tidy ones
+    std::string expected;                        // the console's end when taken; a refusal's line
+    bool lockLine = false;
+    std::string text = "";                       // the whole file instead; "<missing>" for none
 };
 
-class Configuration : public ::testing::TestWithParam<ConfigCase> {};
+using V = config::Value;
+const std::string settings = "Com= COM5  speed=  19200   Radio= 7300\n\n";
+const std::string refused = "Not started: vocrig.cfg needs correcting (README: vocrig.cfg errors)\n";
 
-TEST_P(Configuration, LinesAreReadByPosition) {
-    const ConfigCase& c = GetParam();
+class Configuration : public ::testing::TestWithParam<ConfigRow> {};
+
+TEST_P(Configuration, EachLineIsTakenOrRefusedWithItsNumber) {
+    const ConfigRow& row = GetParam();
     Rig rig;
-    if (c.text != "<missing>") rig.files.files["vocrig.cfg"] = c.text;
-    rig.t.readConfiguration();
-    EXPECT_EQ(rig.st().radioPortName, c.port);
-    EXPECT_EQ(rig.st().radioBaud, c.baud);
-    EXPECT_EQ(rig.st().radioModel, c.model);
-    EXPECT_EQ(rig.st().radioAddress, c.address);
-    EXPECT_EQ(rig.st().passThroughPort, c.passThrough);
-    EXPECT_EQ(rig.st().debugLevel, c.debug);
+    Config config{.debug = 1, .lockLine = row.lockLine, .lines = row.lines};
+    if (row.text != "<missing>") rig.files.files["vocrig.cfg"] = row.text.empty() ? config.text() : row.text;
+    bool taken = rig.t.startUp();
+    const std::string& console = rig.console.output;
+    if (row.expected.rfind("vocrig.cfg", 0) != 0) {
+        ASSERT_TRUE(taken) << console;
+        EXPECT_EQ(console.substr(console.find('\n') + 1), row.expected);
+        return;
+    }
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(rig.t.exitStatus(), 2);
+    EXPECT_NE(console.find("\n" + row.expected), std::string::npos) << console;
+    EXPECT_EQ(console.substr(console.size() - refused.size()), refused) << console;
+    EXPECT_EQ(rig.radio.openAttempts + rig.panel.openAttempts, 0);
+    EXPECT_EQ(rig.panel.publishedName, "");
+    EXPECT_TRUE(rig.process.started.empty());
+    if (!row.lines.count(V::debugLevel) && row.text.empty()) {  // logging was read as on
+        EXPECT_NE(rig.log().find(row.expected), std::string::npos) << rig.log();
+    }
 }
-
-const std::string panelLines = "p\r\ns\r\nt\r\nb\r\nr\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Configuration,
     ::testing::Values(
-        ConfigCase{"Com=7\r\nspeed=19200\r\nRadio=7300\r\n" + panelLines + "VRPort=0\r\ndebug=1\r\n", "\\\\.\\COM7",
-                   19200, "7300", 0x94, "0", 1},
-        ConfigCase{"Com=15\nspeed=9600\nRadio=705\n" + panelLines + "VRPort=12\ndebug=2\n", "\\\\.\\COM15", 9600,
-                   "705", 0xA4, "12", 2},
-        ConfigCase{"Com=15\r\nspeed=  4800x\r\nRadio=AUTO\r\n" + panelLines + "lock=1\r\nVRPort=3\r\ndebug=0\r\n",
-                   "\\\\.\\COM15", 4800, "AUTO", 0, "3", 0},
-        ConfigCase{"Com=5\r\nspeed=\r\nRadio=7300 \r\n" + panelLines + "VRPort=0\r\n", "\\\\.\\COM5", 0, "7300 ", 0,
-                   "0", 0},
-        ConfigCase{"Com=5\r\nspeed=1\r\nRadio=auto\r\n", "\\\\.\\COM5", 1, "auto", 0, "", 0},
-        ConfigCase{"Com=5\r\nspeed=1\r\nRadio=Auto\r\n" + panelLines + "VRPort\r\ndebug=x\r\n", "\\\\.\\COM5", 1,
-                   "Auto", 0, "", 0},
-        ConfigCase{"<missing>", "\\\\.\\COM", 0, "", 0, "", 0}));
+        ConfigRow{{}, settings},
+        ConfigRow{{{V::radioPort, "Com=12 \t"}}, "Com= COM12  speed=  19200   Radio= 7300\n\n"},
+        ConfigRow{{{V::radioPort, "ComPort=7"}}, "Com= COM7  speed=  19200   Radio= 7300\n\n"},
+        ConfigRow{{{V::speed, "speed=115200 "}}, "Com= COM5  speed=  115200   Radio= 7300\n\n"},
+        ConfigRow{{{V::model, "Radio=7300  "}}, settings},
+        ConfigRow{{{V::model, "Radio=7301"}},
+                  "Com= COM5  speed=  19200   Radio= 7301\n\nvocrig.cfg line 3: model \"7301\" is not in the model "
+                  "table; the radio is found by a broadcast, as with Radio=AUTO\n"},
+        ConfigRow{{{V::model, "Radio=Auto"}}, "Com= COM5  speed=  19200   Radio= Auto\n\n"},
+        ConfigRow{{{V::passThrough, "VRPort=12"}, {V::debugLevel, "Debug=2\t"}}, settings},
+        ConfigRow{{{V::radioPort, "Com=0"}},
+                  "vocrig.cfg line 1: \"Com=0\" reads as radio port \"0\"; expected a port number 1 to 255 in the "
+                  "last characters of the line, as in Com=5 or Com=12"},
+        ConfigRow{{{V::radioPort, "Com=256"}}, "vocrig.cfg line 1: \"Com=256\" reads as radio port \"6\";"},
+        ConfigRow{{{V::radioPort, "Com=x"}}, "vocrig.cfg line 1: \"Com=x\" reads as radio port \"x\";"},
+        ConfigRow{{{V::radioPort, ""}}, "vocrig.cfg line 1: \"\" reads as radio port \"\";"},
+        ConfigRow{{{V::speed, "baud=19200"}},
+                  "vocrig.cfg line 2: \"baud=19200\" reads as speed 9200; expected 300, 1200, 2400, 4800, 9600, "
+                  "19200, 38400, 57600 or 115200 from character 7, as in speed=19200"},
+        ConfigRow{{{V::speed, "speed=600"}}, "vocrig.cfg line 2: \"speed=600\" reads as speed 600;"},
+        ConfigRow{{{V::passThrough, "VRPort=x"}},
+                  "vocrig.cfg line 9: \"VRPort=x\" reads as pass-through port \"x\"; expected a port number from "
+                  "character 8, 0 for none, as in VRPort=0"},
+        ConfigRow{{{V::passThrough, "VRPort=123"}}, "vocrig.cfg line 9: \"VRPort=123\" reads as pass-through "},
+        ConfigRow{{{V::passThrough, "VRPort=21"}},
+                  "vocrig.cfg line 9: \"VRPort=21\" reads as pass-through port 21; expected 0 for none or another "
+                  "port number: COM20 and COM21 are the panel's link"},
+        ConfigRow{{{V::debugLevel, "Debug=3"}},
+                  "vocrig.cfg line 10: \"Debug=3\" reads as debug level \"3\"; expected 0, 1 or 2 at character 7, "
+                  "as in Debug=1"},
+        ConfigRow{{{V::debugLevel, "Debug=10"}}, "vocrig.cfg line 11: \"Debug=10\" reads as debug level \"1\";",
+                  true},
+        ConfigRow{{}, "vocrig.cfg line 10: nothing, the file ends at line 3; expected 0, 1 or 2", false,
+                  "Com=5\r\nspeed=19200\r\nRadio=7300\r\n"},
+        ConfigRow{{}, "vocrig.cfg is missing: expected it in the working folder, beside savmem.dat", false,
+                  "<missing>"}));
 
 TEST(ModelTable, EveryModelHasItsAddress) {
     struct Row {
@@ -96,17 +135,6 @@ TEST(StartUp, PanelAndPassThroughPortsAreOpenedOrMade) {
     EXPECT_FALSE(reserved.passThrough.isOpen());
 }
 
-TEST(StartUp, MissingConfigurationSearchesForTheRadio) {
-    Rig rig;
-    rig.t.startUp();
-    EXPECT_FALSE(rig.radio.isOpen());  // "\\.\COM" is no port
-    EXPECT_TRUE(rig.panel.isOpen());
-    EXPECT_EQ(rig.st().radioAddress, 0);
-    EXPECT_EQ(rig.process.started.size(), 1u);
-    EXPECT_EQ(rig.console.output, "Vocrig Translator v3.4b  12-06-2026  19:05:07\nCom= COM  speed=  0   Radio= \n\n"
-                                  "cannot open \\\\.\\COM: Invalid argument\n");
-}
-
 TEST(StartUp, BroadcastTwiceOnlyWhenTheModelIsNotKnown) {
     Rig rig, known;
     rig.files.files["vocrig.cfg"] = Config{.model = "AUTO"}.text();
@@ -131,6 +159,14 @@ TEST(StartUp, APanelThatCannotStartOrARadioPortThatCannotOpenIsNoReasonToStop) {
     EXPECT_EQ(noRadio.radio.takeWritten(), "");
     // The console says which port and why (the platform's reason).
     EXPECT_NE(noRadio.console.output.find("cannot open \\\\.\\COM5: Device or resource busy\n"), std::string::npos);
+    // Looked for again every second; when the radio answers on it, the console says so.
+    noRadio.radio.failOpen = false;
+    noRadio.clock.now += Translator::reopenMicros;
+    noRadio.t.turn();
+    EXPECT_TRUE(noRadio.radio.isOpen());
+    noRadio.hear("FE FE E0 94 03 00 00 10 07 00 FD");
+    EXPECT_EQ(noRadio.console.output.substr(noRadio.console.output.size() - 12), "Radio found\n");
+    EXPECT_EQ(noRadio.console.output.find("Radio lost"), std::string::npos);
 }
 
 TEST(MainLoop, EchoAloneSkipsThePanelForOneTurn) {

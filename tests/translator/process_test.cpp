@@ -115,10 +115,13 @@ TEST_F(VoctransProgram, RadioThatHangsUpIsNoBusyLoopAndHoldsReplies) {
 }
 
 // The panel program beside the translator is started in the working folder;
-// an interrupt ends the run and removes the published port.
+// an interrupt ends the run and removes the published port. (The stand-in
+// panel stays while the translator runs, as a panel does.)
 TEST(VoctransPanelStart, PanelBesideTheTranslatorStartsAndAnInterruptEndsTheRun) {
     VoctransProcess proc;
-    ASSERT_TRUE(proc.start(VOCTRANS_PATH, "7300", 0, "#!/bin/sh\n/usr/bin/touch panel-started\n"));
+    ASSERT_TRUE(proc.start(VOCTRANS_PATH, "7300", 0,
+                           "#!/bin/sh\n/usr/bin/touch panel-started\n"
+                           "while /bin/kill -0 $PPID 2>/dev/null; do /bin/sleep 0.1; done\n"));
     for (int i = 0; i < 250 && !std::filesystem::exists(proc.dir + "/panel-started"); ++i) usleep(20000);
     EXPECT_TRUE(std::filesystem::exists(proc.dir + "/panel-started"));
     ASSERT_TRUE(std::filesystem::is_symlink(proc.dir + "/ports/com21"));

@@ -2,9 +2,12 @@
 
 // The real services on Linux/POSIX; main() functions wire these.
 
+#include <sys/types.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -33,6 +36,7 @@ public:
     bool openVirtualPair(const std::string& farName) override;
     // Like openVirtualPair, publishing the far end at an explicit path.
     bool openVirtualPairAt(const std::string& linkPath);
+    void releaseFarEnd() override;
     bool configure(int baud, int stopBits) override;
     bool isOpen() const override { return fd >= 0; }
     int bytesWaiting() override;
@@ -80,6 +84,11 @@ public:
 class PosixProcess : public Process {
 public:
     bool start(const std::string& commandLine) override;
+    std::optional<ProgramEnd> ended() override;
+
+private:
+    pid_t child = -1;           // the program started last, until it is seen to end
+    std::vector<pid_t> earlier; // programs started before it, reaped when they end
 };
 
 class SystemClock : public Clock {

@@ -21,6 +21,11 @@ public:
     // Linux) for another program to open. The published name disappears on close().
     virtual bool openVirtualPair(const std::string& farName) = 0;
 
+    // The program on a virtual pair's far end has gone without closing it
+    // (killed, crashed): what it left there is dropped, and the next program
+    // may open the far end, also as an ordinary user. Nothing for other ports.
+    virtual void releaseFarEnd() {}
+
     // Line settings: baud rate, 8 data bits, no parity, 1 or 2 stop bits, raw.
     virtual bool configure(int baud, int stopBits) = 0;
 

@@ -101,7 +101,15 @@ public:
 
 class Win32Process : public Process {
 public:
+    Win32Process() = default;
+    ~Win32Process() override;
+    Win32Process(const Win32Process&) = delete;
+    Win32Process& operator=(const Win32Process&) = delete;
     bool start(const std::string& commandLine) override;
+    std::optional<ProgramEnd> ended() override;
+
+private:
+    void* child = nullptr;  // process handle of the program started last, until it is seen to end
 };
 
 class SystemClock : public Clock {
