@@ -37,11 +37,15 @@ struct Reading {
 
     // "vocrig.cfg line N: " + what was read + what was expected.
     void refuse(const std::string& taken, const std::string& expected) const {
-        const config::Line& layout = config::lineOf(value);
-        std::string read = file.has(value) ? "\"" + line() + "\" reads as " + std::string(layout.what) + " " + taken
-                                           : "nothing, the file ends at line " + std::to_string(file.lineCount());
-        refused.push_back(std::string(config::fileName) + " line " + std::to_string(file.number(value)) + ": " +
-                          read + "; expected " + expected);
+        std::string said = config::fileName;
+        said.append(" line ").append(std::to_string(file.number(value))).append(": ");
+        if (file.has(value))
+            said.append(1, '"').append(line()).append("\" reads as ").append(config::lineOf(value).what).append(" ")
+                .append(taken);
+        else
+            said.append("nothing, the file ends at line ").append(std::to_string(file.lineCount()));
+        said.append("; expected ").append(expected);
+        refused.push_back(said);
     }
 };
 

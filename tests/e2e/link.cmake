@@ -20,6 +20,7 @@ if(TARGET vocpanel)
   target_compile_definitions(e2e_panel_process_tests PRIVATE VOCRIG_BIN_DIR="$<TARGET_FILE_DIR:voctrans>")
   add_dependencies(e2e_panel_process_tests voctrans vocsim vocpanel)
   add_test(NAME e2e.panel.process
-    COMMAND ${VOCRIG_WITH_XVFB} ${VOCRIG_UNPRIVILEGED} $<TARGET_FILE:e2e_panel_process_tests>)
+    COMMAND ${VOCRIG_WITH_XVFB} ${VOCRIG_UNPRIVILEGED} --with $<TARGET_FILE:voctrans> --with $<TARGET_FILE:vocsim>
+    --with $<TARGET_FILE:vocpanel> $<TARGET_FILE:e2e_panel_process_tests>)
   set_tests_properties(e2e.panel.process PROPERTIES TIMEOUT 240)
 endif()

@@ -13,7 +13,7 @@ using vocrig::e2e::nowMicros;
 
 namespace {
 
-const std::string binDir = VOCRIG_BIN_DIR;
+const std::string binDir = vocrig::test::programDir(VOCRIG_BIN_DIR);
 
 // The translator's round trip as a whole; also what voctrans.exe answers under Wine.
 TEST(LinkProcess, IdentifiesSetsPollsAndQuits) {

@@ -32,7 +32,7 @@ using vocrig::e2e::LinkProcesses;
 
 namespace {
 
-const std::string binDir = VOCRIG_BIN_DIR;
+const std::string binDir = vocrig::test::programDir(VOCRIG_BIN_DIR);
 
 size_t count(const std::string& text, const std::string& what) {
     size_t n = 0;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,6 +18,19 @@ namespace vocrig::test {
 inline int64_t nowMicros() {
     platform::posix::SystemClock clock;
     return clock.monotonicMicros();
+}
+
+// Where the programs under test are: the folder VOCRIG_BIN_DIR names when it
+// is set (a copy an ordinary user can read, made by tests/unprivileged), else
+// `built`, where the build put them.
+inline std::string programDir(const std::string& built) {
+    const char* copy = std::getenv("VOCRIG_BIN_DIR");
+    return copy && *copy ? copy : built;
+}
+
+// A program under test by the path the build gave it, found the same way.
+inline std::string programPath(const std::string& built) {
+    return programDir(built.substr(0, built.find_last_of('/'))) + built.substr(built.find_last_of('/'));
 }
 
 inline std::string slurp(const std::string& path) {

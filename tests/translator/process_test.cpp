@@ -10,7 +10,7 @@ namespace {
 class VoctransProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(proc.start(VOCTRANS_PATH)) << "voctrans did not start";
+        ASSERT_TRUE(proc.start(programPath(VOCTRANS_PATH))) << "voctrans did not start";
     }
 
     // Runs the radio and collects panel bytes until `done` holds or the time is up.
@@ -119,7 +119,7 @@ TEST_F(VoctransProgram, RadioThatHangsUpIsNoBusyLoopAndHoldsReplies) {
 // panel stays while the translator runs, as a panel does.)
 TEST(VoctransPanelStart, PanelBesideTheTranslatorStartsAndAnInterruptEndsTheRun) {
     VoctransProcess proc;
-    ASSERT_TRUE(proc.start(VOCTRANS_PATH, "7300", 0,
+    ASSERT_TRUE(proc.start(programPath(VOCTRANS_PATH), "7300", 0,
                            "#!/bin/sh\n/usr/bin/touch panel-started\n"
                            "while /bin/kill -0 $PPID 2>/dev/null; do /bin/sleep 0.1; done\n"));
     for (int i = 0; i < 250 && !std::filesystem::exists(proc.dir + "/panel-started"); ++i) usleep(20000);
