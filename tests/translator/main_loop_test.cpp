@@ -89,22 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
         ConfigRow{{}, "vocrig.cfg is missing: expected it in the working folder, beside savmem.dat", false,
                   "<missing>"}));
 
-TEST(ModelTable, EveryModelHasItsAddress) {
-    struct Row {
-        const char* text;
-        int address;
-    } rows[] = {{"703", 0x68},    {"705", 0xA4},     {"706", 0x48},     {"706MK2", 0x4E}, {"706MK2G", 0x58},
-                {"718", 0x5E},    {"728", 0x38},     {"729", 0x3A},     {"735", 0x04},    {"737", 0x3C},
-                {"738", 0x44},    {"746", 0x57},     {"746PRO", 0x66},  {"751A", 0x1C},   {"756PRO", 0x5C},
-                {"756PRO2", 0x64}, {"756PRO3", 0x6E}, {"765", 0x2C},    {"775", 0x46},    {"781", 0x26},
-                {"821", 0x4C},    {"6100", 0x70},    {"7000", 0x40},    {"7100", 0x88},   {"7200", 0x76},
-                {"7300", 0x94},   {"7400", 0x66},    {"7410", 0x80},    {"7600", 0x7A},   {"7610", 0x98},
-                {"7700", 0x74},   {"7800", 0x6A},    {"7851", 0x8E},    {"9100", 0x7C},   {"9700", 0xA2},
-                {"AUTO", 0},      {"auto", 0},       {"Auto", 0},       {"7300 ", 0},     {"", 0},
-                {"746pro", 0}};
-    for (const Row& row : rows) EXPECT_EQ(Translator::modelAddress(row.text), row.address) << row.text;
-}
-
 TEST(StartUp, OpensPortsAndStartsThePanel) {
     Rig rig;
     rig.start();

@@ -119,14 +119,6 @@ TEST(ToRadioState, CwWidthTakesTheFirstBoundAboveTheWidth) {
     }
 }
 
-TEST(ToRadioState, QueriesAreJudgedPerCommandEvenInOneRead) {
-    // "NR;", "AC;" and "PR;" ask only when the command stands alone, as each does here.
-    Rig rig;
-    rig.start();
-    rig.command("NR;AC;PR;NR1;");
-    EXPECT_EQ(rig.frames(), (Frames{"16 40", "1C 01", "16 44", "16 40 01"}));
-}
-
 TEST(ToRadioState, QueriesAreDroppedBeforeTheRadioIsHeardExceptIdentity) {
     Rig rig;
     rig.start(Config(), /*heard=*/false);
