@@ -108,7 +108,9 @@ RadioSim::Reply RadioSim::selectVfo(std::string_view data) {
     switch (byteAt(data, 0)) {
         case civ::selectVfoA.sub: radio.selected = 0; return accepted("select VFO A");
         case civ::selectVfoB.sub: radio.selected = 1; return accepted("select VFO B");
-        case civ::equaliseVfos.sub: radio.vfo[static_cast<size_t>(1 - radio.selected)] = radio.operating(); return accepted("VFO A=B");
+        case civ::equaliseVfos.sub:
+            radio.vfo[static_cast<size_t>(1 - radio.selected)] = radio.operating();
+            return accepted("VFO A=B");
         case civ::swapVfos.sub: std::swap(radio.vfo[0], radio.vfo[1]); return accepted("swap VFO A and B");
     }
     return refused("VFO command " + hexBytes(data), "not offered by this radio");
@@ -147,7 +149,8 @@ RadioSim::Reply RadioSim::level(std::string_view data) {
     int index = levelIndex(sub);
     if (index < 0) return refused("level " + hexBytes(data.substr(0, 1)), "not a level of this radio");
     std::string name = levelTable()[static_cast<size_t>(index)].name;
-    if (data.size() == 1) return answered(oneByte(civ::level) + oneByte(sub) + encodeLevel(radio.level(sub)), "read " + name);
+    if (data.size() == 1)
+        return answered(oneByte(civ::level) + oneByte(sub) + encodeLevel(radio.level(sub)), "read " + name);
     int value = 0;
     if (!decodeLevel(data.substr(1), value))
         return refused("set " + name + " " + hexBytes(data.substr(1)), "not a level 0000-0255");
@@ -180,7 +183,8 @@ RadioSim::Reply RadioSim::function(std::string_view data) {
     int index = functionIndex(sub);
     if (index < 0) return refused("function " + hexBytes(data.substr(0, 1)), "not a function of this radio");
     const FunctionRow& row = functionTable()[static_cast<size_t>(index)];
-    if (data.size() == 1) return answered(bytes({civ::function, sub, radio.function(sub)}), std::string("read ") + row.name);
+    if (data.size() == 1)
+        return answered(bytes({civ::function, sub, radio.function(sub)}), std::string("read ") + row.name);
     int value = byteAt(data, 1);
     std::string what = std::string(row.name) + " " + hexBytes(data.substr(1));
     if (data.size() != 2 || value > row.highest) return refused(what, "no such setting");
@@ -199,7 +203,8 @@ RadioSim::Reply RadioSim::power(std::string_view data) {
 }
 
 RadioSim::Reply RadioSim::identity(std::string_view data) {
-    if (data.size() != 1 || byteAt(data, 0) != civ::transceiverId.sub) return refused("identity " + hexBytes(data), "expected 19 00");
+    if (data.size() != 1 || byteAt(data, 0) != civ::transceiverId.sub)
+        return refused("identity " + hexBytes(data), "expected 19 00");
     return answered(bytes({civ::identity, civ::transceiverId.sub, simModel->address}), "read identity");
 }
 
@@ -212,8 +217,10 @@ RadioSim::Reply RadioSim::extended(std::string_view data) {
 RadioSim::Reply RadioSim::filterWidth(std::string_view data) {
     VfoState& vfo = radio.vfo[static_cast<size_t>(radio.selected)];
     const ModeRow* mode = findMode(vfo.mode);
-    if (mode == nullptr || mode->widthLimit < 0) return refused("filter width", modeText(vfo.mode) + " has a fixed width");
-    if (data.empty()) return answered(bytes({civ::extended, civ::filterWidth.sub, encodeBcdByte(vfo.width)}), "read filter width");
+    if (mode == nullptr || mode->widthLimit < 0)
+        return refused("filter width", modeText(vfo.mode) + " has a fixed width");
+    if (data.empty())
+        return answered(bytes({civ::extended, civ::filterWidth.sub, encodeBcdByte(vfo.width)}), "read filter width");
     int index = 0;
     if (data.size() != 1 || !decodeBcdByte(byteAt(data, 0), index) || index > mode->widthLimit)
         return refused("filter width " + hexBytes(data), "no such width in " + modeText(vfo.mode));
@@ -255,8 +262,9 @@ RadioSim::Reply RadioSim::tone(std::string_view data) {
     }
     if (sub == civ::dcsCode.sub) {
         if (value.empty())
-            return answered(bytes({civ::tone, civ::dcsCode.sub, radio.dcsPolarity, radio.dcsCode / 100, encodeBcdByte(radio.dcsCode % 100)}),
-                          "read DCS code");
+            return answered(bytes({civ::tone, civ::dcsCode.sub, radio.dcsPolarity, radio.dcsCode / 100,
+                                   encodeBcdByte(radio.dcsCode % 100)}),
+                            "read DCS code");
         int pair = 0;
         if (value.size() != 3 || !decodeBcdByte(byteAt(value, 2), pair) || byteAt(value, 1) > 9)
             return refused("DCS code " + hexBytes(value), "not a DCS code");
@@ -277,7 +285,8 @@ RadioSim::Reply RadioSim::transmit(std::string_view data) {
     if (sub == civ::transmitSwitch.sub) {
         if (data.size() == 1)
             return answered(bytes({civ::transmit, sub, radio.transmitting ? civ::on : civ::off}), "read transmit");
-        if (data.size() != 2 || byteAt(data, 1) > civ::on) return refused("transmit " + hexBytes(data.substr(1)), "expected 00 or 01");
+        if (data.size() != 2 || byteAt(data, 1) > civ::on)
+            return refused("transmit " + hexBytes(data.substr(1)), "expected 00 or 01");
         if (byteAt(data, 1) == civ::off) {
             stopTransmitting();
             return accepted("transmit off");
@@ -290,7 +299,8 @@ RadioSim::Reply RadioSim::transmit(std::string_view data) {
     if (sub == civ::tuner.sub) {
         int code = radio.tuner == Tuner::off ? 0 : radio.tuner == Tuner::on ? 1 : 2;
         if (data.size() == 1) return answered(bytes({civ::transmit, sub, code}), "read tuner");
-        if (data.size() != 2 || byteAt(data, 1) > 0x02) return refused("tuner " + hexBytes(data.substr(1)), "expected 00, 01 or 02");
+        if (data.size() != 2 || byteAt(data, 1) > 0x02)
+            return refused("tuner " + hexBytes(data.substr(1)), "expected 00, 01 or 02");
         switch (byteAt(data, 1)) {
             case 0x00:
                 if (radio.tuner == Tuner::tuning) stopTransmitting();  // the tune carrier goes with it
@@ -342,12 +352,14 @@ void RadioSim::stopTransmitting() {
 }
 
 RadioSim::Reply RadioSim::vfoFrequency(std::string_view data) {
-    if (data.empty() || byteAt(data, 0) > civ::unselectedFrequency.sub) return refused("25 " + hexBytes(data.substr(0, 1)), "expected 25 00 or 25 01");
+    if (data.empty() || byteAt(data, 0) > civ::unselectedFrequency.sub)
+        return refused("25 " + hexBytes(data.substr(0, 1)), "expected 25 00 or 25 01");
     uint8_t sub = byteAt(data, 0);
     bool selected = sub == civ::selectedFrequency.sub;
     size_t which = static_cast<size_t>(selected ? radio.selected : 1 - radio.selected);
     std::string name = selected ? "selected VFO" : "unselected VFO";
-    if (data.size() == 1) return answered(bytes({civ::vfoFrequency, sub}) + encodeFrequency(radio.vfo[which].frequency), "read " + name);
+    if (data.size() == 1)
+        return answered(bytes({civ::vfoFrequency, sub}) + encodeFrequency(radio.vfo[which].frequency), "read " + name);
     uint64_t hz = 0;
     if (!decodeFrequency(data.substr(1), hz)) return refused("set " + name, "not 5 BCD bytes");
     std::string what = "set " + name + " " + frequencyText(hz);
@@ -360,13 +372,15 @@ RadioSim::Reply RadioSim::vfoFrequency(std::string_view data) {
 // Left out, the data mode is off and the filter stays as it was.
 RadioSim::Reply RadioSim::vfoMode(std::string_view data) {
     if (!simModel->hasVfoMode) return refused("command 26", "unknown to this radio");
-    if (data.empty() || byteAt(data, 0) > civ::unselectedMode.sub) return refused("26 " + hexBytes(data.substr(0, 1)), "expected 26 00 or 26 01");
+    if (data.empty() || byteAt(data, 0) > civ::unselectedMode.sub)
+        return refused("26 " + hexBytes(data.substr(0, 1)), "expected 26 00 or 26 01");
     uint8_t sub = byteAt(data, 0);
     bool selected = sub == civ::selectedMode.sub;
     VfoState& vfo = radio.vfo[static_cast<size_t>(selected ? radio.selected : 1 - radio.selected)];
     std::string name = selected ? "selected VFO" : "unselected VFO";
     std::string_view value = data.substr(1);
-    if (value.empty()) return answered(bytes({civ::vfoMode, sub, vfo.mode, vfo.data, vfo.filter}), "read mode of the " + name);
+    if (value.empty())
+        return answered(bytes({civ::vfoMode, sub, vfo.mode, vfo.data, vfo.filter}), "read mode of the " + name);
     if (value.size() > 3) return refused("set mode of the " + name, "needs a mode, a data mode and a filter at most");
     uint8_t code = byteAt(value, 0);
     uint8_t dataMode = value.size() >= 2 ? byteAt(value, 1) : 0;

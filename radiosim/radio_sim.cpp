@@ -254,10 +254,12 @@ void RadioSim::announceChanges(const RadioState& before) {
     const VfoState& is = radio.operating();
     int64_t at = now + static_cast<int64_t>(options.answerDelayMs) * 1000;
     if (was.frequency != is.frequency)
-        send(buildFrame(civ::broadcast, simModel->address, std::string(1, static_cast<char>(civ::announceFrequency)) + encodeFrequency(is.frequency)),
+        send(buildFrame(civ::broadcast, simModel->address,
+                        std::string(1, static_cast<char>(civ::announceFrequency)) + encodeFrequency(is.frequency)),
              at);
     if (was.mode != is.mode || was.filter != is.filter) {
-        std::string body{static_cast<char>(civ::announceMode), static_cast<char>(is.mode), static_cast<char>(is.filter)};
+        std::string body{static_cast<char>(civ::announceMode), static_cast<char>(is.mode),
+                         static_cast<char>(is.filter)};
         send(buildFrame(civ::broadcast, simModel->address, body), at);
     }
 }

@@ -49,9 +49,9 @@ constexpr DecoderRow decoderTable[] = {
 
 // Run at the start of every turn, in this order, each while its reply is pending.
 constexpr void (Translator::*deferredSteps[])() = {
-    &T::replyNoiseReduction, &T::replyProcessor, &T::replyMicGain,    &T::replyAlcMeter,
-    &T::replySquelch,        &T::replyAfGain,    &T::replyNrLevel,    &T::replyNbLevel,
-    &T::replyKeyerSpeed,     &T::replyBreakIn,   &T::replyVox,        &T::replyTuner,
+    &T::replyNoiseReduction, &T::replyProcessor, &T::replyMicGain, &T::replyAlcMeter,
+    &T::replySquelch,        &T::replyAfGain,    &T::replyNrLevel, &T::replyNbLevel,
+    &T::replyKeyerSpeed,     &T::replyBreakIn,   &T::replyVox,     &T::replyTuner,
 };
 static_assert(std::size(deferredSteps) == static_cast<size_t>(P::count), "a step for every pending reply");
 

@@ -169,7 +169,6 @@ void Translator::panelIntake() {
         // Each command is handled as if it had come in a read of its own:
         // some translations look at the whole read.
         st.programBuffer = rest.substr(0, end + 1);
-        st.programChunk = st.programBuffer;
         rest.erase(0, end + 1);
         if (st.programBuffer.find('*') != std::string::npos) {
             // A key echoed by the panel for diagnosis: logged, never translated.

@@ -18,9 +18,9 @@ struct KeywordRow {
     Match match;
     Then then;
     Bare bare;
-    const civ::Command* query;         // sent for the bare command; null: none
-    void (Translator::*answer)();      // run for the bare command before its query; null: none
-    void (Translator::*translate)();   // run for the command with its value; null: nothing is sent
+    const civ::Command* query;        // sent for the bare command; null: none
+    void (Translator::*answer)();     // run for the bare command before its query; null: none
+    void (Translator::*translate)();  // run for the command with its value; null: nothing is sent
 };
 
 using T = Translator;

@@ -40,11 +40,11 @@ constexpr int rtsKeyingOff = 0x00, rtsKeyingOn = 0x02;
 constexpr std::string_view powerOnMenuItem = "\x01\x55"sv;
 // A sleeping radio needs a run of preamble bytes to wake before the command.
 constexpr size_t wakePreamble = 300;
-constexpr int attenuatorOn = 0x20;                        // 20 dB
-constexpr int dcsNormal = 0x00, dcsReversed = 0x11;       // polarity of transmit and receive
+constexpr int attenuatorOn = 0x20;                   // 20 dB
+constexpr int dcsNormal = 0x00, dcsReversed = 0x11;  // polarity of transmit and receive
 constexpr int tunerOff = 0x00, tunerIn = 0x01, tunerTune = 0x02;
-constexpr int filterWide = 0x01, filterNarrow = 0x02;     // FIL1, FIL2
-constexpr int stepFine = 0x01, stepCoarse = 0x02;          // tuning step index
+constexpr int filterWide = 0x01, filterNarrow = 0x02;  // FIL1, FIL2
+constexpr int stepFine = 0x01, stepCoarse = 0x02;      // tuning step index
 
 }  // namespace
 

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "radio/civ.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/serial.h"
+#include "radio/civ.h"
 
 namespace vocrig::translator {
 
@@ -94,9 +94,9 @@ struct TranslatorState {
     struct Readings {
         std::string freqA = "00007100000";
         std::string freqB = "00007100000";
-        std::string modeDigit = "1";     // the panel's digit of the mode the second program set
+        std::string modeDigit = "1";  // the panel's digit of the mode the second program set
         int sMeterValue = 0;
-        int swrValue = 300;              // above 299: no reading to report
+        int swrValue = 300;  // above 299: no reading to report
         int alcValue = 0;
         int afGainValue = 50;
         int rfGainValue = 255;
@@ -116,8 +116,21 @@ struct TranslatorState {
 
     // Replies raised by a radio answer and sent at the start of the next turn,
     // by their place in the deferred-reply table (from_radio.cpp).
-    enum class Pending { noiseReduction, processor, micGain, alcMeter, squelch, afGain, nrLevel, nbLevel,
-                         keyerSpeed, breakIn, vox, tuner, count };
+    enum class Pending {
+        noiseReduction,
+        processor,
+        micGain,
+        alcMeter,
+        squelch,
+        afGain,
+        nrLevel,
+        nbLevel,
+        keyerSpeed,
+        breakIn,
+        vox,
+        tuner,
+        count
+    };
     std::bitset<static_cast<size_t>(Pending::count)> pending;
 
     // Output columns, for print zones.
