@@ -222,8 +222,8 @@ void Translator::translateTone() {
     char kind = programAt(3);
     if (kind == 'N' || kind == 'R') {
         // A digital code: polarity, then the three digits.
-        send(civ::dcsCode, byte(kind == 'N' ? dcsNormal : dcsReversed) + byte(digitValue(programAt(4))) +
-                               byte(16 * digitValue(programAt(5)) + digitValue(programAt(6))));
+        send(civ::dcsCode, civBytes({kind == 'N' ? dcsNormal : dcsReversed, digitValue(programAt(4)),
+                                     16 * digitValue(programAt(5)) + digitValue(programAt(6))}));
         return;
     }
     // A tone in hertz with an optional tenth after the ".".
@@ -239,7 +239,7 @@ void Translator::translateTone() {
         if (tenth < 0 || tenth > 9) return;  // the tenth must be a digit, or the frame carries junk
     }
     long h = n < 0 ? 0 : (n / 100) % 10, t = n < 0 ? 0 : (n / 10) % 10, u = n < 0 ? 0 : n % 10;
-    send(civ::repeaterToneFrequency, byte(0) + byte(16 * h + t) + byte(16 * u + tenth));
+    send(civ::repeaterToneFrequency, civBytes({0, static_cast<int>(16 * h + t), static_cast<int>(16 * u + tenth)}));
 }
 
 void Translator::translateNrLevel() {
@@ -265,7 +265,7 @@ void Translator::translateReceive() {
 }
 
 void Translator::translateMicGain() {
-    send(civ::micGain, byte(digitValue(programAt(3))) + byte(16 * digitValue(programAt(4)) + digitValue(programAt(5))));
+    send(civ::micGain, civBytes({digitValue(programAt(3)), 16 * digitValue(programAt(4)) + digitValue(programAt(5))}));
 }
 
 void Translator::translateTuner() {
@@ -286,9 +286,9 @@ void Translator::translateIdentify() {
     reply("Z1" + byte(st.radioAddress), Delivery::evenUnheard);
 }
 
-void Translator::translateFmNarrow() { send({civ::setMode}, byte(civ::modeFm) + byte(filterNarrow)); }
+void Translator::translateFmNarrow() { send({civ::setMode}, civBytes({civ::modeFm, filterNarrow})); }
 
-void Translator::translateFmWide() { send({civ::setMode}, byte(civ::modeFm) + byte(filterWide)); }
+void Translator::translateFmWide() { send({civ::setMode}, civBytes({civ::modeFm, filterWide})); }
 
 void Translator::translateTransmitOff() { send(civ::transmitSwitch, byte(civ::off)); }
 
@@ -302,7 +302,7 @@ void Translator::translateModelSetUp() {
     if (st.newModelGroup == 1) {
         const radio::Model* model = radio::byAddress(st.radioAddress);
         if (model && model->linkStartMenuItem >= 0)
-            send(civ::menuItem, byte(0) + byte(model->linkStartMenuItem) + byte(civ::on));
+            send(civ::menuItem, civBytes({0, model->linkStartMenuItem, civ::on}));
     }
     send(civ::selectVfoA);
 }
