@@ -132,18 +132,17 @@ TEST(FromRadio, ShortFramesAreDecodedFromWhatIsThere) {
 TEST(FromRadio, IdentityAnswerSetsTheAddressOnlyOnce) {
     Rig rig;
     rig.start({.model = "AUTO", .debug = 1});
-    EXPECT_EQ(toHex(rig.st().frameHeader), "FE FE 00 E0");
     rig.command("FA;");
     EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 00 E0 03 FD");
     rig.hear("FE FE E0 94 19 00 94 FD");
-    EXPECT_EQ(rig.st().radioAddress, 0x94);
-    EXPECT_EQ(toHex(rig.st().frameHeader), "FE FE 94 E0");
-    EXPECT_EQ(rig.st().newModelGroup, 0);  // decided at start-up only
+    rig.command("Z2;");  // to the radio found; its group was decided at start-up, without it
+    EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 94 E0 07 00 FD");
     std::string line = "+++" + std::string(11, ' ') + " 148 " + std::string(9, ' ') + "  " + std::string(12, ' ') +
                        " 148 \r\n";  // items in print zones of 14 columns
     EXPECT_NE(rig.log().find(line), std::string::npos) << rig.log();
     rig.hear("FE FE E0 88 19 00 88 FD");
-    EXPECT_EQ(rig.st().radioAddress, 0x94);
+    rig.command("Z8;");
+    EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 94 E0 07 B0 FD");
 }
 
 TEST(FromRadio, RepliesAreDroppedButResetWhileTheRadioIsUnheard) {

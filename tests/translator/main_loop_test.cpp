@@ -100,8 +100,8 @@ TEST(StartUp, OpensPortsAndStartsThePanel) {
     EXPECT_EQ(rig.panel.baud, 38400);
     EXPECT_FALSE(rig.passThrough.isOpen());
     EXPECT_EQ(rig.process.started, std::vector<std::string>{"vocpanel"});
-    EXPECT_EQ(toHex(rig.st().frameHeader), "FE FE 94 E0");
-    EXPECT_EQ(rig.st().newModelGroup, 1);
+    rig.command("Z2;");  // the 7300 is of the group with the link-start menu item
+    EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 94 E0 1A 05 00 45 01 FD FE FE 94 E0 07 00 FD");
 }
 
 // A port that is there is opened; one that is not is made as a pair.
@@ -124,7 +124,9 @@ TEST(StartUp, BroadcastTwiceOnlyWhenTheModelIsNotKnown) {
     rig.files.files["vocrig.cfg"] = Config{.model = "AUTO"}.text();
     rig.t.startUp();
     EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 00 E0 19 00 FD FE FE 00 E0 19 00 FD");
-    EXPECT_EQ(rig.st().newModelGroup, 0);
+    rig.panel.inject("Z2;");
+    rig.t.turn();
+    EXPECT_EQ(toHex(rig.radio.takeWritten()), "FE FE 00 E0 07 00 FD");
     known.files.files["vocrig.cfg"] = Config().text();
     known.t.startUp();
     EXPECT_EQ(known.radio.takeWritten(), "");
