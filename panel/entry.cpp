@@ -36,7 +36,14 @@ void Panel::digitKey(int digit) {
     if (!pending) return;
     s.commandText.clear();
 
-    // A digit that picks a channel is used up by it.
+    // A digit that picks a bank or a channel is used up by it.
+    if (s.channelOp != ChannelOp::none && s.choosingBank == 1) {
+        s.choosingBank = 0;
+        s.channelBankChoice = digit;
+        sayWord("bank");
+        sayWord(digitWord(digit));
+        return;
+    }
     if (s.channelOp == ChannelOp::store) {
         storeChannel(digit);
         return;

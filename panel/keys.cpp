@@ -210,10 +210,14 @@ Panel::Flow Panel::forgetChannel() {
 }
 
 Panel::Flow Panel::cancelChannelOp() {
-    // B leaves the channel operation pending; every other key cancels it.
-    if (state.keyCode != keyB) {
+    // B makes the next digit the bank; every other key cancels the operation.
+    if (state.keyCode == keyB) {
+        state.choosingBank = 1;
+        sayWord("bank");
+    } else {
         state.channelOp = ChannelOp::none;
         state.channelBankChoice = 0;
+        state.choosingBank = 0;
     }
     return Flow::stop;
 }

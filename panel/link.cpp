@@ -58,6 +58,7 @@ void Panel::setStartValues() {
     s.entryPoint = 0;
     s.freqEntry = 0;
     s.channelOp = ChannelOp::none;
+    s.choosingBank = 0;
     s.toneText = Tone::noneText;
     s.toneEntry = ToneEntry::none;
     s.toneOn = 0;

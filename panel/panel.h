@@ -149,6 +149,7 @@ struct PanelState {
     int entryPoint = 0;
     ChannelOp channelOp = ChannelOp::none;
     int channelBankChoice = 0;
+    int choosingBank = 0;        // after C or G, B: the next digit is the bank
     int channelBank = noBand;
     int channelSlot = 0;
     int busy = 0;                // ticks are skipped while set

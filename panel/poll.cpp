@@ -45,6 +45,9 @@ void Panel::handleTimer() {
         if (port.bytesWaiting() <= 0) {
             // The next request goes out on the next tick.
             if (++s.missedPolls > missedPollLimit) {
+                // Said once, unasked: an operator listening to a quiet band
+                // has no other way to learn that the radio has gone.
+                if (s.connected == 1) sayWord("nc");
                 s.connected = 0;
                 s.missedPolls = missedPollLimit;
             }

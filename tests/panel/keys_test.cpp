@@ -115,8 +115,8 @@ TEST(Keys, ChainEntries) {
         {"14: U with no recalled channel does nothing", {}, keys({keyU}), "", ""},
         {"15: another key forgets the recalled channel", [](auto& s) { s.channelBank = 0; }, keys({keyJ}),
          "FA00014200000;", "", [](auto& s) { EXPECT_EQ(s.channelBank, 99); }},
-        {"21: B keeps a channel operation pending", [](auto& s) { s.channelOp = ChannelOp::store; }, keys({keyB}), "",
-         "",
+        {"21: B keeps a channel operation pending and asks for the bank",
+         [](auto& s) { s.channelOp = ChannelOp::store; }, keys({keyB}), "", "bank",
          [](auto& s) { EXPECT_EQ(s.channelOp, ChannelOp::store); }},
         {"21: any other key cancels it silently",
          [](auto& s) { s.channelOp = ChannelOp::recall, s.channelBankChoice = 3; }, keys({keyJ}), "", "",
@@ -515,6 +515,24 @@ TEST(Keys, Channels) {
     press("G4");
     EXPECT_EQ(spoken(rig), "gch / 4 / invalid");
     EXPECT_EQ(rig.sent(), "");
+
+    // B and a digit choose the bank: bank 3 slot 5 is record 35, listed under Bank3.
+    press("CB35");
+    EXPECT_EQ(spoken(rig), "sch / bank / bank / 3 / 5 / ok");
+    EXPECT_NE(rig.files.files["memory.txt"].find("Bank3\r\nSlot 5 A=14.25  B=14.25  USB"), std::string::npos);
+    press("G5");  // G alone is bank 0, where slot 5 is the damaged line
+    EXPECT_EQ(spoken(rig), "gch / 5 / invalid");
+    press("GB35");
+    EXPECT_EQ(rig.sent(), "FA00014250000;MD2;SH07;CT0;FT1;RX0;PA1;");
+    EXPECT_EQ(spoken(rig), "gch / bank / bank / 3 / 5 / 1 / 4 / point / 2 / 5 / mhz / usb / preamp / on");
+    press("U");  // U stays in the recalled bank: 35 is its only channel
+    EXPECT_EQ(spoken(rig), "channel / 5 / 1 / 4 / point / 2 / 5 / mhz / usb / preamp / on");
+    // Another key after the bank cancels the store: the digit after it stores nothing.
+    const std::string saved = rig.files.files["savmem.dat"];
+    press("CB4M6");
+    EXPECT_EQ(spoken(rig), "sch / bank / bank / 4");
+    EXPECT_EQ(rig.files.files["savmem.dat"], saved);
+    rig.sent();
 
     // A tone stored while it was still being typed is no tone: none is sent.
     s.memorySlots[6] = "0512A00145500000B001455000001.0";
