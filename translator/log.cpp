@@ -1,5 +1,4 @@
 // Console display and the traffic log "debug.dat".
-#include <cstdio>
 
 #include "translator.h"
 
@@ -27,12 +26,12 @@ std::string Translator::printedNumber(long value) {
 }
 
 std::string Translator::hexGroups(const std::string& bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 3);
-    char group[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(group, sizeof group, "%02X ", b);
-        out += group;
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out(bytes.size() * 3, ' ');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        out[3 * i] = digits[b >> 4];
+        out[3 * i + 1] = digits[b & 0x0F];
     }
     return out;
 }

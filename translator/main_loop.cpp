@@ -138,7 +138,8 @@ bool Translator::turnSteps() {
             break;
         }
         if (fd < prefix) {
-            st.radioBuffer.erase(0, fd + 1);  // the echo of our own frame, or traffic not for us
+            // Echoes of our own frames and traffic not for us, all that stands before the next answer.
+            st.radioBuffer.erase(0, st.radioBuffer.rfind(endOfFrame, prefix) + 1);
             continue;
         }
         st.frameEnd = fd + 1;

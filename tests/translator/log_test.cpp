@@ -52,6 +52,11 @@ TEST(Log, EchoDiscardedGivesASecondRadioLine) {
     rig.hear("FE FE 94 E0 03 FD FE FE E0 94 FB FD");
     EXPECT_NE(rig.log().find("FROMRADIO= FE FE 94 E0 03 FD FE FE E0 94 FB FD  \r\nFROMRADIO= FE FE E0 94 FB FD  \r\n"),
               std::string::npos);
+    // Echoes and traffic for others ahead of an answer go in one step.
+    rig.hear("FE FE 94 E0 03 FD FE FE 94 E0 15 02 FD FE FE E0 94 FB FD");
+    EXPECT_NE(rig.log().find("FROMRADIO= FE FE 94 E0 03 FD FE FE 94 E0 15 02 FD FE FE E0 94 FB FD  \r\n"
+                             "FROMRADIO= FE FE E0 94 FB FD  \r\n"),
+              std::string::npos);
 }
 
 TEST(Log, AddressFoundByBroadcast) {
