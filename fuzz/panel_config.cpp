@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PanelRig p;
     p.files.files["vocrig.cfg"] = text;
     if (p.panel.readConfiguration()) {
-        check(p.state.lockState == "0" || p.state.lockState == "1", "the lock state is 0 or 1", p.state.lockState);
+        check(p.state.config.lockState == "0" || p.state.config.lockState == "1", "the lock state is 0 or 1",
+              p.state.config.lockState);
         p.panel.openLink();
         p.checkCommands();
     }

@@ -62,42 +62,45 @@ int keyFrom(Script& script) {
 bool isDigits(const std::string& text) { return text.find_first_not_of("0123456789") == std::string::npos; }
 
 void checkState(const panel::PanelState& s) {
-    check(s.frequency >= 0 && s.frequency <= panel::maxFrequency, "the dial frequency fits 11 digits");
-    check(s.entryMHz == panel::noEntry || (s.entryMHz >= 0 && s.entryMHz <= 99999), "typed megahertz stay five digits");
-    const size_t decimals = s.entryZeros.size() + (s.entryFraction > 0 ? std::to_string(s.entryFraction).size() : 0);
-    check(s.entryFraction >= 0 && decimals <= 6 && s.entryZeros.find_first_not_of('0') == std::string::npos,
-          "typed decimals stay six digits", s.entryZeros);
-    check(s.toneText.size() <= 7 && s.toneText.find_first_not_of("0123456789.NR") == std::string::npos,
-          "a tone stays seven tone characters", s.toneText);
-    check(s.vfoAText.size() == 12 && s.vfoAText[0] == 'A' && isDigits(s.vfoAText.substr(1)) &&
-              s.vfoBText.size() == 12 && s.vfoBText[0] == 'B' && isDigits(s.vfoBText.substr(1)),
-          "a VFO is its letter and 11 digits", s.vfoAText + s.vfoBText);
-    check((s.bandIndex >= 1 && s.bandIndex <= panel::bandRows) || s.bandIndex == panel::noBand,
+    check(s.dial.frequency >= 0 && s.dial.frequency <= panel::maxFrequency, "the dial frequency fits 11 digits");
+    check(s.entry.entryMHz == panel::noEntry || (s.entry.entryMHz >= 0 && s.entry.entryMHz <= 99999),
+          "typed megahertz stay five digits");
+    const size_t decimals =
+        s.entry.entryZeros.size() + (s.entry.entryFraction > 0 ? std::to_string(s.entry.entryFraction).size() : 0);
+    check(s.entry.entryFraction >= 0 && decimals <= 6 && s.entry.entryZeros.find_first_not_of('0') == std::string::npos,
+          "typed decimals stay six digits", s.entry.entryZeros);
+    check(s.tone.toneText.size() <= 7 && s.tone.toneText.find_first_not_of("0123456789.NR") == std::string::npos,
+          "a tone stays seven tone characters", s.tone.toneText);
+    check(s.poll.vfoAText.size() == 12 && s.poll.vfoAText[0] == 'A' && isDigits(s.poll.vfoAText.substr(1)) &&
+              s.poll.vfoBText.size() == 12 && s.poll.vfoBText[0] == 'B' && isDigits(s.poll.vfoBText.substr(1)),
+          "a VFO is its letter and 11 digits", s.poll.vfoAText + s.poll.vfoBText);
+    check((s.dial.bandIndex >= 1 && s.dial.bandIndex <= panel::bandRows) || s.dial.bandIndex == panel::noBand,
           "the band is a row or none");
-    check(s.mode >= 0 && s.mode <= panel::modeDstar, "the mode is a mode number");
+    check(s.dial.mode >= 0 && s.dial.mode <= panel::modeDstar, "the mode is a mode number");
     using P = panel::Prefix;
     const P prefixes[] = {P::none,   P::band,  P::width, P::power,   P::rfGain,
                           P::afGain, P::level, P::keyer, P::micGain, P::extended};
-    check(std::find(std::begin(prefixes), std::end(prefixes), s.keyPrefix) != std::end(prefixes),
+    check(std::find(std::begin(prefixes), std::end(prefixes), s.keys.keyPrefix) != std::end(prefixes),
           "the prefix is one of the prefixes");
-    const int channelOp = static_cast<int>(s.channelOp), toneEntry = static_cast<int>(s.toneEntry),
-              splitOn = static_cast<int>(s.splitOn);
-    check(channelOp >= 0 && channelOp <= 2 && s.channelBankChoice >= 0 && s.channelBankChoice <= 9 &&
-              ((s.channelBank >= 0 && s.channelBank <= 9) || s.channelBank == panel::noBand) && s.channelSlot >= 0 &&
-              s.channelSlot <= 9,
-          "a channel is one of the hundred");
-    check(s.freqEntry >= 0 && s.freqEntry <= 1 && s.entryPoint >= 0 && s.entryPoint <= 1 && toneEntry >= 0 &&
-              toneEntry <= 2 && splitOn >= 0 && splitOn <= 2,
+    const int channelOp = static_cast<int>(s.channels.channelOp), toneEntry = static_cast<int>(s.tone.toneEntry),
+              splitOn = static_cast<int>(s.dial.splitOn);
+    check(
+        channelOp >= 0 && channelOp <= 2 && s.channels.channelBankChoice >= 0 && s.channels.channelBankChoice <= 9 &&
+            ((s.channels.channelBank >= 0 && s.channels.channelBank <= 9) || s.channels.channelBank == panel::noBand) &&
+            s.channels.channelSlot >= 0 && s.channels.channelSlot <= 9,
+        "a channel is one of the hundred");
+    check(s.entry.freqEntry >= 0 && s.entry.freqEntry <= 1 && s.entry.entryPoint >= 0 && s.entry.entryPoint <= 1 &&
+              toneEntry >= 0 && toneEntry <= 2 && splitOn >= 0 && splitOn <= 2,
           "the entry states are their values");
-    check(s.powerPercent >= 0 && s.powerPercent <= 100, "the power is a percentage");
+    check(s.config.powerPercent >= 0 && s.config.powerPercent <= 100, "the power is a percentage");
 }
 
 // The dial follows the radio: a frequency answer taken sets the dial and the band from its 11 digits.
 void checkAnswerTaken(const panel::PanelState& s, const std::string& before) {
-    if (s.lastFreqReply == before || s.lastFreqReply.size() != 13) return;
-    const long long hz = panel::hertzOf(s.lastFreqReply.substr(2));
-    check(s.frequency == hz, "the dial frequency is the answer's", s.lastFreqReply);
-    check(s.bandIndex == panel::bandForMHz(hz / 1'000'000), "the band is the answer's", s.lastFreqReply);
+    if (s.poll.lastFreqReply == before || s.poll.lastFreqReply.size() != 13) return;
+    const long long hz = panel::hertzOf(s.poll.lastFreqReply.substr(2));
+    check(s.dial.frequency == hz, "the dial frequency is the answer's", s.poll.lastFreqReply);
+    check(s.dial.bandIndex == panel::bandForMHz(hz / 1'000'000), "the band is the answer's", s.poll.lastFreqReply);
 }
 
 // What the panel saved loads back: a fresh panel reading its files saves the same rows and listing.
@@ -149,22 +152,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         p.port.open("COM21");
     }
     // Connected at once, or by the first frequency answer (which sets the radio up for the band).
-    if (options & 2) p.state.connected = 1;
-    p.state.running = 1;
+    if (options & 2) p.state.poll.connected = 1;
+    p.state.program.running = 1;
     p.checkCommands();
     checkState(p.state);
 
     auto key = [&](int code, bool down, bool repeat = false) {
         p.panel.handleEvent(Event{down ? EventType::KeyDown : EventType::KeyUp, code, repeat});
     };
-    for (int n = 0; n < maxEvents && !script.done() && p.state.running == 1; ++n) {
+    for (int n = 0; n < maxEvents && !script.done() && p.state.program.running == 1; ++n) {
         const uint8_t op = script.byte();
-        const std::string answerBefore = p.state.lastFreqReply;
+        const std::string answerBefore = p.state.poll.lastFreqReply;
         p.port.writes.clear();
         switch (op % 8) {
             case 3: key(keyFrom(script), true); break;
-            case 4: key(op & 8 ? p.state.heldKey : keyFrom(script), false); break;
-            case 5: key(op & 8 ? p.state.heldKey : keyFrom(script), true, true); break;
+            case 4: key(op & 8 ? p.state.keys.heldKey : keyFrom(script), false); break;
+            case 5: key(op & 8 ? p.state.keys.heldKey : keyFrom(script), true, true); break;
             case 6:
                 for (int tick = 0; tick <= op / 8; ++tick) {
                     p.clock.advance(20'000);

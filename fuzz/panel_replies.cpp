@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     };
     p.panel.openLink();
-    check(p.state.radioId >= -1 && p.state.radioId <= 255, "the identity is a byte");
-    p.state.mode = (setUp & 2) ? 6 : 5;
+    check(p.state.link.radioId >= -1 && p.state.link.radioId <= 255, "the identity is a byte");
+    p.state.dial.mode = (setUp & 2) ? 6 : 5;
     p.panel.sendMode();
-    check(p.state.squelch >= 0 && p.state.squelch <= 999, "the squelch is three digits");
+    check(p.state.dial.squelch >= 0 && p.state.dial.squelch <= 999, "the squelch is three digits");
     p.clock.onAdvance = nullptr;
     p.checkCommands();
     return 0;

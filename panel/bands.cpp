@@ -19,14 +19,14 @@ const long long generalSplitFloor = 27'000'000;  // no split on general coverage
 
 Panel::Flow Panel::nextMode() {
     PanelState& s = state;
-    int mode = std::clamp(s.mode, 0, modeDstar) + 1;
+    int mode = std::clamp(s.dial.mode, 0, modeDstar) + 1;
     if (mode == 8) mode = modeFmNarrow;
     if (mode == modeDstar || mode == modeFm) mode = modeLsb;
     // FM only on 10 m and up (and on general coverage from 27 MHz).
     if (mode == modeFmNarrow &&
-        (s.bandIndex < 10 || (s.bandIndex == generalCoverage && s.frequency < generalSplitFloor)))
+        (s.dial.bandIndex < 10 || (s.dial.bandIndex == generalCoverage && s.dial.frequency < generalSplitFloor)))
         mode = modeLsb;
-    s.mode = mode;
+    s.dial.mode = mode;
     sendMode();
     sayMode();
     return Flow::stop;
@@ -34,28 +34,28 @@ Panel::Flow Panel::nextMode() {
 
 Panel::Flow Panel::extendedMode() {
     PanelState& s = state;
-    if (s.keyCode == keyM) {
-        if (s.mode == modeFmNarrow)
-            s.mode = modeFm;
-        else if (s.mode == modeFm)
-            s.mode = modeFmNarrow;
+    if (s.keys.keyCode == keyM) {
+        if (s.dial.mode == modeFmNarrow)
+            s.dial.mode = modeFm;
+        else if (s.dial.mode == modeFm)
+            s.dial.mode = modeFmNarrow;
     }
     sendMode();
     sayMode();
-    s.keyPrefix = Prefix::none;
+    s.keys.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 
 Panel::Flow Panel::dstarKey() {
     PanelState& s = state;
-    if (s.mode == modeDstar) {
-        s.mode = s.fmWide == 1 ? modeFm : modeFmNarrow;
+    if (s.dial.mode == modeDstar) {
+        s.dial.mode = s.dial.fmWide == 1 ? modeFm : modeFmNarrow;
         sendMode();
         sayMode();
         return Flow::stop;
     }
-    if (modeClass(s.mode) != ModeClass::fm) return Flow::stop;
-    s.mode = modeDstar;
+    if (modeClass(s.dial.mode) != ModeClass::fm) return Flow::stop;
+    s.dial.mode = modeDstar;
     sendMode();
     sayMode();
     return Flow::goOn;
@@ -64,7 +64,7 @@ Panel::Flow Panel::dstarKey() {
 // --- Band ---
 
 Panel::Flow Panel::bandPrefixKey() {
-    state.keyPrefix = Prefix::band;
+    state.keys.keyPrefix = Prefix::band;
     sayWord("band");
     sayBand();
     storeBandRow();
@@ -72,26 +72,26 @@ Panel::Flow Panel::bandPrefixKey() {
 }
 
 void Panel::selectBand(int band) {
-    state.keyPrefix = Prefix::none;
-    state.bandIndex = band;
+    state.keys.keyPrefix = Prefix::none;
+    state.dial.bandIndex = band;
     changeBand();
 }
 
 Panel::Flow Panel::pickBandLetter(int band, bool available) {
-    state.keyPrefix = Prefix::none;
+    state.keys.keyPrefix = Prefix::none;
     if (!available) {
         sayWord("band");
         sayWord("na");
         return Flow::stop;
     }
-    state.toneText = Tone::noneText;
+    state.tone.toneText = Tone::noneText;
     selectBand(band);
     return Flow::stop;
 }
 
-Panel::Flow Panel::band6m() { return pickBandLetter(11, planHasBand(state.bandPlan, 11)); }
-Panel::Flow Panel::band2m() { return pickBandLetter(12, planHasBand(state.bandPlan, 12)); }
-Panel::Flow Panel::band70cm() { return pickBandLetter(13, planHasBand(state.bandPlan, 13)); }
+Panel::Flow Panel::band6m() { return pickBandLetter(11, planHasBand(state.config.bandPlan, 11)); }
+Panel::Flow Panel::band2m() { return pickBandLetter(12, planHasBand(state.config.bandPlan, 12)); }
+Panel::Flow Panel::band70cm() { return pickBandLetter(13, planHasBand(state.config.bandPlan, 13)); }
 Panel::Flow Panel::bandGeneral() {
     sayWord("band");
     return pickBandLetter(generalCoverage, true);
@@ -100,53 +100,53 @@ Panel::Flow Panel::bandGeneral() {
 Panel::Flow Panel::bandUp() {
     PanelState& s = state;
     storeBandRow();
-    int band = s.bandIndex >= 1 && s.bandIndex <= bandRows ? s.bandIndex + 1 : 1;
+    int band = s.dial.bandIndex >= 1 && s.dial.bandIndex <= bandRows ? s.dial.bandIndex + 1 : 1;
     // Up from the top band of the radio's plan skips the bands it lacks.
-    if (band == topBand(s.bandPlan) + 1) band = generalCoverage;
+    if (band == topBand(s.config.bandPlan) + 1) band = generalCoverage;
     if (band > bandRows) band = 1;
-    s.bandIndex = band;
+    s.dial.bandIndex = band;
     changeBand();
-    s.tickCount = 0;
+    s.poll.tickCount = 0;
     return Flow::goOn;
 }
 
 Panel::Flow Panel::bandDown() {
     PanelState& s = state;
-    if (s.bandIndex == generalCoverage) {
+    if (s.dial.bandIndex == generalCoverage) {
         sayWord("band");
         sayWord("un");
     }
     storeBandRow();
-    int band = s.bandIndex >= 1 && s.bandIndex <= bandRows ? s.bandIndex - 1 : bandRows;
+    int band = s.dial.bandIndex >= 1 && s.dial.bandIndex <= bandRows ? s.dial.bandIndex - 1 : bandRows;
     if (band < 1) band = bandRows;
-    if (band == generalCoverage - 1) band = topBand(s.bandPlan);  // down from general coverage
-    s.bandIndex = band;
+    if (band == generalCoverage - 1) band = topBand(s.config.bandPlan);  // down from general coverage
+    s.dial.bandIndex = band;
     changeBand();
-    s.tickCount = 0;
+    s.poll.tickCount = 0;
     return Flow::goOn;
 }
 
 void Panel::changeBand() {
     PanelState& s = state;
-    if (s.splitOn != Split::off) {
+    if (s.dial.splitOn != Split::off) {
         sayWord("split");
         sayWord("off");
         send("RX0");
-        s.splitOn = Split::off;
+        s.dial.splitOn = Split::off;
     }
-    s.tickCount = 0;
-    if (s.bandIndex < 1 || s.bandIndex > bandRows) return;
+    s.poll.tickCount = 0;
+    if (s.dial.bandIndex < 1 || s.dial.bandIndex > bandRows) return;
     const BandRecord row = currentBand();
 
-    s.mode = row.mode();
+    s.dial.mode = row.mode();
     send("FA" + row.vfoA());
     noteFrequencySent();
-    s.frequency = hertzOf(row.vfoA());
-    s.lastFreqReply = "FA" + row.vfoA();
+    s.dial.frequency = hertzOf(row.vfoA());
+    s.poll.lastFreqReply = "FA" + row.vfoA();
     showFrequency();
 
-    s.bandSplitFlag = row.splitFlag();
-    s.toneEntry = ToneEntry::none;
+    s.dial.bandSplitFlag = row.splitFlag();
+    s.tone.toneEntry = ToneEntry::none;
     sayBand();
     sayFrequency();
     sendMode();
@@ -154,24 +154,25 @@ void Panel::changeBand() {
 
     // Split only on repeater modes; a row written while split was announced
     // holds 2.
-    s.splitOn = s.mode == modeAm || s.mode == modeFmNarrow ? static_cast<Split>(s.bandSplitFlag) : Split::off;
-    if (s.splitOn != Split::off) {
+    s.dial.splitOn =
+        s.dial.mode == modeAm || s.dial.mode == modeFmNarrow ? static_cast<Split>(s.dial.bandSplitFlag) : Split::off;
+    if (s.dial.splitOn != Split::off) {
         send("FT1");
         sayWord("split");
         send("FB" + row.vfoB());
         noteFrequencySent();
-        s.splitOn = Split::announced;
+        s.dial.splitOn = Split::announced;
     }
 
-    applyStoredTone(row, Occasion::bandChange, s.toneText);
+    applyStoredTone(row, Occasion::bandChange, s.tone.toneText);
     setPreamp(row.preamp() ? 1 : 0);
 
     // As if the radio had answered: with split on the poll asks for VFO B, and
     // the row keeps both frequencies. Not while the link is down: that would
     // run the first-contact set-up and say "connected" with nobody answering;
     // the set-up runs when the radio's answers return.
-    if (s.connected == 0) return;
-    s.replyText = (s.splitOn != Split::off ? "FB" + row.vfoB() : "FA" + row.vfoA()) + ";";
+    if (s.poll.connected == 0) return;
+    s.link.replyText = (s.dial.splitOn != Split::off ? "FB" + row.vfoB() : "FA" + row.vfoA()) + ";";
     handleFrequencyReply();
 }
 
@@ -179,22 +180,22 @@ void Panel::changeBand() {
 
 Panel::Flow Panel::splitKey() {
     PanelState& s = state;
-    if (s.bandIndex == generalCoverage && s.frequency < generalSplitFloor) {
+    if (s.dial.bandIndex == generalCoverage && s.dial.frequency < generalSplitFloor) {
         sayWord("split");
         sayWord("invalid");
         return Flow::stop;
     }
-    s.keyPrefix = Prefix::none;
-    if (s.splitOn == Split::off) {
-        s.splitOn = Split::on;
+    s.keys.keyPrefix = Prefix::none;
+    if (s.dial.splitOn == Split::off) {
+        s.dial.splitOn = Split::on;
         send("FT1");
         return Flow::goOn;  // the dispatch end sets VFO B to the dial frequency
     }
-    s.splitOn = Split::off;
+    s.dial.splitOn = Split::off;
     send("RX0");
-    if (s.modeReported == 0 && s.bandIndex >= 1 && s.bandIndex <= bandRows) {
-        std::string& row = s.bandTable[static_cast<size_t>(s.bandIndex)];
-        if (isBandRecord(row)) row = row.substr(0, 26) + s.toneText + (s.preampOn == 1 ? "1" : "0");
+    if (s.keys.modeReported == 0 && s.dial.bandIndex >= 1 && s.dial.bandIndex <= bandRows) {
+        std::string& row = s.memory.bandTable[static_cast<size_t>(s.dial.bandIndex)];
+        if (isBandRecord(row)) row = row.substr(0, 26) + s.tone.toneText + (s.switches.preampOn == 1 ? "1" : "0");
     }
     send("FA" + currentBand().vfoA());
     noteFrequencySent();
@@ -205,35 +206,35 @@ Panel::Flow Panel::splitKey() {
 
 Panel::Flow Panel::swapVfo() {
     sayWord("swop");
-    if (state.swapFixed == 0) state.vfoSwapped = 1 - std::clamp(state.vfoSwapped, 0, 1);
+    if (state.link.swapFixed == 0) state.dial.vfoSwapped = 1 - std::clamp(state.dial.vfoSwapped, 0, 1);
     send("Z8");
-    state.keyPrefix = Prefix::none;
+    state.keys.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 
 Panel::Flow Panel::tuningStep() {
     sayWord("1");
-    if (state.stepFlag == 0) {
+    if (state.dial.stepFlag == 0) {
         send("Z90");
         sayWord("0");
         sayWord("0");
         sayWord("hz");
-        state.stepFlag = 1;
+        state.dial.stepFlag = 1;
     } else {
         send("Z91");
         sayWord("khz");
-        state.stepFlag = 0;
+        state.dial.stepFlag = 0;
     }
-    state.keyPrefix = Prefix::none;
+    state.keys.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 
 Panel::Flow Panel::sayFrequencyAndMode() {
     PanelState& s = state;
-    sayFrequency(s.keyPrefix == Prefix::extended ? Vfo::other : Vfo::current);
+    sayFrequency(s.keys.keyPrefix == Prefix::extended ? Vfo::other : Vfo::current);
     sayMode();
-    if (s.toneEntry == ToneEntry::typing) sayTone();
-    s.keyPrefix = Prefix::none;
+    if (s.tone.toneEntry == ToneEntry::typing) sayTone();
+    s.keys.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 

@@ -87,15 +87,15 @@ bool Panel::readConfiguration() {
     if (!files.readLines(config::fileName, lines)) return false;
     const config::File file(std::move(lines));
 
-    state.radioId = -1;  // not known until the translator answers "Z1"
+    state.link.radioId = -1;  // not known until the translator answers "Z1"
 
-    state.powerPercent = file.has(Value::power) ? powerFromLine(file.text(Value::power)) : powerHigh;
-    state.swrAlert = std::min(digitOf(file, Value::swrAlert), highestSwrAlert);
-    state.tunerMode = std::min(digitOf(file, Value::tuner), highestTunerMode);
-    state.bandPlan = bandPlanFrom(file.text(Value::bandPlan));
-    state.radioPowerSwitch = std::min(digitOf(file, Value::powerSwitch), 1);
-    state.lockState = digitOf(file, Value::lock) == 1 ? "1" : "0";
-    state.diagLevel = std::min(digitOf(file, Value::panelDiag), highestDiagLevel);
+    state.config.powerPercent = file.has(Value::power) ? powerFromLine(file.text(Value::power)) : powerHigh;
+    state.config.swrAlert = std::min(digitOf(file, Value::swrAlert), highestSwrAlert);
+    state.config.tunerMode = std::min(digitOf(file, Value::tuner), highestTunerMode);
+    state.config.bandPlan = bandPlanFrom(file.text(Value::bandPlan));
+    state.config.radioPowerSwitch = std::min(digitOf(file, Value::powerSwitch), 1);
+    state.config.lockState = digitOf(file, Value::lock) == 1 ? "1" : "0";
+    state.config.diagLevel = std::min(digitOf(file, Value::panelDiag), highestDiagLevel);
     return true;
 }
 

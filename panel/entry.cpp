@@ -31,138 +31,142 @@ long long hertzOf(const std::string& text) {
 
 void Panel::digitKey(int digit) {
     PanelState& s = state;
-    const bool pending = s.keyPrefix != Prefix::none || s.freqEntry != 0 || s.channelOp != ChannelOp::none ||
-                         s.toneEntry != ToneEntry::none;
+    const bool pending = s.keys.keyPrefix != Prefix::none || s.entry.freqEntry != 0 ||
+                         s.channels.channelOp != ChannelOp::none || s.tone.toneEntry != ToneEntry::none;
     if (!pending) return;
-    s.commandText.clear();
+    s.link.commandText.clear();
 
     // A digit that picks a bank or a channel is used up by it.
-    if (s.channelOp != ChannelOp::none && s.choosingBank == 1) {
-        s.choosingBank = 0;
-        s.channelBankChoice = digit;
+    if (s.channels.channelOp != ChannelOp::none && s.channels.choosingBank == 1) {
+        s.channels.choosingBank = 0;
+        s.channels.channelBankChoice = digit;
         sayWord("bank");
         sayWord(digitWord(digit));
         return;
     }
-    if (s.channelOp == ChannelOp::store) {
+    if (s.channels.channelOp == ChannelOp::store) {
         storeChannel(digit);
         return;
     }
-    if (s.channelOp == ChannelOp::recall) {
-        recallChannel(std::clamp(s.channelBankChoice, 0, 9), digit);
+    if (s.channels.channelOp == ChannelOp::recall) {
+        recallChannel(std::clamp(s.channels.channelBankChoice, 0, 9), digit);
         return;
     }
-    if (s.keyPrefix == Prefix::none && s.freqEntry == 1) {
-        if (s.entryPoint == 1) {
-            const size_t typed =
-                s.entryZeros.size() + (s.entryFraction > 0 ? std::to_string(s.entryFraction).size() : 0);
+    if (s.keys.keyPrefix == Prefix::none && s.entry.freqEntry == 1) {
+        if (s.entry.entryPoint == 1) {
+            const size_t typed = s.entry.entryZeros.size() +
+                                 (s.entry.entryFraction > 0 ? std::to_string(s.entry.entryFraction).size() : 0);
             if (typed >= maxEntryDecimals) {
                 sayWord("max");
                 return;
             }
-            if (s.entryFraction == 0 && digit == 0) s.entryZeros.insert(0, "0");
-            s.entryFraction = s.entryFraction * 10 + digit;
+            if (s.entry.entryFraction == 0 && digit == 0) s.entry.entryZeros.insert(0, "0");
+            s.entry.entryFraction = s.entry.entryFraction * 10 + digit;
         } else {
-            if (s.entryMHz * 10 + digit > maxEntryMHz) {
+            if (s.entry.entryMHz * 10 + digit > maxEntryMHz) {
                 sayWord("max");
                 return;
             }
-            s.entryMHz = s.entryMHz * 10 + digit;
+            s.entry.entryMHz = s.entry.entryMHz * 10 + digit;
         }
         sayWord(digitWord(digit));
         return;
     }
-    if (s.keyPrefix == Prefix::band) {
+    if (s.keys.keyPrefix == Prefix::band) {
         selectBand(digit == 0 ? 10 : digit);  // 1 to 9, and 0 for 10 m
         return;
     }
-    if (s.toneEntry == ToneEntry::typing && s.toneOn == 0) {
-        if (isNoTone(s.toneText)) s.toneText.clear();
-        if (s.toneText.size() >= maxToneLength) {
+    if (s.tone.toneEntry == ToneEntry::typing && s.tone.toneOn == 0) {
+        if (isNoTone(s.tone.toneText)) s.tone.toneText.clear();
+        if (s.tone.toneText.size() >= maxToneLength) {
             sayWord("max");
             return;
         }
-        s.toneText += digitWord(digit);
+        s.tone.toneText += digitWord(digit);
         sayWord(digitWord(digit));
     }
 }
 
 Panel::Flow Panel::startFrequencyEntry() {
-    state.entryMHz = 0;
-    state.entryFraction = 0;
-    state.keyPrefix = Prefix::none;
+    state.entry = {};
+    state.entry.entryMHz = 0;
+    state.keys.keyPrefix = Prefix::none;
     sayWord("EF");
-    state.entryPoint = 0;
-    state.freqEntry = 1;
+    state.entry.freqEntry = 1;
     return Flow::stop;
 }
 
 Panel::Flow Panel::entryPoint() {
-    state.entryPoint = 1;
-    state.entryZeros.clear();
+    state.entry.entryPoint = 1;
+    state.entry.entryZeros.clear();
     sayWord("point");
-    if (state.toneEntry == ToneEntry::typing && state.toneText.size() < maxToneLength) state.toneText += ".";
+    if (state.tone.toneEntry == ToneEntry::typing && state.tone.toneText.size() < maxToneLength)
+        state.tone.toneText += ".";
     return Flow::stop;
 }
 
 Panel::Flow Panel::takeFrequencyEntry() {
     PanelState& s = state;
-    if (s.freqEntry == 0) return Flow::stop;
-    if (!s.toneText.empty() && s.toneText.back() == '.') s.toneText.pop_back();
-    s.freqEntry = 0;
-    s.tickCount = 0;
-    s.busy = 1;
+    if (s.entry.freqEntry == 0) return Flow::stop;
+    if (!s.tone.toneText.empty() && s.tone.toneText.back() == '.') s.tone.toneText.pop_back();
+    s.entry.freqEntry = 0;
+    s.poll.tickCount = 0;
+    s.poll.busy = 1;
 
     // The band and its mode follow the typed megahertz; FM is refused below 25 MHz.
-    const int band = bandForTypedMHz(s.entryMHz);
-    if (band == generalCoverage && s.splitOn != Split::off) s.splitOn = Split::off;
-    s.bandIndex = band;
-    const BandRecord row(s.bandTable[static_cast<size_t>(band)]);
-    s.mode = row.mode();
-    if (s.entryMHz < 25 && modeClass(s.mode) == ModeClass::fm) s.mode = modeAm;
+    const int band = bandForTypedMHz(s.entry.entryMHz);
+    if (band == generalCoverage && s.dial.splitOn != Split::off) s.dial.splitOn = Split::off;
+    s.dial.bandIndex = band;
+    const BandRecord row(s.memory.bandTable[static_cast<size_t>(band)]);
+    s.dial.mode = row.mode();
+    if (s.entry.entryMHz < 25 && modeClass(s.dial.mode) == ModeClass::fm) s.dial.mode = modeAm;
     sendMode();
 
-    std::string command = (s.splitOn != Split::off ? "FB" : "FA") + zeroPadded(s.entryMHz, 5) + s.entryZeros;
-    if (s.entryFraction > 0) command += std::to_string(s.entryFraction);
-    else if (s.entryZeros.empty()) command += "0";
+    std::string command =
+        (s.dial.splitOn != Split::off ? "FB" : "FA") + zeroPadded(s.entry.entryMHz, 5) + s.entry.entryZeros;
+    if (s.entry.entryFraction > 0)
+        command += std::to_string(s.entry.entryFraction);
+    else if (s.entry.entryZeros.empty())
+        command += "0";
     command.resize(13, '0');
     send(command);
-    s.frequency = hertzOf(command.substr(2));
+    s.dial.frequency = hertzOf(command.substr(2));
     noteFrequencySent();
 
     setPreamp(row.preampDigit() == 1 ? 1 : 0);
     sayWord("ok");
-    s.busy = 0;
+    s.poll.busy = 0;
     return Flow::stop;
 }
 
 Panel::Flow Panel::startStore() {
-    state.channelOp = ChannelOp::store;
+    state.channels.channelOp = ChannelOp::store;
     sayWord("sch");
     return Flow::stop;
 }
 
 Panel::Flow Panel::startRecall() {
-    state.channelBankChoice = 0;
-    state.channelOp = ChannelOp::recall;
+    state.channels.channelBankChoice = 0;
+    state.channels.channelOp = ChannelOp::recall;
     sayWord("gch");
     return Flow::stop;
 }
 
 void Panel::storeChannel(int slot) {
     PanelState& s = state;
-    const bool split = s.splitOn != Split::off;
+    const bool split = s.dial.splitOn != Split::off;
     std::string record = split ? "1" : "0";
-    record += static_cast<char>('0' + std::clamp(s.mode, 0, 9));
-    record += s.bandIndex >= 1 && s.bandIndex <= bandRows ? zeroPadded(s.bandIndex, 2) : "99";
-    const std::string vfoADigits = s.vfoAText.size() >= 11 ? s.vfoAText.substr(s.vfoAText.size() - 11) : "";
-    record += s.vfoAText + (split ? s.vfoBText : "B" + vfoADigits);
-    record += s.toneEntry != ToneEntry::none ? s.toneText : Tone::noneText;
-    record += s.preampOn == 1 ? "1" : "0";
+    record += static_cast<char>('0' + std::clamp(s.dial.mode, 0, 9));
+    record += s.dial.bandIndex >= 1 && s.dial.bandIndex <= bandRows ? zeroPadded(s.dial.bandIndex, 2) : "99";
+    const std::string vfoADigits =
+        s.poll.vfoAText.size() >= 11 ? s.poll.vfoAText.substr(s.poll.vfoAText.size() - 11) : "";
+    record += s.poll.vfoAText + (split ? s.poll.vfoBText : "B" + vfoADigits);
+    record += s.tone.toneEntry != ToneEntry::none ? s.tone.toneText : Tone::noneText;
+    record += s.switches.preampOn == 1 ? "1" : "0";
 
-    const int bank = std::clamp(s.channelBankChoice, 0, 9);
-    s.memorySlots[static_cast<size_t>(bank * slotsPerBank + slot)] = record;
-    s.channelOp = ChannelOp::none;
+    const int bank = std::clamp(s.channels.channelBankChoice, 0, 9);
+    s.memory.memorySlots[static_cast<size_t>(bank * slotsPerBank + slot)] = record;
+    s.channels.channelOp = ChannelOp::none;
     saveMemory();
     sayWord(digitWord(slot));
     sayWord("ok");
@@ -170,38 +174,38 @@ void Panel::storeChannel(int slot) {
 
 void Panel::recallChannel(int bank, int slot) {
     PanelState& s = state;
-    s.channelOp = ChannelOp::none;
-    s.channelBank = bank;
-    s.channelSlot = slot;
-    const std::string oldTone = s.toneText;
+    s.channels.channelOp = ChannelOp::none;
+    s.channels.channelBank = bank;
+    s.channels.channelSlot = slot;
+    const std::string oldTone = s.tone.toneText;
     sayWord(digitWord(slot));
-    const std::string record = s.memorySlots[static_cast<size_t>(bank * slotsPerBank + slot)];
+    const std::string record = s.memory.memorySlots[static_cast<size_t>(bank * slotsPerBank + slot)];
     // An empty slot, or a line of savmem.dat that is no channel record (kept
     // as it was read, never sent).
     if (isEmptySlot(record) || !isMemoryRecord(record)) {
         sayWord("invalid");
-        s.channelBank = noBand;
+        s.channels.channelBank = noBand;
         return;
     }
 
     // The channel is a band row with its band number after the mode.
     const BandRecord channel(record.substr(0, 2) + record.substr(4));
-    s.tickCount = 0;
-    if (channel.splitFlag() == 0 && s.splitOn != Split::off) {
+    s.poll.tickCount = 0;
+    if (channel.splitFlag() == 0 && s.dial.splitOn != Split::off) {
         sayWord("split");
         sayWord("off");
     }
-    s.splitOn = Split::off;
+    s.dial.splitOn = Split::off;
 
     const int band = numberOf(record.substr(2, 2));
-    s.bandIndex = band >= 1 && band <= bandRows ? band : noBand;
-    if (s.bandIndex != noBand) s.bandTable[static_cast<size_t>(band)] = channel.text();
+    s.dial.bandIndex = band >= 1 && band <= bandRows ? band : noBand;
+    if (s.dial.bandIndex != noBand) s.memory.bandTable[static_cast<size_t>(band)] = channel.text();
 
     send("FA" + channel.vfoA());
-    s.vfoAText = "A" + channel.vfoA();
-    s.frequency = hertzOf(channel.vfoA());
+    s.poll.vfoAText = "A" + channel.vfoA();
+    s.dial.frequency = hertzOf(channel.vfoA());
 
-    s.mode = channel.mode();
+    s.dial.mode = channel.mode();
     sayFrequency();
     sendMode();
     sayMode();
@@ -212,24 +216,24 @@ void Panel::recallChannel(int bank, int slot) {
     if (channel.splitFlag() == 0) {
         send("RX0");
     } else if (channel.splitFlag() == 1) {
-        s.splitOn = Split::on;
+        s.dial.splitOn = Split::on;
         send("FB" + channel.vfoB());
     }
     setPreamp(channel.preamp() ? 1 : 0);
-    s.keyPrefix = Prefix::none;
+    s.keys.keyPrefix = Prefix::none;
 }
 
 Panel::Flow Panel::nextChannel() {
     PanelState& s = state;
-    if (s.channelBank == noBand) return Flow::stop;
-    const int bank = std::clamp(s.channelBank, 0, 9);
-    int slot = s.channelSlot;
+    if (s.channels.channelBank == noBand) return Flow::stop;
+    const int bank = std::clamp(s.channels.channelBank, 0, 9);
+    int slot = s.channels.channelSlot;
     for (int step = 0; step < slotsPerBank; ++step) {
         slot = (slot + 1) % slotsPerBank;
-        if (!isEmptySlot(s.memorySlots[static_cast<size_t>(bank * slotsPerBank + slot)])) break;
+        if (!isEmptySlot(s.memory.memorySlots[static_cast<size_t>(bank * slotsPerBank + slot)])) break;
     }
     sayWord("channel");
-    s.channelOp = ChannelOp::recall;
+    s.channels.channelOp = ChannelOp::recall;
     recallChannel(bank, slot);
     return Flow::stop;
 }
@@ -238,36 +242,38 @@ Panel::Flow Panel::zeroFrequency() {
     PanelState& s = state;
     sayWord("0");
     sayWord("ok");
-    if (s.mode == modeCw) {
+    if (s.dial.mode == modeCw) {
         send("CA01");
         return Flow::stop;
     }
     // Round down to a whole kilohertz; already on one, one kilohertz on: up in USB, down otherwise.
-    const long long rounded = s.frequency - s.frequency % 1000;
+    const long long rounded = s.dial.frequency - s.dial.frequency % 1000;
     long long target = rounded;
-    if (rounded == s.frequency) target += s.mode == modeUsb ? 1000 : -1000;
-    else if (s.mode == modeUsb) target += 1000;
-    stepFrequency(target - s.frequency);
+    if (rounded == s.dial.frequency)
+        target += s.dial.mode == modeUsb ? 1000 : -1000;
+    else if (s.dial.mode == modeUsb)
+        target += 1000;
+    stepFrequency(target - s.dial.frequency);
     sendFrequency();
     return Flow::stop;
 }
 
 Panel::Flow Panel::frequencyUp() {
-    stepFrequency(state.mode == modeCw ? 500 : 1000);
+    stepFrequency(state.dial.mode == modeCw ? 500 : 1000);
     return Flow::goOn;
 }
 
 Panel::Flow Panel::frequencyDown() {
-    stepFrequency(state.mode == modeCw ? -500 : -1000);
+    stepFrequency(state.dial.mode == modeCw ? -500 : -1000);
     return Flow::goOn;
 }
 
 bool Panel::applyFrequencyKey() {
     const PanelState& s = state;
-    const bool fm = modeClass(s.mode) == ModeClass::fm;
-    const long long page = fm && s.bandIndex >= 12 && s.bandIndex != noBand ? 12500 : 10000;
-    const long long fine = s.mode == modeCw ? 10 : 100;
-    switch (s.keyCode) {
+    const bool fm = modeClass(s.dial.mode) == ModeClass::fm;
+    const long long page = fm && s.dial.bandIndex >= 12 && s.dial.bandIndex != noBand ? 12500 : 10000;
+    const long long fine = s.dial.mode == modeCw ? 10 : 100;
+    switch (s.keys.keyCode) {
         case keyPlus: stepFrequency(1000000); break;
         case keyMinus: stepFrequency(-1000000); break;
         case keyPageUp: stepFrequency(page); break;
@@ -275,10 +281,10 @@ bool Panel::applyFrequencyKey() {
         case keyRight:
         case keyLeft:
             if (fm) {
-                stepSquelch(s.keyCode == keyRight ? 5 : -5);
+                stepSquelch(s.keys.keyCode == keyRight ? 5 : -5);
                 return false;
             }
-            stepFrequency(s.keyCode == keyRight ? fine : -fine);
+            stepFrequency(s.keys.keyCode == keyRight ? fine : -fine);
             break;
         default: break;
     }
@@ -286,7 +292,7 @@ bool Panel::applyFrequencyKey() {
 }
 
 void Panel::stepFrequency(long long hz) {
-    long long& f = state.frequency;
+    long long& f = state.dial.frequency;
     f = std::clamp(f, 0LL, maxFrequency);
     if (hz > maxFrequency - f) {
         f = maxFrequency;
@@ -300,21 +306,21 @@ void Panel::stepFrequency(long long hz) {
 }
 
 void Panel::sendFrequency() {
-    send("FA" + zeroPadded(state.frequency, 11));
+    send("FA" + zeroPadded(state.dial.frequency, 11));
     noteFrequencySent();
 }
 
 void Panel::noteFrequencySent() {
     // The VFO holds what was just set: a channel stored before the radio's
     // next answer must not take the frequency from before.
-    const std::string& sent = state.lastFreqCommand;
+    const std::string& sent = state.link.lastFreqCommand;
     if (sent.size() != 14) return;
-    if (sent.compare(0, 2, "FA") == 0) state.vfoAText = "A" + sent.substr(2, 11);
-    if (sent.compare(0, 2, "FB") == 0) state.vfoBText = "B" + sent.substr(2, 11);
+    if (sent.compare(0, 2, "FA") == 0) state.poll.vfoAText = "A" + sent.substr(2, 11);
+    if (sent.compare(0, 2, "FB") == 0) state.poll.vfoBText = "B" + sent.substr(2, 11);
 }
 
 void Panel::stepSquelch(int amount) {
-    int& squelch = state.squelch;
+    int& squelch = state.dial.squelch;
     squelch = std::clamp(squelch, 0, 255) + amount;
     if (squelch > 255) {
         squelch = 255;

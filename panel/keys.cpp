@@ -30,20 +30,22 @@ constexpr Keys every{Keys::every, {0, 0, 0}};
 
 using Condition = bool (*)(const PanelState&);
 bool always(const PanelState&) { return true; }
-bool bandPrefix(const PanelState& s) { return s.keyPrefix == Prefix::band; }
-bool inExtended(const PanelState& s) { return s.keyPrefix == Prefix::extended; }
-bool bandwidthLatched(const PanelState& s) { return s.keyPrefix == Prefix::extended && s.txbwLatch == 1; }
-bool keyerPrefix(const PanelState& s) { return s.keyPrefix == Prefix::keyer; }
-bool micGainWatching(const PanelState& s) { return s.micGainWatch >= 1; }
-bool inFm(const PanelState& s) { return modeClass(s.mode) == ModeClass::fm; }
-bool typingTone(const PanelState& s) { return s.toneEntry == ToneEntry::typing && s.freqEntry == 0; }
-bool channelPending(const PanelState& s) { return s.channelOp != ChannelOp::none; }
-bool somethingTyped(const PanelState& s) { return s.entryMHz != noEntry; }
-bool noPrefix(const PanelState& s) { return s.keyPrefix == Prefix::none; }
+bool bandPrefix(const PanelState& s) { return s.keys.keyPrefix == Prefix::band; }
+bool inExtended(const PanelState& s) { return s.keys.keyPrefix == Prefix::extended; }
+bool bandwidthLatched(const PanelState& s) { return s.keys.keyPrefix == Prefix::extended && s.switches.txbwLatch == 1; }
+bool keyerPrefix(const PanelState& s) { return s.keys.keyPrefix == Prefix::keyer; }
+bool micGainWatching(const PanelState& s) { return s.levels.micGainWatch >= 1; }
+bool inFm(const PanelState& s) { return modeClass(s.dial.mode) == ModeClass::fm; }
+bool typingTone(const PanelState& s) { return s.tone.toneEntry == ToneEntry::typing && s.entry.freqEntry == 0; }
+bool channelPending(const PanelState& s) { return s.channels.channelOp != ChannelOp::none; }
+bool somethingTyped(const PanelState& s) { return s.entry.entryMHz != noEntry; }
+bool noPrefix(const PanelState& s) { return s.keys.keyPrefix == Prefix::none; }
 // The prefixes whose Up and Down adjust a setting.
-bool levelPrefixSet(const PanelState& s) { return s.keyPrefix != Prefix::none && s.keyPrefix != Prefix::band; }
+bool levelPrefixSet(const PanelState& s) {
+    return s.keys.keyPrefix != Prefix::none && s.keys.keyPrefix != Prefix::band;
+}
 // A tone being typed, not one restored from a row and already on the radio.
-bool inToneEntry(const PanelState& s) { return s.toneEntry == ToneEntry::typing && s.toneOn == 0; }
+bool inToneEntry(const PanelState& s) { return s.tone.toneEntry == ToneEntry::typing && s.tone.toneOn == 0; }
 bool notInToneEntry(const PanelState& s) { return !inToneEntry(s); }
 
 struct ChainEntry {
@@ -133,22 +135,22 @@ std::string echoOf(int key) {
 void Panel::handleKeyDown(const platform::Event& event) {
     // An auto-repeat of the key held down is no new press; a second key
     // pressed while the first is still down is (a fast typist's roll-over).
-    if (event.repeat || (state.keyHeld == 1 && event.key == state.heldKey)) return;
-    state.keyCode = event.key;
-    state.keyHeld = 1;
-    state.heldKey = event.key;
-    state.modeReported = 0;
+    if (event.repeat || (state.keys.keyHeld == 1 && event.key == state.keys.heldKey)) return;
+    state.keys.keyCode = event.key;
+    state.keys.keyHeld = 1;
+    state.keys.heldKey = event.key;
+    state.keys.modeReported = 0;
 
-    if (state.diagLevel == 1) echoKey(event.key);
-    if (state.tuning == 1 && state.keyCode != keyT && state.keyCode != keyS) {
+    if (state.config.diagLevel == 1) echoKey(event.key);
+    if (state.transmit.tuning == 1 && state.keys.keyCode != keyT && state.keys.keyCode != keyS) {
         sayWord("ton");
         return;
     }
-    state.commandText.clear();
+    state.link.commandText.clear();
 
-    if (state.keyCode >= keyPad0 && state.keyCode <= keyPad9) state.keyCode -= keyPad0 - key0;
-    if (state.keyCode == keyPadPoint) state.keyCode = keyPoint;
-    const int key = state.keyCode;
+    if (state.keys.keyCode >= keyPad0 && state.keys.keyCode <= keyPad9) state.keys.keyCode -= keyPad0 - key0;
+    if (state.keys.keyCode == keyPadPoint) state.keys.keyCode = keyPoint;
+    const int key = state.keys.keyCode;
 
     if (key == keyShift || key == keyCtrl || key == keyInsert || key == keyLeftWindows) return;
     // Digits work whether or not the link is up.
@@ -157,18 +159,18 @@ void Panel::handleKeyDown(const platform::Event& event) {
         return;
     }
     // A tone entry with nothing typed yet ends at any key that cannot start one.
-    if (state.toneEntry == ToneEntry::typing && isNoTone(state.toneText) && key != keyEnter && key != keyN &&
+    if (state.tone.toneEntry == ToneEntry::typing && isNoTone(state.tone.toneText) && key != keyEnter && key != keyN &&
         key != keyR)
-        state.toneEntry = ToneEntry::none;
+        state.tone.toneEntry = ToneEntry::none;
     if (key == keyQ) {
-        state.running = 0;
+        state.program.running = 0;
         send("Z6");
         send("RX$");
-        state.txState = 0;  // "Z6" ended any transmission
+        state.transmit.txState = 0;  // "Z6" ended any transmission
         sayWord("quit");
         return;
     }
-    if (state.connected == 0) {
+    if (state.poll.connected == 0) {
         sayWord("nc");
         return;
     }
@@ -176,72 +178,73 @@ void Panel::handleKeyDown(const platform::Event& event) {
 }
 
 void Panel::handleKeyUp(int key) {
-    if (key == state.heldKey) {
-        state.keyHeld = 0;
-        state.heldKey = 0;
+    if (key == state.keys.heldKey) {
+        state.keys.keyHeld = 0;
+        state.keys.heldKey = 0;
     }
 }
 
 void Panel::echoKey(int rawKey) {
-    state.diagLevel = 2;
+    state.config.diagLevel = 2;
     send(echoOf(rawKey));
 }
 
 bool Panel::dispatchChain() {
     for (const ChainEntry& entry : chain) {
-        if (!entry.keys.take(state.keyCode) || !entry.when(state)) continue;
+        if (!entry.keys.take(state.keys.keyCode) || !entry.when(state)) continue;
         if ((this->*entry.run)() == Flow::stop) return false;
     }
     return true;
 }
 
 void Panel::dispatchEnd() {
-    if (state.keyPrefix != Prefix::none && state.keyPrefix != Prefix::width) return;
+    if (state.keys.keyPrefix != Prefix::none && state.keys.keyPrefix != Prefix::width) return;
     if (!applyFrequencyKey()) return;
     sendFrequency();
-    if (state.keyCode == keyH) sayWordAsync("help.wav");
+    if (state.keys.keyCode == keyH) sayWordAsync("help.wav");
 }
 
 Panel::Flow Panel::ignoreKey() { return Flow::stop; }
 
 Panel::Flow Panel::forgetChannel() {
-    state.channelBank = noBand;
+    state.channels.channelBank = noBand;
     return Flow::goOn;
 }
 
 Panel::Flow Panel::cancelChannelOp() {
     // B makes the next digit the bank; every other key cancels the operation.
-    if (state.keyCode == keyB) {
-        state.choosingBank = 1;
+    if (state.keys.keyCode == keyB) {
+        state.channels.choosingBank = 1;
         sayWord("bank");
     } else {
-        state.channelOp = ChannelOp::none;
-        state.channelBankChoice = 0;
-        state.choosingBank = 0;
+        state.channels.channelOp = ChannelOp::none;
+        state.channels.channelBankChoice = 0;
+        state.channels.choosingBank = 0;
     }
     return Flow::stop;
 }
 
 Panel::Flow Panel::afGainPrefix() {
-    state.keyPrefix = Prefix::afGain;
+    state.keys.keyPrefix = Prefix::afGain;
     sayWord("ag");
     return Flow::stop;
 }
 
 Panel::Flow Panel::sayMeter() {
-    if (state.txState > 0 || state.tuning == 1) saySwr();
+    if (state.transmit.txState > 0 || state.transmit.tuning == 1)
+        saySwr();
     else saySMeter();
     return Flow::stop;
 }
 
 Panel::Flow Panel::extendedPrefix() {
     sayWord("extcm");
-    if (state.keyPrefix != Prefix::extended) {
-        state.keyPrefix = Prefix::extended;
+    if (state.keys.keyPrefix != Prefix::extended) {
+        state.keys.keyPrefix = Prefix::extended;
         sayWord("on");
     } else {
-        state.keyPrefix = Prefix::none;
-        state.txbwLatch = 0;
+        state.keys.keyPrefix = Prefix::none;
+        state.switches.txbwLatch = 0;
         sayWord("off");
     }
     return Flow::stop;
@@ -254,30 +257,30 @@ Panel::Flow Panel::optionsReport() {
         bool holds;
         const char* name;
     } options[] = {
-        {s.preampOn == 1, "preamp"},
-        {s.attOn == 1, "at"},
-        {s.nbOn == 1, "nb"},
-        {s.nrOn == 1, "nr"},
-        {s.notchOn == 1, "notch"},
-        {s.processorOn == 1 && s.mode < 3, "spc"},
-        {s.breakIn == 1 && s.mode == 3, "bkin"},
-        {s.vox == 1 && s.mode != 3, "vox"},
-        {s.monitorLevel >= 1, "mon"},
+        {s.switches.preampOn == 1, "preamp"},
+        {s.switches.attOn == 1, "at"},
+        {s.switches.nbOn == 1, "nb"},
+        {s.switches.nrOn == 1, "nr"},
+        {s.switches.notchOn == 1, "notch"},
+        {s.switches.processorOn == 1 && s.dial.mode < 3, "spc"},
+        {s.switches.breakIn == 1 && s.dial.mode == 3, "bkin"},
+        {s.switches.vox == 1 && s.dial.mode != 3, "vox"},
+        {s.levels.monitorLevel >= 1, "mon"},
     };
     for (const auto& option : options) {
         if (!option.holds) continue;
         sayWord(option.name);
         sayWord("on");
     }
-    if (!isNoTone(s.toneText)) sayTone();
-    if (s.lockState == "1" && s.lockAvailable == 1) {
+    if (!isNoTone(s.tone.toneText)) sayTone();
+    if (s.config.lockState == "1" && s.link.lockAvailable == 1) {
         sayWord("lock");
         sayWord("on");
     }
     sayWord("tuner");
     sayWord("is");
     static const char* const tunerWords[] = {"on", "off", "both"};
-    if (s.tunerMode >= 0 && s.tunerMode <= 2) sayWord(tunerWords[s.tunerMode]);
+    if (s.config.tunerMode >= 0 && s.config.tunerMode <= 2) sayWord(tunerWords[s.config.tunerMode]);
     return Flow::stop;
 }
 

@@ -19,7 +19,7 @@ enum class Limit { reached, passed };
 struct LevelRow {
     Prefix prefix;
     LevelTarget target;  // under L: the level it adjusts
-    int PanelState::*member;
+    int PanelState::Levels::*member;  // none for the power, which is config.powerPercent
     int step, low, high;
     const char* command;
     int digits;
@@ -31,19 +31,19 @@ namespace {
 
 // The filter width (W) is not a row: its steps and limits follow the mode
 // (stepWidth), and the mode send sets it too (sendWidth).
+using Levels = PanelState::Levels;
+
 constexpr LevelRow levelTable[] = {
     // prefix, under L, member, step, low, high, command, digits, "max"/"min" when
     // Power: 5 below 30, 10 from 30 up, on multiples of 5; the percentage is spoken.
-    {Prefix::power, LevelTarget::none, &PanelState::powerPercent, 5, 5, 100, "PC", 3, Limit::reached,
-     &Panel::stepPower},
-    {Prefix::rfGain, LevelTarget::none, &PanelState::rfGain, 20, 0, 255, "RG", 3, Limit::reached},
-    {Prefix::afGain, LevelTarget::none, &PanelState::afGain, 10, 0, 255, "AG0", 3, Limit::reached},
-    {Prefix::level, LevelTarget::noiseBlanker, &PanelState::nbLevel, 1, 1, 10, "NL", 3, Limit::passed},
-    {Prefix::level, LevelTarget::noiseReduction, &PanelState::nrLevel, 1, 1, 10, "RL", 2, Limit::passed},
-    {Prefix::keyer, LevelTarget::none, &PanelState::keyerSpeed, 1, 6, 48, "KS", 3, Limit::reached},  // words per minute
+    {Prefix::power, LevelTarget::none, nullptr, 5, 5, 100, "PC", 3, Limit::reached, &Panel::stepPower},
+    {Prefix::rfGain, LevelTarget::none, &Levels::rfGain, 20, 0, 255, "RG", 3, Limit::reached},
+    {Prefix::afGain, LevelTarget::none, &Levels::afGain, 10, 0, 255, "AG0", 3, Limit::reached},
+    {Prefix::level, LevelTarget::noiseBlanker, &Levels::nbLevel, 1, 1, 10, "NL", 3, Limit::passed},
+    {Prefix::level, LevelTarget::noiseReduction, &Levels::nrLevel, 1, 1, 10, "RL", 2, Limit::passed},
+    {Prefix::keyer, LevelTarget::none, &Levels::keyerSpeed, 1, 6, 48, "KS", 3, Limit::reached},  // words per minute
     // Microphone gain: down from the top lands on 250; the ALC peak starts afresh.
-    {Prefix::micGain, LevelTarget::none, &PanelState::micGain, 10, 0, 255, "MG", 3, Limit::passed,
-     &Panel::stepMicGain},
+    {Prefix::micGain, LevelTarget::none, &Levels::micGain, 10, 0, 255, "MG", 3, Limit::passed, &Panel::stepMicGain},
 };
 
 const int cwWidthStep = 100;
@@ -68,28 +68,28 @@ bool hasRtsKeying(int id) {
 Panel::Flow Panel::powerPrefix() {
     sayWord("Power");
     sayPowerPercent();
-    state.keyPrefix = Prefix::power;
+    state.keys.keyPrefix = Prefix::power;
     return Flow::stop;
 }
 
 Panel::Flow Panel::rfGainPrefix() {
     sayWord("rf");
-    state.keyPrefix = Prefix::rfGain;
+    state.keys.keyPrefix = Prefix::rfGain;
     return Flow::stop;
 }
 
 Panel::Flow Panel::widthPrefix() {
-    const ModeClass kind = modeClass(state.mode);
+    const ModeClass kind = modeClass(state.dial.mode);
     if (kind != ModeClass::ssb && kind != ModeClass::cw) return Flow::stop;
-    state.keyPrefix = Prefix::width;
+    state.keys.keyPrefix = Prefix::width;
     sayFilterWidth();
     return Flow::stop;
 }
 
 Panel::Flow Panel::levelPrefix() {
-    if (state.levelTarget == LevelTarget::none) return Flow::stop;
-    state.keyPrefix = Prefix::level;
-    sayWord(state.levelTarget == LevelTarget::noiseBlanker ? "nb" : "nr");
+    if (state.levels.levelTarget == LevelTarget::none) return Flow::stop;
+    state.keys.keyPrefix = Prefix::level;
+    sayWord(state.levels.levelTarget == LevelTarget::noiseBlanker ? "nb" : "nr");
     sayWord("lev");
     return Flow::stop;
 }
@@ -107,12 +107,12 @@ Panel::Flow Panel::levelDown() {
 }
 
 void Panel::adjustLevel(int direction) {
-    if (state.keyPrefix == Prefix::width) return stepWidth(direction);
+    if (state.keys.keyPrefix == Prefix::width) return stepWidth(direction);
     for (const LevelRow& row : levelTable) {
-        if (row.prefix != state.keyPrefix) continue;
-        if (row.target != LevelTarget::none && row.target != state.levelTarget) continue;
+        if (row.prefix != state.keys.keyPrefix) continue;
+        if (row.target != LevelTarget::none && row.target != state.levels.levelTarget) continue;
         if (row.own) return (this->*row.own)(row, direction);
-        int& value = state.*row.member;
+        int& value = state.levels.*row.member;
         const int stepped = std::clamp(value, row.low, row.high) + direction * row.step;
         value = std::clamp(stepped, row.low, row.high);
         const bool atEnd = row.limit == Limit::reached || stepped != value;
@@ -124,7 +124,7 @@ void Panel::adjustLevel(int direction) {
 }
 
 void Panel::stepPower(const LevelRow& row, int direction) {
-    int& p = state.powerPercent;
+    int& p = state.config.powerPercent;
     p = std::clamp(p, 0, 10 * row.high);  // a configured 150 still comes down to 100
     const int step = p < 30 ? row.step : 2 * row.step;
     if (direction > 0) p = (p + step) / row.step * row.step;
@@ -136,7 +136,7 @@ void Panel::stepPower(const LevelRow& row, int direction) {
 }
 
 void Panel::stepMicGain(const LevelRow& row, int direction) {
-    int& g = state.micGain;
+    int& g = state.levels.micGain;
     g = std::clamp(g, row.low, row.high) + direction * row.step;
     if (direction < 0 && g == 245) g = 250;  // down from the top lands on 250
     if (g > row.high) {
@@ -146,48 +146,48 @@ void Panel::stepMicGain(const LevelRow& row, int direction) {
         g = row.low;
         sayWord("min");
     }
-    state.peakAlc = 0;
+    state.levels.peakAlc = 0;
     send(levelCommand(row, g));
 }
 
 void Panel::stepWidth(int direction) {
     PanelState& s = state;
-    if (modeClass(s.mode) == ModeClass::ssb) {
-        s.filterWidth = std::clamp(s.filterWidth, 0, 12) + direction;
-    } else if (modeClass(s.mode) == ModeClass::cw) {
+    if (modeClass(s.dial.mode) == ModeClass::ssb) {
+        s.levels.filterWidth = std::clamp(s.levels.filterWidth, 0, 12) + direction;
+    } else if (modeClass(s.dial.mode) == ModeClass::cw) {
         // CW widths run 50, 100, 200 ... 1500.
-        s.filterWidth = std::clamp(s.filterWidth, 50, 1500) + direction * cwWidthStep;
-        if (s.filterWidth == 150) s.filterWidth = 100;
+        s.levels.filterWidth = std::clamp(s.levels.filterWidth, 50, 1500) + direction * cwWidthStep;
+        if (s.levels.filterWidth == 150) s.levels.filterWidth = 100;
     }
     sendWidth();
 }
 
 void Panel::sendWidth() {
-    const ModeClass kind = modeClass(state.mode);
+    const ModeClass kind = modeClass(state.dial.mode);
     if (kind == ModeClass::ssb) {
-        state.filterWidth = std::clamp(state.filterWidth, 0, 12);
-        state.ssbWidth = state.filterWidth;
-        send("SH" + zeroPadded(state.filterWidth, 2));
-        if (state.filterWidth == 0) sayWord("min");
-        if (state.filterWidth == 12) sayWord("max");
+        state.levels.filterWidth = std::clamp(state.levels.filterWidth, 0, 12);
+        state.levels.ssbWidth = state.levels.filterWidth;
+        send("SH" + zeroPadded(state.levels.filterWidth, 2));
+        if (state.levels.filterWidth == 0) sayWord("min");
+        if (state.levels.filterWidth == 12) sayWord("max");
     } else if (kind == ModeClass::cw) {
-        if (state.filterWidth > 1500) {
-            state.filterWidth = 1500;
+        if (state.levels.filterWidth > 1500) {
+            state.levels.filterWidth = 1500;
             sayWord("max");
-        } else if (state.filterWidth < 100) {
-            state.filterWidth = 50;
+        } else if (state.levels.filterWidth < 100) {
+            state.levels.filterWidth = 50;
             sayWord("min");
         }
-        state.cwWidth = state.filterWidth;
-        send("FW" + zeroPadded(state.filterWidth, 4));
+        state.levels.cwWidth = state.levels.filterWidth;
+        send("FW" + zeroPadded(state.levels.filterWidth, 4));
     } else if (kind == ModeClass::am) {
-        state.filterWidth = 8;
+        state.levels.filterWidth = 8;
         send("SH08");
     }
 }
 
 void Panel::sendPower(Speak speak) {
-    send(levelCommand(powerRow, state.powerPercent));
+    send(levelCommand(powerRow, state.config.powerPercent));
     if (speak == Speak::yes) sayPowerPercent();
 }
 
@@ -203,12 +203,12 @@ int Panel::toggleSwitch(const char* name, const char* onCommand, const char* off
 }
 
 void Panel::togglePreamp() {
-    toggleSwitch("preamp", "PA1", "PA0", state.preampOn);
+    toggleSwitch("preamp", "PA1", "PA0", state.switches.preampOn);
     showStatusWords();
 }
 
 void Panel::setPreamp(int on) {
-    state.preampOn = on == 1 ? 0 : 1;
+    state.switches.preampOn = on == 1 ? 0 : 1;
     togglePreamp();
 }
 
@@ -218,7 +218,7 @@ Panel::Flow Panel::preampKey() {
 }
 
 Panel::Flow Panel::attenuatorKey() {
-    toggleSwitch("at", "RA01", "RA00", state.attOn);
+    toggleSwitch("at", "RA01", "RA00", state.switches.attOn);
     showStatusWords();
     return Flow::stop;
 }
@@ -229,55 +229,57 @@ void Panel::readLevel(const char* query, int& level) {
     send(query);
     pause();
     readReply();
-    const size_t at = state.replyText.find(query);
-    if (at != std::string::npos) level = numberOf(slice(state.replyText, at + 2, 3));
+    const size_t at = state.link.replyText.find(query);
+    if (at != std::string::npos) level = numberOf(slice(state.link.replyText, at + 2, 3));
 }
 
 Panel::Flow Panel::noiseBlankerKey() {
     PanelState& s = state;
-    if (toggleSwitch("nb", "NB1", "NB0", s.nbOn) == 1) {
-        s.levelTarget = LevelTarget::noiseBlanker;
-        readLevel("NL", s.nbLevel);
-    } else if (s.levelTarget == LevelTarget::noiseBlanker) {
-        s.levelTarget = LevelTarget::none;
+    if (toggleSwitch("nb", "NB1", "NB0", s.switches.nbOn) == 1) {
+        s.levels.levelTarget = LevelTarget::noiseBlanker;
+        readLevel("NL", s.levels.nbLevel);
+    } else if (s.levels.levelTarget == LevelTarget::noiseBlanker) {
+        s.levels.levelTarget = LevelTarget::none;
     }
-    s.tickCount = 0;
+    s.poll.tickCount = 0;
     showStatusWords();
     return Flow::stop;
 }
 
 Panel::Flow Panel::noiseReductionKey() {
     PanelState& s = state;
-    if (toggleSwitch("nr", "NR1", "NR0", s.nrOn) == 1) {
-        s.levelTarget = LevelTarget::noiseReduction;
-        readLevel("RL", s.nrLevel);
-    } else if (s.levelTarget == LevelTarget::noiseReduction) {
-        s.levelTarget = LevelTarget::none;
+    if (toggleSwitch("nr", "NR1", "NR0", s.switches.nrOn) == 1) {
+        s.levels.levelTarget = LevelTarget::noiseReduction;
+        readLevel("RL", s.levels.nrLevel);
+    } else if (s.levels.levelTarget == LevelTarget::noiseReduction) {
+        s.levels.levelTarget = LevelTarget::none;
     }
     showStatusWords();
     return Flow::stop;
 }
 
 Panel::Flow Panel::notchKey() {
-    toggleSwitch("notch", "NT10", "NT00", state.notchOn);
+    toggleSwitch("notch", "NT10", "NT00", state.switches.notchOn);
     showStatusWords();
     return Flow::stop;
 }
 
 Panel::Flow Panel::processorKey() {
-    if (modeClass(state.mode) != ModeClass::ssb) {
+    if (modeClass(state.dial.mode) != ModeClass::ssb) {
         sayWord("spc");
         sayWord("na");
         return Flow::goOn;
     }
-    toggleSwitch("spc", "PR1", "PR0", state.processorOn);
+    toggleSwitch("spc", "PR1", "PR0", state.switches.processorOn);
     showStatusWords();
     return Flow::goOn;
 }
 
 Panel::Flow Panel::voxKey() {
-    if (state.mode == modeCw) toggleSwitch("bkin", "BI1", "BI0", state.breakIn);
-    else toggleSwitch("vox", "VX1", "VX0", state.vox);
+    if (state.dial.mode == modeCw)
+        toggleSwitch("bkin", "BI1", "BI0", state.switches.breakIn);
+    else
+        toggleSwitch("vox", "VX1", "VX0", state.switches.vox);
     showStatusWords();
     return Flow::stop;
 }
@@ -285,23 +287,23 @@ Panel::Flow Panel::voxKey() {
 Panel::Flow Panel::monitorKey() {
     PanelState& s = state;
     sayWord("mon");
-    if (s.monitorLevel > 0) {
+    if (s.levels.monitorLevel > 0) {
         sayWord("off");
-        s.monitorLevel = 0;
+        s.levels.monitorLevel = 0;
         send("ML000");
-        s.levelTarget = LevelTarget::none;
+        s.levels.levelTarget = LevelTarget::none;
     } else {
         sayWord("on");
-        s.monitorLevel = monitorOnLevel;
+        s.levels.monitorLevel = monitorOnLevel;
         bool answered = false;
         for (int i = 0; i < monitorTries; ++i) {
             send("ML");
             sayWord("shdel");
             readReply();
-            const size_t at = s.replyText.find("ML");
+            const size_t at = s.link.replyText.find("ML");
             if (at != std::string::npos) {
                 // A reading of 0 would make the next F9 switch on again.
-                s.monitorLevel = std::max(1, numberOf(slice(s.replyText, at + 2, 3)));
+                s.levels.monitorLevel = std::max(1, numberOf(slice(s.link.replyText, at + 2, 3)));
                 answered = true;
             }
         }
@@ -314,21 +316,21 @@ Panel::Flow Panel::monitorKey() {
 Panel::Flow Panel::tunerModeKey() {
     PanelState& s = state;
     sayWord("tuner");
-    if (s.tunerMode == 0) {
+    if (s.config.tunerMode == 0) {
         send("AC000");
         sayWord("off");
-        s.tunerMode = 1;
-        s.tunerEngaged = 0;
-    } else if (s.tunerMode == 1) {
+        s.config.tunerMode = 1;
+        s.switches.tunerEngaged = 0;
+    } else if (s.config.tunerMode == 1) {
         send("AC110");
         sayWord("both");
-        s.tunerMode = 2;
-        s.tunerEngaged = 1;
+        s.config.tunerMode = 2;
+        s.switches.tunerEngaged = 1;
     } else {
         send("AC110");
         sayWord("on");
-        s.tunerMode = 0;
-        s.tunerEngaged = 1;
+        s.config.tunerMode = 0;
+        s.switches.tunerEngaged = 1;
     }
     return Flow::stop;
 }
@@ -338,41 +340,41 @@ Panel::Flow Panel::tunerModeKey() {
 Panel::Flow Panel::rtsKey() {
     PanelState& s = state;
     sayWord("RTS");
-    s.keyPrefix = Prefix::none;
-    if (!hasRtsKeying(s.radioId)) {
+    s.keys.keyPrefix = Prefix::none;
+    if (!hasRtsKeying(s.link.radioId)) {
         sayWord("na");
         return Flow::stop;
     }
-    s.rtsOn = s.rtsOn == 1 ? 0 : 1;
-    sayWord(s.rtsOn == 1 ? "on" : "off");
-    send(s.rtsOn == 1 ? "EX1081" : "EX1080");
+    s.switches.rtsOn = s.switches.rtsOn == 1 ? 0 : 1;
+    sayWord(s.switches.rtsOn == 1 ? "on" : "off");
+    send(s.switches.rtsOn == 1 ? "EX1081" : "EX1080");
     return Flow::stop;
 }
 
 Panel::Flow Panel::txBandwidthKey() {
     static const char* const widthWords[] = {"wide", "mid", "nar"};
     PanelState& s = state;
-    s.txBandwidth = std::clamp(s.txBandwidth, 0, 2);
+    s.switches.txBandwidth = std::clamp(s.switches.txBandwidth, 0, 2);
     sayWord("txbw");
-    send("Z7" + std::to_string(s.txBandwidth));
-    sayWord(widthWords[s.txBandwidth]);
-    s.txBandwidth = (s.txBandwidth + 1) % 3;
-    s.txbwLatch = 1;  // W again steps on; only X ends it
+    send("Z7" + std::to_string(s.switches.txBandwidth));
+    sayWord(widthWords[s.switches.txBandwidth]);
+    s.switches.txBandwidth = (s.switches.txBandwidth + 1) % 3;
+    s.switches.txbwLatch = 1;  // W again steps on; only X ends it
     return Flow::stop;
 }
 
 Panel::Flow Panel::lockKey() {
     PanelState& s = state;
-    s.keyPrefix = Prefix::none;
-    if (s.lockAvailable != 1) {
+    s.keys.keyPrefix = Prefix::none;
+    if (s.link.lockAvailable != 1) {
         sayWord("lock");
         sayWord("na");
         return Flow::stop;
     }
-    const bool locking = s.lockState != "1";
+    const bool locking = s.config.lockState != "1";
     sayWord(locking ? "lock" : "unlock");
-    s.lockState = locking ? "1" : "0";
-    send("LO" + s.lockState);
+    s.config.lockState = locking ? "1" : "0";
+    send("LO" + s.config.lockState);
     showStatusWords();
     return Flow::stop;
 }
@@ -383,20 +385,20 @@ Panel::Flow Panel::lockKey() {
 Panel::Flow Panel::keyerKey() {
     PanelState& s = state;
     sayWord("ks");
-    if (s.keyPrefix == Prefix::keyer) {
-        s.keyPrefix = Prefix::none;
-        s.mode = s.savedMode;
+    if (s.keys.keyPrefix == Prefix::keyer) {
+        s.keys.keyPrefix = Prefix::none;
+        s.dial.mode = s.levels.savedMode;
         sendMode();
         sayWord("off");
         sayKeyerSpeed();
-        send(s.breakIn == 1 ? "BI1" : "BI0");
+        send(s.switches.breakIn == 1 ? "BI1" : "BI0");
         return Flow::stop;
     }
-    s.savedMode = s.mode;
-    s.mode = modeCw;
+    s.levels.savedMode = s.dial.mode;
+    s.dial.mode = modeCw;
     sendMode();
-    s.keyPrefix = Prefix::keyer;
-    readLevel("KS", s.keyerSpeed);
+    s.keys.keyPrefix = Prefix::keyer;
+    readLevel("KS", s.levels.keyerSpeed);
     sayWord("on");
     send("VX2");
     sayKeyerSpeed();
@@ -404,8 +406,8 @@ Panel::Flow Panel::keyerKey() {
 }
 
 Panel::Flow Panel::leaveKeyer() {
-    state.keyPrefix = Prefix::none;
-    state.mode = state.savedMode;
+    state.keys.keyPrefix = Prefix::none;
+    state.dial.mode = state.levels.savedMode;
     sendMode();
     sendPower(Speak::no);
     return Flow::goOn;
@@ -415,22 +417,22 @@ Panel::Flow Panel::leaveKeyer() {
 
 Panel::Flow Panel::micGainWatchKey() {
     PanelState& s = state;
-    s.keyPrefix = Prefix::micGain;
-    s.tickCount = 0;
+    s.keys.keyPrefix = Prefix::micGain;
+    s.poll.tickCount = 0;
     sayLevelPercent();  // "micgain", "lev", the percentage, "perc"
-    s.peakAlc = 0;
-    s.micGainWatch = 1;
+    s.levels.peakAlc = 0;
+    s.levels.micGainWatch = 1;
     return Flow::stop;
 }
 
 Panel::Flow Panel::endMicGainWatch() {
     PanelState& s = state;
     sayLevelPercent();
-    s.micGainWatch = 0;
-    s.peakAlc = 0;
+    s.levels.micGainWatch = 0;
+    s.levels.peakAlc = 0;
     sayWord("off");
-    if (s.keyCode != keyF11) return Flow::goOn;  // F11 itself only ends the watch
-    s.keyPrefix = Prefix::none;
+    if (s.keys.keyCode != keyF11) return Flow::goOn;  // F11 itself only ends the watch
+    s.keys.keyPrefix = Prefix::none;
     return Flow::stop;
 }
 

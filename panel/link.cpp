@@ -37,61 +37,23 @@ std::string portName(int number) {
 }
 
 void Panel::setStartValues() {
+    // What vocrig.cfg set stays, and so does the program's own state; the
+    // band table and the channels are set up by setDefaultTables.
     PanelState& s = state;
-    s.bandIndex = 4;
-    s.ssbWidth = 7;
-    s.cwWidth = 600;
-    s.filterWidth = 0;
-    s.squelch = 60;
-    s.keyerSpeed = 15;
-    s.micGain = 20;
-    s.afGain = 50;
-    s.rfGain = 255;
-    s.txBandwidth = 1;
-    s.peakAlc = -1;
-    s.channelBank = noBand;
-    s.channelBankChoice = 0;
-    s.channelSlot = 0;
-    s.entryMHz = noEntry;
-    s.entryFraction = 0;
-    s.entryZeros.clear();
-    s.entryPoint = 0;
-    s.freqEntry = 0;
-    s.channelOp = ChannelOp::none;
-    s.choosingBank = 0;
-    s.toneText = Tone::noneText;
-    s.toneEntry = ToneEntry::none;
-    s.toneOn = 0;
-    s.radioId = 0;
-
-    s.keyCode = s.keyHeld = s.modeReported = 0;
-    s.keyPrefix = Prefix::none;
-    s.busy = s.tickCount = 0;
-    s.nbLevel = s.nrLevel = 0;
-    s.levelTarget = LevelTarget::none;
-    s.savedMode = s.micGainWatch = 0;
-    s.preampOn = s.attOn = s.nbOn = s.nrOn = s.notchOn = 0;
-    s.processorOn = s.vox = s.breakIn = s.rtsOn = s.monitorLevel = 0;
-    s.tunerEngaged = s.txbwLatch = s.txState = s.tuning = s.tuneSwrMute = 0;
-    s.mode = s.fmWide = s.bandSplitFlag = s.vfoSwapped = s.stepFlag = 0;
-    s.splitOn = Split::off;
-    s.awaitingReply = s.missedPolls = s.connected = s.pollPhase = 0;
-    s.peakSwr = s.swrSettle = s.sMeter = s.sMeterShown = s.sMeterDrops = 0;
-    s.sDigit = "0";
-    s.lockAvailable = s.swapFixed = s.linkFailed = 0;
-    s.frequency = 0;
-
-    s.commandText.clear();
-    s.replyText.clear();
-    s.lastFreqCommand.clear();
-    s.lastFreqReply.clear();
-    // VFO texts of the default 40 m row.
-    s.vfoAText = "A00007100000";
-    s.vfoBText = "B00007100000";
+    s.link = {};
+    s.keys = {};
+    s.entry = {};
+    s.channels = {};
+    s.levels = {};
+    s.switches = {};
+    s.transmit = {};
+    s.dial = {};
+    s.tone = {};
+    s.poll = {};
 }
 
 void Panel::openLink() {
-    drawText(bannerPlace.x, bannerPlace.y, state.bannerText);
+    drawText(bannerPlace.x, bannerPlace.y, state.program.bannerText);
     for (size_t i = 0; i < std::size(helpLines); ++i)
         drawText(helpPlaces[i].x, helpPlaces[i].y, helpLines[i]);
 
@@ -100,14 +62,14 @@ void Panel::openLink() {
     loadMemory();
 
     if (port.isOpen()) port.close();
-    if (!port.open(portName(state.comPort))) {
+    if (!port.open(portName(state.link.comPort))) {
         sayWord("vnc");
-        state.linkFailed = 1;
+        state.link.linkFailed = 1;
         return;
     }
-    port.configure(state.baudRate, stopBits);
+    port.configure(state.link.baudRate, stopBits);
 
-    if (state.radioPowerSwitch == 1) {
+    if (state.config.radioPowerSwitch == 1) {
         send("Poweron");
         pause();
         send("PS1");
@@ -118,8 +80,8 @@ void Panel::openLink() {
     for (int i = 0; i < identityTries; ++i) {
         pause();
         readReply();
-        if (state.replyText.size() >= 3 && state.replyText.compare(0, 2, "Z1") == 0) {
-            state.radioId = static_cast<unsigned char>(state.replyText[2]);
+        if (state.link.replyText.size() >= 3 && state.link.replyText.compare(0, 2, "Z1") == 0) {
+            state.link.radioId = static_cast<unsigned char>(state.link.replyText[2]);
             break;
         }
     }
@@ -127,39 +89,40 @@ void Panel::openLink() {
     // The split flag the band set-up applies on first contact: the saved
     // row's; a file saved without a band gives none, although the start then
     // falls back to 40 m.
-    state.bandSplitFlag = currentBand().splitFlag();
+    state.dial.bandSplitFlag = currentBand().splitFlag();
 
     send("Z2");
-    send("LO" + state.lockState);
+    send("LO" + state.config.lockState);
 
     window.setFont(statusFont);
 
-    if (state.bandIndex < 1 || state.bandIndex > bandRows) state.bandIndex = 4;
+    if (state.dial.bandIndex < 1 || state.dial.bandIndex > bandRows) state.dial.bandIndex = 4;
     const BandRecord row = currentBand();
     send("FA" + row.vfoA());
-    state.frequency = hertzOf(row.vfoA());
+    state.dial.frequency = hertzOf(row.vfoA());
     sayFrequency();
 
-    const vocrig::radio::Model* model = vocrig::radio::byAddress(state.radioId);
-    if (model && model->fixedSwap) state.swapFixed = 1;
-    if (model && model->dialLock) state.lockAvailable = 1;
+    const vocrig::radio::Model* model = vocrig::radio::byAddress(state.link.radioId);
+    if (model && model->fixedSwap) state.link.swapFixed = 1;
+    if (model && model->dialLock) state.link.lockAvailable = 1;
 }
 
 void Panel::send(const std::string& text, Pacing pacing) {
-    state.commandText = text;
+    state.link.commandText = text;
     sendCommand(pacing);
 }
 
 void Panel::sendCommand(Pacing pacing) {
-    std::string& text = state.commandText;
+    std::string& text = state.link.commandText;
     if (text.empty()) return;
     // While split is on, frequency settings go to VFO B.
-    if (state.splitOn != Split::off && state.vfoSwapped == 0 && text.compare(0, 2, "FA") == 0) text.replace(0, 2, "FB");
+    if (state.dial.splitOn != Split::off && state.dial.vfoSwapped == 0 && text.compare(0, 2, "FA") == 0)
+        text.replace(0, 2, "FB");
     text += ";";
     if ((text.compare(0, 2, "FA") == 0 || text.compare(0, 2, "FB") == 0) && text.size() > 5) {
-        state.lastFreqCommand = text;
+        state.link.lastFreqCommand = text;
         // The answer to a poll already out tells the frequency from before this setting.
-        if (state.awaitingReply == 1) state.staleFrequencyReply = 1;
+        if (state.poll.awaitingReply == 1) state.poll.staleFrequencyReply = 1;
     }
     if (pacing == Pacing::paced) sayPacing("shdelay", commandSpacingMs);
     note("send", text);
@@ -167,10 +130,10 @@ void Panel::sendCommand(Pacing pacing) {
 }
 
 void Panel::readReply() {
-    state.replyText.clear();
-    if (port.bytesWaiting() > 0) state.replyText = port.read(maxReplyBytes);
-    if (!state.replyText.empty()) note("read", Trace::printable(state.replyText));
-    if (state.replyText.find("NC;") != std::string::npos) state.running = 0;
+    state.link.replyText.clear();
+    if (port.bytesWaiting() > 0) state.link.replyText = port.read(maxReplyBytes);
+    if (!state.link.replyText.empty()) note("read", Trace::printable(state.link.replyText));
+    if (state.link.replyText.find("NC;") != std::string::npos) state.program.running = 0;
 }
 
 void Panel::pause() { sayPacing("delay", pauseMs); }

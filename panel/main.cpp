@@ -50,8 +50,8 @@ int main() {
     if (status == vocrig::panel::exitNoConfiguration) std::cerr << "vocpanel: vocrig.cfg not found\n";
     if (status == vocrig::panel::exitNoLink) {
         const std::string why = port.lastError();
-        std::cerr << "vocpanel: " << (why.empty() ? "cannot open " + vocrig::panel::portName(panel.state.comPort) : why)
-                  << "\n";
+        std::cerr << "vocpanel: "
+                  << (why.empty() ? "cannot open " + vocrig::panel::portName(panel.state.link.comPort) : why) << "\n";
     }
     return finish(status);
 }

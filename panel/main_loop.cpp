@@ -15,16 +15,13 @@ const char* const startWords[] = {"voc", "3", "point", "4"};  // name and versio
 
 }  // namespace
 
-Panel::Panel(platform::Window& window, platform::Sound& sound, platform::SerialPort& port,
-             platform::Files& files, platform::Clock& clock, Trace* trace)
+Panel::Panel(platform::Window& window, platform::Sound& sound, platform::SerialPort& port, platform::Files& files,
+             platform::Clock& clock, Trace* trace)
     : window(window), sound(sound), port(port), files(files), clock(clock), trace(trace) {
-    setStartValues();
     setDefaultTables();
 }
 
 int Panel::run() {
-    state.waveDirectory = "wave\\";
-
     if (!window.open(windowTitle, windowLeft, windowTop, windowWidth, windowHeight)) return exitNoWindow;
     for (const char* word : startWords) sayWord(word);
 
@@ -36,15 +33,15 @@ int Panel::run() {
     }
 
     openLink();
-    if (state.linkFailed == 0) runLoop();
+    if (state.link.linkFailed == 0) runLoop();
     shutDown();
-    return state.linkFailed == 0 ? exitNormal : exitNoLink;
+    return state.link.linkFailed == 0 ? exitNormal : exitNoLink;
 }
 
 void Panel::runLoop() {
     window.startTimer(timerPeriodMs);
-    state.running = 1;
-    while (state.running == 1) {
+    state.program.running = 1;
+    while (state.program.running == 1) {
         // Wait for the first event, then take everything that is queued.
         handleEvent(window.waitEvent());
         platform::Event event;
@@ -54,30 +51,30 @@ void Panel::runLoop() {
 }
 
 void Panel::shutDown() {
-    if (state.linkFailed == 0) {
+    if (state.link.linkFailed == 0) {
         stopTransmitting();  // never leave the radio transmitting
-        if (!state.lastFreqReply.empty() && state.lastFreqReply[0] == 'F') storeBandRow();
+        if (!state.poll.lastFreqReply.empty() && state.poll.lastFreqReply[0] == 'F') storeBandRow();
         window.close();
 
         send("RX0");
         send("CT0");
-        if (state.lockAvailable == 1) send("LO0");
-        if (state.radioPowerSwitch == 1) send("PS9");
+        if (state.link.lockAvailable == 1) send("LO0");
+        if (state.config.radioPowerSwitch == 1) send("PS9");
         send("quit");
         pause();
         port.close();
     }
     normaliseBandRow();
     saveMemory();
-    if (state.linkFailed == 1) window.close();
+    if (state.link.linkFailed == 1) window.close();
 }
 
 void Panel::normaliseBandRow() {
     // The row is saved without split and with VFO B on VFO A's frequency;
     // AM and FM narrow (repeater use) keep theirs.
-    if (state.bandIndex < 1 || state.bandIndex > bandRows) return;
-    if (state.mode == modeAm || state.mode == modeFmNarrow) return;
-    std::string& row = state.bandTable[static_cast<size_t>(state.bandIndex)];
+    if (state.dial.bandIndex < 1 || state.dial.bandIndex > bandRows) return;
+    if (state.dial.mode == modeAm || state.dial.mode == modeFmNarrow) return;
+    std::string& row = state.memory.bandTable[static_cast<size_t>(state.dial.bandIndex)];
     if (!isBandRecord(row)) return;
     const BandRecord r(row);
     row = BandRecord::make(0, r.mode(), r.vfoA(), r.vfoA(), r.tone(), r.preampDigit());
@@ -85,7 +82,7 @@ void Panel::normaliseBandRow() {
 
 void Panel::handleEvent(const platform::Event& event) {
     switch (event.type) {
-        case platform::EventType::Close: state.running = 0; break;
+        case platform::EventType::Close: state.program.running = 0; break;
         case platform::EventType::KeyDown:
             note("key", std::to_string(event.key));
             handleKeyDown(event);

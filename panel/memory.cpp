@@ -93,11 +93,12 @@ std::string listingLine(int slot, const std::string& record) {
 }
 
 void Panel::setDefaultTables() {
-    state.bandTable[0].clear();
-    for (const BandInfo& band : bandInfoTable()) state.bandTable[static_cast<size_t>(band.row)] = band.defaultRow;
-    state.memorySlots.fill(emptySlot);
-    state.keptBandLines.fill(std::string());
-    state.bandLineKept.fill(false);
+    state.memory.bandTable[0].clear();
+    for (const BandInfo& band : bandInfoTable())
+        state.memory.bandTable[static_cast<size_t>(band.row)] = band.defaultRow;
+    state.memory.memorySlots.fill(emptySlot);
+    state.memory.keptBandLines.fill(std::string());
+    state.memory.bandLineKept.fill(false);
 }
 
 void Panel::loadMemory() {
@@ -107,7 +108,7 @@ void Panel::loadMemory() {
             // The file is there but cannot be read (permissions, something in
             // its way). Run on the defaults, but never write them over the
             // operator's channels: this run saves nothing.
-            state.memoryFileHeld = true;
+            state.memory.memoryFileHeld = true;
             return;
         }
         if (files.exists(olderMemoryFile)) files.remove(olderMemoryFile);
@@ -121,7 +122,7 @@ void Panel::loadMemory() {
         bool hasContent = false;
         for (const auto& l : lines) hasContent = hasContent || !l.empty();
         if (hasContent && !files.rename(memoryFile, foreignCopyFile)) {
-            state.memoryFileHeld = true;
+            state.memory.memoryFileHeld = true;
             return;
         }
         saveMemory();
@@ -131,7 +132,7 @@ void Panel::loadMemory() {
     // Header character 21 is the band row as the character '0' + row.
     const std::string& header = lines[0];
     int row = header.size() >= 21 ? static_cast<unsigned char>(header[20]) - '0' : 0;
-    state.bandIndex = row >= 1 && row <= bandRows ? row : 0;
+    state.dial.bandIndex = row >= 1 && row <= bandRows ? row : 0;
 
     // A band line that cannot be used leaves the default row for the radio and
     // is kept for the file. Channel lines are the operator's data: each is kept
@@ -139,37 +140,38 @@ void Panel::loadMemory() {
     for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) {
         if (r >= lines.size()) continue;
         if (isBandRecord(lines[r])) {
-            state.bandTable[r] = lines[r];
+            state.memory.bandTable[r] = lines[r];
         } else {
-            state.keptBandLines[r] = lines[r];
-            state.bandLineKept[r] = true;
+            state.memory.keptBandLines[r] = lines[r];
+            state.memory.bandLineKept[r] = true;
         }
     }
     for (size_t i = 0; i < static_cast<size_t>(memoryCount); ++i) {
         const size_t at = 1 + bandRows + i;
-        if (at < lines.size()) state.memorySlots[i] = lines[at];
+        if (at < lines.size()) state.memory.memorySlots[i] = lines[at];
     }
 }
 
 void Panel::saveMemory() {
-    if (state.memoryFileHeld) return;
+    if (state.memory.memoryFileHeld) return;
     if (files.exists(olderSaveFile)) files.remove(olderSaveFile);
 
-    std::string header = formatTag + "   " + state.versionText;
-    if (state.bandIndex >= 1 && state.bandIndex <= bandRows) {
+    std::string header = formatTag + "   " + state.program.versionText;
+    if (state.dial.bandIndex >= 1 && state.dial.bandIndex <= bandRows) {
         header += ' ';
-        header += static_cast<char>('0' + state.bandIndex);
-        header += state.nrOn ? '1' : '0';
+        header += static_cast<char>('0' + state.dial.bandIndex);
+        header += state.switches.nrOn ? '1' : '0';
     }
     std::vector<std::string> lines;
     lines.reserve(1 + bandRows + memoryCount);
     lines.push_back(header);
     for (size_t r = 1; r <= static_cast<size_t>(bandRows); ++r) {
         // A kept line goes back as it was read until the operator's use of the band rewrites the row.
-        const bool untouched = state.bandTable[r] == bandInfo(static_cast<int>(r))->defaultRow;
-        lines.push_back(state.bandLineKept[r] && untouched ? state.keptBandLines[r] : state.bandTable[r]);
+        const bool untouched = state.memory.bandTable[r] == bandInfo(static_cast<int>(r))->defaultRow;
+        lines.push_back(state.memory.bandLineKept[r] && untouched ? state.memory.keptBandLines[r]
+                                                                  : state.memory.bandTable[r]);
     }
-    for (const auto& record : state.memorySlots) lines.push_back(record);
+    for (const auto& record : state.memory.memorySlots) lines.push_back(record);
     // Written to a temporary file and renamed over the old one: a crash leaves
     // the old file or the new one, never half of it.
     files.writeLines(memoryFile, lines);
@@ -182,7 +184,7 @@ void Panel::exportMemory() {
     for (int bank = 0; bank < 10; ++bank) {
         bool bankShown = false;
         for (int slot = 0; slot < 10; ++slot) {
-            const std::string& record = state.memorySlots[static_cast<size_t>(bank * 10 + slot)];
+            const std::string& record = state.memory.memorySlots[static_cast<size_t>(bank * 10 + slot)];
             if (record.empty() || record[0] == '9') continue;
             if (!bankShown) {
                 lines.push_back("  ");

@@ -106,116 +106,152 @@ enum class Vfo { current, other };  // the VFO the dial is on, or the other one
 
 struct LevelRow;  // a row of the level table (levels.cpp)
 
+// What the panel knows, by area. Each area is reset by value (`entry = {}`);
+// the values written here are the start values, and are written only here.
 struct PanelState {
-    // Program
-    std::string versionText = link::version;
-    std::string bannerText = std::string("*** Vocrig V ") + link::version + " ***";
-    std::string waveDirectory = "wave\\";  // prefix of every word file
-    int comPort = link::panelPort;  // link to the translator
-    int baudRate = link::baud;
-    int running = 0;             // the main loop runs while 1
-    int linkFailed = 0;          // the port could not be opened
+    // The program itself
+    struct Program {
+        std::string versionText = vocrig::link::version;
+        std::string bannerText = std::string("*** Vocrig V ") + vocrig::link::version + " ***";
+        std::string waveDirectory = "wave\\";  // prefix of every word file
+        int running = 0;                       // the main loop runs while 1
+    } program;
 
-    // Configuration (vocrig.cfg)
-    int powerPercent = 100;
-    int swrAlert = 0;
-    int tunerMode = 0;           // 0 on, 1 off, 2 both
-    std::string bandPlan;        // "1", "6", "2", "7" or empty
-    int radioPowerSwitch = 0;
-    std::string lockState = "0"; // "0" unlocked, "1" locked
-    int diagLevel = 0;
+    // Read from vocrig.cfg; keys change some of them, a new start does not.
+    struct Config {
+        int powerPercent = 100;
+        int swrAlert = 0;
+        int tunerMode = 0;     // 0 on, 1 off, 2 both
+        std::string bandPlan;  // "1", "6", "2", "7" or empty
+        int radioPowerSwitch = 0;
+        std::string lockState = "0";  // "0" unlocked, "1" locked
+        int diagLevel = 0;
+    } config;
 
-    // Link
-    std::string commandText;     // the next command; after sending it ends in ";"
-    std::string replyText;       // what the last read received
-    std::string lastFreqCommand; // last frequency setting sent, with ";"
-    int radioId = 0;             // radio identity from "Z1"; 0 none, -1 not asked yet
-    int lockAvailable = 0;       // the radio has a dial lock
-    int swapFixed = 0;           // "swop" leaves vfoSwapped alone on this radio
+    // The link to the translator
+    struct Link {
+        int comPort = vocrig::link::panelPort;
+        int baudRate = vocrig::link::baud;
+        int linkFailed = 0;           // the port could not be opened
+        std::string commandText;      // the next command; after sending it ends in ";"
+        std::string replyText;        // what the last read received
+        std::string lastFreqCommand;  // last frequency setting sent, with ";"
+        int radioId = 0;              // radio identity from "Z1"; 0 none, -1 not asked yet
+        int lockAvailable = 0;        // the radio has a dial lock
+        int swapFixed = 0;            // "swop" leaves vfoSwapped alone on this radio
+    } link;
 
-    // Keys
-    int keyCode = 0;
-    int keyHeld = 0;
-    int heldKey = 0;             // the key that is down now, as the window gave it
-    Prefix keyPrefix = Prefix::none;
-    int modeReported = 0;        // the last mode came from the radio
+    // The key being handled
+    struct Keys {
+        int keyCode = 0;
+        int keyHeld = 0;
+        int heldKey = 0;  // the key that is down now, as the window gave it
+        Prefix keyPrefix = Prefix::none;
+        int modeReported = 0;  // the last mode came from the radio
+    } keys;
 
-    // Frequency and channel entry
-    long long frequency = 0;     // dial frequency in Hz (11 digits do not fit an int)
-    int freqEntry = 0;
-    int entryMHz = noEntry;
-    int entryFraction = 0;
-    std::string entryZeros;
-    int entryPoint = 0;
-    ChannelOp channelOp = ChannelOp::none;
-    int channelBankChoice = 0;
-    int choosingBank = 0;        // after C or G, B: the next digit is the bank
-    int channelBank = noBand;
-    int channelSlot = 0;
-    int busy = 0;                // ticks are skipped while set
-    int tickCount = 0;
+    // A frequency being typed
+    struct Entry {
+        int freqEntry = 0;
+        int entryMHz = noEntry;
+        int entryFraction = 0;
+        std::string entryZeros;
+        int entryPoint = 0;
+    } entry;
 
-    // Levels and toggles
-    int afGain = 0;
-    int rfGain = 0;
-    int filterWidth = 0;         // SSB step 0..12, CW Hz, AM 8
-    int ssbWidth = 0;
-    int cwWidth = 0;
-    int nbLevel = 0;
-    int nrLevel = 0;
-    LevelTarget levelTarget = LevelTarget::none;
-    int keyerSpeed = 0;
-    int savedMode = 0;
-    int micGain = 0;
-    int micGainWatch = 0;
-    int peakAlc = 0;
-    int preampOn = 0, attOn = 0, nbOn = 0, nrOn = 0, notchOn = 0;
-    int processorOn = 0, vox = 0, breakIn = 0, rtsOn = 0;
-    int monitorLevel = 0;
-    int tunerEngaged = 0;
-    int txBandwidth = 0;         // 0 wide, 1 mid, 2 narrow
-    int txbwLatch = 0;
-    int txState = 0;
-    int tuning = 0;
-    int tuneSwrMute = 0;
+    // Memory channels: the operation waiting for its digit, the channel last recalled
+    struct Channels {
+        ChannelOp channelOp = ChannelOp::none;
+        int channelBankChoice = 0;
+        int choosingBank = 0;  // after C or G, B: the next digit is the bank
+        int channelBank = noBand;
+        int channelSlot = 0;
+    } channels;
 
-    // Mode, band, VFO, split and tone
-    int mode = 0;                // 1 LSB, 2 USB, 3 CW, 4 AM, 5 FMN, 6 FM, 7 DSTAR
-    int fmWide = 0;
-    int bandIndex = 0;           // 1..14; 99 none
-    Split splitOn = Split::off;
-    int bandSplitFlag = 0;
-    int vfoSwapped = 0;
-    int stepFlag = 0;
-    ToneEntry toneEntry = ToneEntry::none;
-    std::string toneText = Tone::noneText;  // as typed, stored or taken up
-    int toneOn = 0;
-    int squelch = 0;
+    // Levels that Up and Down adjust, and what goes with them
+    struct Levels {
+        int afGain = 50;
+        int rfGain = 255;
+        int filterWidth = 0;  // SSB step 0..12, CW Hz, AM 8
+        int ssbWidth = 7;
+        int cwWidth = 600;
+        int nbLevel = 0;
+        int nrLevel = 0;
+        LevelTarget levelTarget = LevelTarget::none;
+        int keyerSpeed = 15;
+        int savedMode = 0;
+        int micGain = 20;
+        int micGainWatch = 0;
+        int peakAlc = -1;
+        int monitorLevel = 0;
+    } levels;
 
-    // Poll and status
-    int awaitingReply = 0;
-    int staleFrequencyReply = 0;  // a frequency was set while a poll was out: its answer is older
-    int missedPolls = 0;
-    int connected = 0;
-    int pollPhase = 0;
-    int peakSwr = 0;
-    int swrSettle = 0;
-    int sMeter = 0;
-    int sMeterShown = 0;
-    int sMeterDrops = 0;
-    std::string sDigit = "0";
-    std::string lastFreqReply;   // "FA"/"FB" + 11 digits
-    std::string vfoAText;        // "A" + 11 digits
-    std::string vfoBText;        // "B" + 11 digits
+    // On/off switches
+    struct Switches {
+        int preampOn = 0, attOn = 0, nbOn = 0, nrOn = 0, notchOn = 0;
+        int processorOn = 0, vox = 0, breakIn = 0, rtsOn = 0;
+        int tunerEngaged = 0;
+        int txBandwidth = 1;  // 0 wide, 1 mid, 2 narrow
+        int txbwLatch = 0;
+    } switches;
+
+    // Transmitting and the antenna tune
+    struct Transmit {
+        int txState = 0;
+        int tuning = 0;
+        int tuneSwrMute = 0;
+        int peakSwr = 0;
+        int swrSettle = 0;
+    } transmit;
+
+    // What the radio is tuned to: frequency, mode, band, VFOs
+    struct Dial {
+        long long frequency = 0;  // dial frequency in Hz (11 digits do not fit an int)
+        int mode = 0;             // 1 LSB, 2 USB, 3 CW, 4 AM, 5 FMN, 6 FM, 7 DSTAR
+        int fmWide = 0;
+        int bandIndex = 4;  // 1..14; 99 none
+        Split splitOn = Split::off;
+        int bandSplitFlag = 0;
+        int vfoSwapped = 0;
+        int stepFlag = 0;
+        int squelch = 60;
+    } dial;
+
+    // The repeater tone
+    struct ToneState {
+        ToneEntry toneEntry = ToneEntry::none;
+        std::string toneText = Tone::noneText;  // as typed, stored or taken up
+        int toneOn = 0;
+    } tone;
+
+    // The poll and what the radio last reported
+    struct Poll {
+        int busy = 0;  // ticks are skipped while set
+        int tickCount = 0;
+        int awaitingReply = 0;
+        int staleFrequencyReply = 0;  // a frequency was set while a poll was out: its answer is older
+        int missedPolls = 0;
+        int connected = 0;
+        int pollPhase = 0;
+        int sMeter = 0;
+        int sMeterShown = 0;
+        int sMeterDrops = 0;
+        std::string sDigit = "0";
+        std::string lastFreqReply;              // "FA"/"FB" + 11 digits
+        std::string vfoAText = "A00007100000";  // "A" + 11 digits; at start the default 40 m row's
+        std::string vfoBText = "B00007100000";  // "B" + 11 digits
+    } poll;
 
     // Band table and memory channels
-    std::array<std::string, bandRows + 1> bandTable;
-    std::array<std::string, memoryCount> memorySlots;
-    // Band lines of savmem.dat that could not be used: the row runs on its
-    // default, and the line is written back as it was read until the row changes.
-    std::array<std::string, bandRows + 1> keptBandLines;
-    std::array<bool, bandRows + 1> bandLineKept{};
-    bool memoryFileHeld = false;  // savmem.dat exists but could not be read: never overwrite it
+    struct Memory {
+        std::array<std::string, bandRows + 1> bandTable;
+        std::array<std::string, memoryCount> memorySlots;
+        // Band lines of savmem.dat that could not be used: the row runs on its
+        // default, and the line is written back as it was read until the row changes.
+        std::array<std::string, bandRows + 1> keptBandLines;
+        std::array<bool, bandRows + 1> bandLineKept{};
+        bool memoryFileHeld = false;  // savmem.dat exists but could not be read: never overwrite it
+    } memory;
 };
 
 // What run() hands back to main() as the exit status.

@@ -37,27 +37,27 @@ bool isFrequencyAnswer(const std::string& reply) {
 
 void Panel::handleTimer() {
     PanelState& s = state;
-    if (s.busy == 1) return;
-    if (++s.tickCount > tickCountLimit) s.tickCount = tickCountLimit;
+    if (s.poll.busy == 1) return;
+    if (++s.poll.tickCount > tickCountLimit) s.poll.tickCount = tickCountLimit;
 
-    if (s.awaitingReply == 1) {
-        s.awaitingReply = 0;
+    if (s.poll.awaitingReply == 1) {
+        s.poll.awaitingReply = 0;
         if (port.bytesWaiting() <= 0) {
             // The next request goes out on the next tick.
-            if (++s.missedPolls > missedPollLimit) {
+            if (++s.poll.missedPolls > missedPollLimit) {
                 // Said once, unasked: an operator listening to a quiet band
                 // has no other way to learn that the radio has gone.
-                if (s.connected == 1) sayWord("nc");
-                s.connected = 0;
-                s.missedPolls = missedPollLimit;
+                if (s.poll.connected == 1) sayWord("nc");
+                s.poll.connected = 0;
+                s.poll.missedPolls = missedPollLimit;
             }
             return;
         }
-        s.missedPolls = 0;
+        s.poll.missedPolls = 0;
         readReply();
         if (!takePollReply()) return;
     }
-    if (s.awaitingReply == 1) return;
+    if (s.poll.awaitingReply == 1) return;
     sendPoll();
 }
 
@@ -66,48 +66,49 @@ void Panel::handleTimer() {
 bool Panel::takePollReply() {
     PanelState& s = state;
 
-    const size_t z5 = s.replyText.find("Z5");
+    const size_t z5 = s.link.replyText.find("Z5");
     if (z5 != std::string::npos) {
-        const int mode = modeForReport(slice(s.replyText, z5 + 2, 1)[0]);
+        const int mode = modeForReport(slice(s.link.replyText, z5 + 2, 1)[0]);
         if (mode != 0) {
-            s.modeReported = 1;
-            s.mode = mode;
+            s.keys.modeReported = 1;
+            s.dial.mode = mode;
             sendMode();
         }
     }
 
-    if (startsWith(s.replyText, "FA") || startsWith(s.replyText, "FB")) {
-        if (s.staleFrequencyReply == 1) s.replyText.clear();  // from before a frequency the keys set
+    if (startsWith(s.link.replyText, "FA") || startsWith(s.link.replyText, "FB")) {
+        if (s.poll.staleFrequencyReply == 1)
+            s.link.replyText.clear();  // from before a frequency the keys set
         else handleFrequencyReply();
     }
 
-    const size_t rm1 = s.replyText.find("RM1");
+    const size_t rm1 = s.link.replyText.find("RM1");
     if (rm1 != std::string::npos) {
-        const int v = numberOf(slice(s.replyText, rm1 + 3, 3));
-        if (s.txState >= 1 && s.swrSettle == 0) {
-            if (v > s.peakSwr) s.peakSwr = v;
+        const int v = numberOf(slice(s.link.replyText, rm1 + 3, 3));
+        if (s.transmit.txState >= 1 && s.transmit.swrSettle == 0) {
+            if (v > s.transmit.peakSwr) s.transmit.peakSwr = v;
         } else {
-            s.peakSwr = v;
+            s.transmit.peakSwr = v;
         }
-        if (s.swrAlert >= 1 && s.tuneSwrMute == 0 && s.txState < 20) saySwr();
-        s.tuneSwrMute = 0;
-        if (s.swrSettle >= 1) --s.swrSettle;
+        if (s.config.swrAlert >= 1 && s.transmit.tuneSwrMute == 0 && s.transmit.txState < 20) saySwr();
+        s.transmit.tuneSwrMute = 0;
+        if (s.transmit.swrSettle >= 1) --s.transmit.swrSettle;
     }
 
-    const size_t rm3 = s.replyText.find("RM3");
-    if (rm3 != std::string::npos && s.micGainWatch >= 1) {
-        const int v = numberOf(slice(s.replyText, rm3 + 3, 3));
-        if (v > s.peakAlc) s.peakAlc = v;
-        if (s.tickCount > alcSpeechAfterTicks) sayAlc();
+    const size_t rm3 = s.link.replyText.find("RM3");
+    if (rm3 != std::string::npos && s.levels.micGainWatch >= 1) {
+        const int v = numberOf(slice(s.link.replyText, rm3 + 3, 3));
+        if (v > s.levels.peakAlc) s.levels.peakAlc = v;
+        if (s.poll.tickCount > alcSpeechAfterTicks) sayAlc();
     }
 
-    if (startsWith(s.replyText, "SM") && s.tuning == 0) {
-        s.sMeter = numberOf(slice(s.replyText, 3, 3));
+    if (startsWith(s.link.replyText, "SM") && s.transmit.tuning == 0) {
+        s.poll.sMeter = numberOf(slice(s.link.replyText, 3, 3));
         // A falling reading is held back until it has stayed lower for a while,
         // so the board does not flicker with fading; a rise shows at once.
-        if (s.sMeter < s.sMeterShown && ++s.sMeterDrops <= sMeterHoldReadings) return false;
-        s.sMeterShown = s.sMeter;
-        s.sMeterDrops = 0;
+        if (s.poll.sMeter < s.poll.sMeterShown && ++s.poll.sMeterDrops <= sMeterHoldReadings) return false;
+        s.poll.sMeterShown = s.poll.sMeter;
+        s.poll.sMeterDrops = 0;
         showSMeter();
     }
     return true;
@@ -115,37 +116,42 @@ bool Panel::takePollReply() {
 
 void Panel::sendPoll() {
     PanelState& s = state;
-    s.awaitingReply = 1;
-    s.staleFrequencyReply = 0;
+    s.poll.awaitingReply = 1;
+    s.poll.staleFrequencyReply = 0;
     const char* request = nullptr;
-    if (s.pollPhase == 0) request = s.splitOn != Split::off ? "FB" : "FA";
-    else if (s.micGainWatch >= 1) request = "RM3";
-    else request = s.txState < 1 && s.tuning == 0 ? "SM0" : "RM1";
-    s.pollPhase = 1 - s.pollPhase;
+    if (s.poll.pollPhase == 0)
+        request = s.dial.splitOn != Split::off ? "FB" : "FA";
+    else if (s.levels.micGainWatch >= 1)
+        request = "RM3";
+    else
+        request = s.transmit.txState < 1 && s.transmit.tuning == 0 ? "SM0" : "RM1";
+    s.poll.pollPhase = 1 - s.poll.pollPhase;
     send(request, Pacing::none);
 }
 
 void Panel::handleFrequencyReply() {
     PanelState& s = state;
-    if (s.connected == 0) {
+    if (s.poll.connected == 0) {
         // First answer since start or since the link was lost: the radio is
         // set up for the band; the answer itself is not shown.
         bandSetUp();
-        s.preampOn = currentBand().preamp() ? 0 : 1;
+        s.switches.preampOn = currentBand().preamp() ? 0 : 1;
         togglePreamp();  // sends the row's preamp state and says it
         sayWord("connected");
-        s.connected = 1;
-    } else if (isFrequencyAnswer(s.replyText)) {
-        s.lastFreqReply = s.replyText.substr(0, 13);
-        if (s.lastFreqReply[1] == 'A') s.vfoAText = s.lastFreqReply.substr(1, 12);
-        else s.vfoBText = s.lastFreqReply.substr(1, 12);
+        s.poll.connected = 1;
+    } else if (isFrequencyAnswer(s.link.replyText)) {
+        s.poll.lastFreqReply = s.link.replyText.substr(0, 13);
+        if (s.poll.lastFreqReply[1] == 'A')
+            s.poll.vfoAText = s.poll.lastFreqReply.substr(1, 12);
+        else
+            s.poll.vfoBText = s.poll.lastFreqReply.substr(1, 12);
         storeBandRow();
-        s.frequency = hertzOf(s.lastFreqReply.substr(2, 11));  // 11 digits do not fit an int
+        s.dial.frequency = hertzOf(s.poll.lastFreqReply.substr(2, 11));  // 11 digits do not fit an int
         showFrequency();
     }
     // The whole read is used up, so the poll asks afresh on the next tick.
-    s.awaitingReply = 0;
-    s.replyText.clear();
+    s.poll.awaitingReply = 0;
+    s.link.replyText.clear();
 }
 
 void Panel::bandSetUp() {
@@ -156,58 +162,59 @@ void Panel::bandSetUp() {
         send(query);
         pause();
         readReply();
-        return state.replyText.find(code);
+        return state.link.replyText.find(code);
     };
     const size_t none = std::string::npos;
 
-    s.mode = record.mode();
-    s.savedMode = s.mode;
+    s.dial.mode = record.mode();
+    s.levels.savedMode = s.dial.mode;
     sendMode();
     send("EX1080");
     sayMode();
     for (const char* off : {"PA0", "RA00", "NB0", "NT0"}) send(off);
-    send("PC" + zeroPadded(s.powerPercent, 3));
-    send(s.tunerMode == 0 ? "AC110" : "AC000");
+    send("PC" + zeroPadded(s.config.powerPercent, 3));
+    send(s.config.tunerMode == 0 ? "AC110" : "AC000");
 
-    s.micGain = 20;
+    s.levels.micGain = 20;
     send("MG");
     for (int i = 0; i < micGainTries; ++i) {
         pause();
         readReply();
-        if (s.replyText.find("MG") != none) {
-            s.micGain = numberOf(slice(s.replyText, 2, 3));
+        if (s.link.replyText.find("MG") != none) {
+            s.levels.micGain = numberOf(slice(s.link.replyText, 2, 3));
             break;
         }
     }
 
     if (const size_t p = ask("AG0", "AG"); p != none) {
-        s.afGain = numberOf(slice(s.replyText, p + 3, 3));
+        s.levels.afGain = numberOf(slice(s.link.replyText, p + 3, 3));
     } else {
-        s.afGain = 50;
+        s.levels.afGain = 50;
         send("AG0050");
     }
 
     send("RG255");
     readReply();
 
-    if (const size_t p = ask("VX", "VX"); p != none) s.vox = switchAt(s.replyText, p + 2);
+    if (const size_t p = ask("VX", "VX"); p != none) s.switches.vox = switchAt(s.link.replyText, p + 2);
     showStatusWords();
-    if (const size_t p = ask("BI", "BI"); p != none) s.breakIn = switchAt(s.replyText, p + 2);
+    if (const size_t p = ask("BI", "BI"); p != none) s.switches.breakIn = switchAt(s.link.replyText, p + 2);
     showStatusWords();
-    if (const size_t p = ask("NR", "NR"); p != none) s.nrOn = slice(s.replyText, p + 2, 1) == "1" ? 1 : 0;
-    if (s.lockState == "1") {
+    if (const size_t p = ask("NR", "NR"); p != none) s.switches.nrOn = slice(s.link.replyText, p + 2, 1) == "1" ? 1 : 0;
+    if (s.config.lockState == "1") {
         sayWord("lock");
         sayWord("on");
     }
     send("ML000");
-    if (const size_t p = ask("PR", "PR"); p != none) s.processorOn = slice(s.replyText, p + 2, 1) == "1" ? 1 : 0;
+    if (const size_t p = ask("PR", "PR"); p != none)
+        s.switches.processorOn = slice(s.link.replyText, p + 2, 1) == "1" ? 1 : 0;
     showStatusWords();
 
     // Repeater modes: the band's tone and split.
-    applyStoredTone(record, Occasion::firstContact, s.toneText);
-    const bool repeater = s.mode == modeAm || s.mode == modeFmNarrow;
-    if (repeater) s.splitOn = static_cast<Split>(s.bandSplitFlag);
-    if (repeater && s.splitOn != Split::off) {
+    applyStoredTone(record, Occasion::firstContact, s.tone.toneText);
+    const bool repeater = s.dial.mode == modeAm || s.dial.mode == modeFmNarrow;
+    if (repeater) s.dial.splitOn = static_cast<Split>(s.dial.bandSplitFlag);
+    if (repeater && s.dial.splitOn != Split::off) {
         send("FT1");
         sayWord("split");
         send("FB" + record.vfoB());

@@ -23,12 +23,12 @@ std::string sDigitFor(int reading) {
 
 void Panel::sayWord(const std::string& word) {
     note("say", word);
-    sound.play(state.waveDirectory + word);
+    sound.play(state.program.waveDirectory + word);
 }
 
 void Panel::sayWordAsync(const std::string& word) {
     note("say", word);
-    sound.playAsync(state.waveDirectory + word);
+    sound.playAsync(state.program.waveDirectory + word);
 }
 
 void Panel::sayCharacters(const std::string& text) {
@@ -43,10 +43,10 @@ void Panel::sayNumber(long long value) {
 }
 
 void Panel::sayFrequency(Vfo vfo) {
-    if (state.bandIndex < 1 || state.bandIndex > bandRows) return;
+    if (state.dial.bandIndex < 1 || state.dial.bandIndex > bandRows) return;
     const BandRecord record = currentBand();
     // Split speaks the transmit VFO; the other VFO is the one split does not use.
-    const bool split = (state.splitOn != Split::off) != (vfo == Vfo::other);
+    const bool split = (state.dial.splitOn != Split::off) != (vfo == Vfo::other);
     std::string digits = split ? record.vfoB() : record.vfoA();
 
     // Hz digits: all but the last six are megahertz, the last six its decimals.
@@ -56,9 +56,12 @@ void Panel::sayFrequency(Vfo vfo) {
     const size_t firstDigit = whole.find_first_not_of('0');
     whole.erase(0, firstDigit == std::string::npos ? whole.size() : firstDigit);
 
-    if (split && state.vfoSwapped == 0) sayWord("vfob");
-    else if (!split && state.vfoSwapped == 1) sayWord("vfob");
-    else if (split && state.vfoSwapped == 1) sayWord("vfoa");
+    if (split && state.dial.vfoSwapped == 0)
+        sayWord("vfob");
+    else if (!split && state.dial.vfoSwapped == 1)
+        sayWord("vfob");
+    else if (split && state.dial.vfoSwapped == 1)
+        sayWord("vfoa");
 
     sayCharacters(whole);
     const size_t lastNonZero = decimals.find_last_not_of('0');
@@ -70,36 +73,36 @@ void Panel::sayFrequency(Vfo vfo) {
 }
 
 void Panel::sayMode() {
-    if (!modeRow(state.mode)) {
+    if (!modeRow(state.dial.mode)) {
         // A mode the panel does not know: fall back to AM on the general-coverage row.
-        state.mode = modeAm;
-        state.bandIndex = 14;
+        state.dial.mode = modeAm;
+        state.dial.bandIndex = 14;
         sendMode();
     }
-    for (const char* word : modeRow(state.mode)->words)
+    for (const char* word : modeRow(state.dial.mode)->words)
         if (word) sayWord(word);
 }
 
 void Panel::sayBand() {
-    if (const BandInfo* band = bandInfo(state.bandIndex))
+    if (const BandInfo* band = bandInfo(state.dial.bandIndex))
         for (const char* word : band->words)
             if (word) sayWord(word);
-    if (state.mode != 5) send("FT0");
+    if (state.dial.mode != 5) send("FT0");
 }
 
 void Panel::sayFilterWidth() {
     sayWord("bw");
-    const ModeClass kind = modeClass(state.mode);
+    const ModeClass kind = modeClass(state.dial.mode);
     if (kind == ModeClass::ssb) {
         // Step s stands for 1.0 + 0.2 s kHz.
-        const int step = std::clamp(state.ssbWidth, 0, 12);
+        const int step = std::clamp(state.levels.ssbWidth, 0, 12);
         const int tenths = 10 + 2 * step;
         sayWord(digitWord(tenths / 10));
         sayWord("point");
         sayWord(digitWord(tenths % 10));
         sayWord("khz");
     } else if (kind == ModeClass::cw) {
-        const int width = std::max(state.cwWidth, 0);
+        const int width = std::max(state.levels.cwWidth, 0);
         if (width < 1000) {
             sayNumber(width);
             sayWord("hz");
@@ -114,21 +117,21 @@ void Panel::sayFilterWidth() {
 
 void Panel::saySMeter() {
     sayWord("s");
-    if (state.sDigit == "+") {
+    if (state.poll.sDigit == "+") {
         sayWord("9");
         sayWord("plus");
         return;
     }
-    sayWord(state.sDigit);
+    sayWord(state.poll.sDigit);
     // Ask for a fresh reading on the next tick.
-    state.replyText.clear();
-    state.awaitingReply = 0;
+    state.link.replyText.clear();
+    state.poll.awaitingReply = 0;
 }
 
 void Panel::saySwr() {
-    const int v = state.peakSwr;
+    const int v = state.transmit.peakSwr;
     if (v > 299) return;
-    if (state.tunerEngaged < 2) sayWord("SWR");
+    if (state.switches.tunerEngaged < 2) sayWord("SWR");
     if (v >= 141) {
         sayWord("gt4");
         sayWord("21");
@@ -152,39 +155,39 @@ void Panel::saySwr() {
     }
     sayWord("point");
     sayWord(digitWord(tenth));
-    if (state.tunerEngaged < 2 || state.txState > 0) sayWord("21");
-    if (state.tunerEngaged < 2) state.tunerEngaged = 2;
+    if (state.switches.tunerEngaged < 2 || state.transmit.txState > 0) sayWord("21");
+    if (state.switches.tunerEngaged < 2) state.switches.tunerEngaged = 2;
 }
 
 void Panel::sayAlc() {
-    if (state.micGainWatch == 1) {
+    if (state.levels.micGainWatch == 1) {
         sayWord("alc");
-        state.micGainWatch = 2;
+        state.levels.micGainWatch = 2;
     }
-    sayNumber(state.peakAlc);
-    state.tickCount = 0;
+    sayNumber(state.levels.peakAlc);
+    state.poll.tickCount = 0;
 }
 
 void Panel::sayPowerPercent() {
-    sayNumber(state.powerPercent);
+    sayNumber(state.config.powerPercent);
     sayWord("perc");
 }
 
 void Panel::sayKeyerSpeed() {
-    sayNumber(state.keyerSpeed);
+    sayNumber(state.levels.keyerSpeed);
     sayWord("wpm");
 }
 
 void Panel::sayLevelPercent() {
     sayWord("micgain");
     sayWord("lev");
-    sayNumber(static_cast<long long>(state.micGain) * 100 / 255);
+    sayNumber(static_cast<long long>(state.levels.micGain) * 100 / 255);
     sayWord("perc");
 }
 
 void Panel::sayTone() {
-    sayWord(toneWord(state.toneText));
-    sayCharacters(state.toneText);
+    sayWord(toneWord(state.tone.toneText));
+    sayCharacters(state.tone.toneText);
 }
 
 }  // namespace vocrig::panel

@@ -32,50 +32,50 @@ void Panel::drawText(int x, int y, const std::string& text) {
 }
 
 void Panel::showMode() {
-    if (const ModeRow* row = modeRow(state.mode)) drawText(modeX, modeY, row->shown);
+    if (const ModeRow* row = modeRow(state.dial.mode)) drawText(modeX, modeY, row->shown);
 }
 
 void Panel::showSMeter() {
     drawText(sMeterX, sMeterY, "S");
-    state.sDigit = sDigitFor(state.sMeter);
-    if (state.sDigit == "+") {
+    state.poll.sDigit = sDigitFor(state.poll.sMeter);
+    if (state.poll.sDigit == "+") {
         drawText(sDigitX, sMeterY, "9");
         drawText(sPlusX, sMeterY, "+");
     } else {
-        drawText(sDigitX, sMeterY, state.sDigit + "   ");
+        drawText(sDigitX, sMeterY, state.poll.sDigit + "   ");
     }
 }
 
 void Panel::showFrequency() {
     const PanelState& s = state;
-    const char* mark = s.splitOn == Split::off ? "    " : s.vfoSwapped == 0 ? "B   " : "A  ";
+    const char* mark = s.dial.splitOn == Split::off ? "    " : s.dial.vfoSwapped == 0 ? "B   " : "A  ";
     drawText(vfoMarkX, frequencyY, mark);
-    if (state.splitOn == Split::on) {
+    if (state.dial.splitOn == Split::on) {
         sayWord("split");
-        state.splitOn = Split::announced;
+        state.dial.splitOn = Split::announced;
     }
-    drawText(frequencyX, frequencyY, frequencyText(slice(s.lastFreqReply, 2, 11)) + std::string(13, ' '));
+    drawText(frequencyX, frequencyY, frequencyText(slice(s.poll.lastFreqReply, 2, 11)) + std::string(13, ' '));
 }
 
 void Panel::showStatusWords() {
     const PanelState& s = state;
     window.setFont(smallFont);
     drawText(0, statusY, std::string(180, ' '));
-    if (s.preampOn == 1) drawText(40, statusY, "preamp ");
-    if (s.attOn == 1) drawText(170, statusY, "att");
-    if (s.nbOn == 1) drawText(240, statusY, "nb");
-    if (s.nrOn == 1) drawText(310, statusY, "nr");
-    if (s.notchOn == 1) drawText(360, statusY, "notch");
-    if (s.processorOn == 1 && modeClass(s.mode) == ModeClass::ssb) drawText(460, statusY, "spc");
-    if (modeClass(s.mode) == ModeClass::cw) {
-        if (s.breakIn == 1) drawText(550, statusY, "bkin");
-    } else if (s.vox == 1) {
+    if (s.switches.preampOn == 1) drawText(40, statusY, "preamp ");
+    if (s.switches.attOn == 1) drawText(170, statusY, "att");
+    if (s.switches.nbOn == 1) drawText(240, statusY, "nb");
+    if (s.switches.nrOn == 1) drawText(310, statusY, "nr");
+    if (s.switches.notchOn == 1) drawText(360, statusY, "notch");
+    if (s.switches.processorOn == 1 && modeClass(s.dial.mode) == ModeClass::ssb) drawText(460, statusY, "spc");
+    if (modeClass(s.dial.mode) == ModeClass::cw) {
+        if (s.switches.breakIn == 1) drawText(550, statusY, "bkin");
+    } else if (s.switches.vox == 1) {
         drawText(550, statusY, "vox     ");
     }
-    if (s.monitorLevel > 0) drawText(620, statusY, "mon");
-    if (s.lockState == "1" && s.lockAvailable == 1) drawText(700, statusY, "lock");
-    if (!isNoTone(s.toneText))
-        drawText(770, statusY, std::string(toneWord(s.toneText)) + "=" + s.toneText + std::string(8, ' '));
+    if (s.levels.monitorLevel > 0) drawText(620, statusY, "mon");
+    if (s.config.lockState == "1" && s.link.lockAvailable == 1) drawText(700, statusY, "lock");
+    if (!isNoTone(s.tone.toneText))
+        drawText(770, statusY, std::string(toneWord(s.tone.toneText)) + "=" + s.tone.toneText + std::string(8, ' '));
     window.setFont(largeFont);
 }
 

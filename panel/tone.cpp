@@ -51,22 +51,23 @@ void Panel::applyStoredTone(const BandRecord& record, Occasion occasion, const s
     const Tone tone = Tone::stored(record.tone());
     const bool firstContact = occasion == Occasion::firstContact;
     // FMN and FM carry a tone; the first-contact set-up gives it to the repeater modes AM and FMN.
-    const bool carried = firstContact ? s.mode == modeAm || s.mode == modeFmNarrow : modeClass(s.mode) == ModeClass::fm;
+    const bool carried =
+        firstContact ? s.dial.mode == modeAm || s.dial.mode == modeFmNarrow : modeClass(s.dial.mode) == ModeClass::fm;
     // A band row keeps its tone while its mode does not carry it.
-    s.toneText = carried || occasion == Occasion::bandChange ? tone.text() : Tone::noneText;
-    s.toneEntry = ToneEntry::none;
+    s.tone.toneText = carried || occasion == Occasion::bandChange ? tone.text() : Tone::noneText;
+    s.tone.toneEntry = ToneEntry::none;
     if (carried && !tone.none()) {
         if (firstContact) sayWord(tone.word());
         send(tone.command());
         if (firstContact) sayWord("on");
         send("CT1");
         if (!firstContact) sayTone();
-        s.toneEntry = ToneEntry::typing;
-        s.toneOn = 1;
+        s.tone.toneEntry = ToneEntry::typing;
+        s.tone.toneOn = 1;
     } else if (occasion == Occasion::bandChange) {
         // The last band's tone must not go on sounding here.
-        if (s.toneOn == 1) send("CT0");
-        s.toneOn = 0;
+        if (s.tone.toneOn == 1) send("CT0");
+        s.tone.toneOn = 0;
     } else {
         if (occasion == Occasion::channelRecall && tone.none() && !isNoTone(toneBefore)) {
             sayWord(toneWord(toneBefore));
@@ -78,57 +79,57 @@ void Panel::applyStoredTone(const BandRecord& record, Occasion occasion, const s
 
 Panel::Flow Panel::toneKey() {
     PanelState& s = state;
-    s.toneOn = 0;
-    if (!isNoTone(s.toneText)) {
-        s.freqEntry = 0;
+    s.tone.toneOn = 0;
+    if (!isNoTone(s.tone.toneText)) {
+        s.entry.freqEntry = 0;
         send("CT0");
-        sayWord(toneWord(s.toneText));
+        sayWord(toneWord(s.tone.toneText));
         sayWord("off");
-        s.toneEntry = ToneEntry::none;
-        s.toneText = Tone::noneText;
+        s.tone.toneEntry = ToneEntry::none;
+        s.tone.toneText = Tone::noneText;
         showStatusWords();
-    } else if (s.splitOn != Split::off) {
+    } else if (s.dial.splitOn != Split::off) {
         sayWord("warnctcss");
     } else {
-        s.freqEntry = 0;
+        s.entry.freqEntry = 0;
         sayWord("ec");
-        s.toneEntry = ToneEntry::typing;
-        s.toneText = Tone::noneText;
+        s.tone.toneEntry = ToneEntry::typing;
+        s.tone.toneText = Tone::noneText;
     }
     return Flow::stop;
 }
 
 Panel::Flow Panel::dcsKey() {
-    if (state.toneEntry == ToneEntry::typing && isNoTone(state.toneText)) {
-        state.toneText = "N";
+    if (state.tone.toneEntry == ToneEntry::typing && isNoTone(state.tone.toneText)) {
+        state.tone.toneText = "N";
         sayWord("n");
     }
     return Flow::stop;
 }
 
 Panel::Flow Panel::dcsReverseKey() {
-    state.toneText = "R";
+    state.tone.toneText = "R";
     sayWord("r");
     return Flow::stop;
 }
 
 Panel::Flow Panel::takeTone() {
     PanelState& s = state;
-    const std::optional<Tone> tone = Tone::parse(s.toneText);
+    const std::optional<Tone> tone = Tone::parse(s.tone.toneText);
     if (!tone || tone->none()) {
         sayWord("invalid");
-        s.toneEntry = ToneEntry::none;
-        s.toneText = Tone::noneText;
+        s.tone.toneEntry = ToneEntry::none;
+        s.tone.toneText = Tone::noneText;
         return Flow::stop;
     }
-    s.toneText = tone->text();
+    s.tone.toneText = tone->text();
     send(tone->command());
     sayWord(tone->word());
     sayWord("on");
     send("CT1");
-    s.toneOn = 1;
+    s.tone.toneOn = 1;
     showStatusWords();
-    s.toneEntry = ToneEntry::sent;
+    s.tone.toneEntry = ToneEntry::sent;
     return Flow::stop;
 }
 

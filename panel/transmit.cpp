@@ -24,15 +24,15 @@ const char* tunePower(int radioId) {
 
 Panel::Flow Panel::transmitKey() {
     PanelState& s = state;
-    if (s.txState == 0) {
+    if (s.transmit.txState == 0) {
         sayWord("tx");
         sayWord("on");
         // The SWR is not reported while the operator talks; its setting
         // waits in txState until receive.
-        s.txState = 10 + s.swrAlert;
-        s.swrAlert = 0;
-        s.peakSwr = 0;
-        s.swrSettle = 2;
+        s.transmit.txState = 10 + s.config.swrAlert;
+        s.config.swrAlert = 0;
+        s.transmit.peakSwr = 0;
+        s.transmit.swrSettle = 2;
         send("Z5");
         return Flow::stop;
     }
@@ -44,11 +44,11 @@ Panel::Flow Panel::transmitKey() {
 
 void Panel::endTransmission() {
     PanelState& s = state;
-    if (s.txState >= 10) s.swrAlert = s.txState - 10;
+    if (s.transmit.txState >= 10) s.config.swrAlert = s.transmit.txState - 10;
     // Back in receive: the poll asks for the S meter again and the next
     // Space transmits again.
-    s.txState = 0;
-    s.peakSwr = 0;
+    s.transmit.txState = 0;
+    s.transmit.peakSwr = 0;
     send("Z6");
     send("RX");
 }
@@ -56,34 +56,34 @@ void Panel::endTransmission() {
 Panel::Flow Panel::antennaTune() {
     PanelState& s = state;
     sayWord("tune.wav");
-    if (s.tunerEngaged == 0 && s.tunerMode != 1) {
+    if (s.switches.tunerEngaged == 0 && s.config.tunerMode != 1) {
         send("AC110");
-        s.tunerEngaged = 1;
+        s.switches.tunerEngaged = 1;
     }
-    if (s.tuning == 1) {
+    if (s.transmit.tuning == 1) {
         endTune();
         return Flow::stop;
     }
 
-    s.tuning = 1;
+    s.transmit.tuning = 1;
     sayWord("on.wav");
-    if (s.tunerMode != 1) {
+    if (s.config.tunerMode != 1) {
         // The radio's tuner searches on its own carrier.
         send("AC111");
         for (int i = 0; i < tunerWaitWords; ++i) sayWord("delay");
         sayWord("ok");
         send("AC110");
-        if (s.tunerMode == 0) {
+        if (s.config.tunerMode == 0) {
             endTune();
             return Flow::stop;
         }
-    } else if (s.tunerEngaged == 0) {
+    } else if (s.switches.tunerEngaged == 0) {
         sayWord("atu");
         sayWord("off");
     }
     // A carrier in AM at low power until the second T.
-    s.tuneSwrMute = 1;
-    send(tunePower(s.radioId));
+    s.transmit.tuneSwrMute = 1;
+    send(tunePower(s.link.radioId));
     send("MD5");
     send("Z5");
     return Flow::stop;
@@ -91,14 +91,14 @@ Panel::Flow Panel::antennaTune() {
 
 void Panel::endTune() {
     PanelState& s = state;
-    s.tuneSwrMute = 0;
-    s.tuning = 0;
-    s.tunerEngaged = 0;
-    if (s.tunerMode > 0) send("Z6");
-    if (s.tunerMode == 0) sayWord("tune");
+    s.transmit.tuneSwrMute = 0;
+    s.transmit.tuning = 0;
+    s.switches.tunerEngaged = 0;
+    if (s.config.tunerMode > 0) send("Z6");
+    if (s.config.tunerMode == 0) sayWord("tune");
     sayWord("off.wav");
-    if (s.swrAlert == 2) s.swrAlert = 1;
-    if (s.tunerMode == 0) {
+    if (s.config.swrAlert == 2) s.config.swrAlert = 1;
+    if (s.config.tunerMode == 0) {
         send("AC110");
         return;
     }
@@ -110,12 +110,12 @@ void Panel::endTune() {
 
 void Panel::stopTransmitting() {
     PanelState& s = state;
-    if (s.txState < 10 && s.tuning == 0) return;
+    if (s.transmit.txState < 10 && s.transmit.tuning == 0) return;
     send("Z6");
     send("RX");
-    s.txState = 0;
-    s.tuning = 0;
-    s.tuneSwrMute = 0;
+    s.transmit.txState = 0;
+    s.transmit.tuning = 0;
+    s.transmit.tuneSwrMute = 0;
 }
 
 }  // namespace vocrig::panel

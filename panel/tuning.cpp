@@ -41,12 +41,12 @@ int modeForReport(char digit) {
 static_assert(generalCoverage == bandRows, "general coverage is the last band row");
 
 BandRecord Panel::currentBand() const {
-    if (state.bandIndex < 1 || state.bandIndex > bandRows) return BandRecord("");
-    return BandRecord(state.bandTable[static_cast<size_t>(state.bandIndex)]);
+    if (state.dial.bandIndex < 1 || state.dial.bandIndex > bandRows) return BandRecord("");
+    return BandRecord(state.memory.bandTable[static_cast<size_t>(state.dial.bandIndex)]);
 }
 
 void Panel::storeBandRow() {
-    const std::string& reply = state.lastFreqReply;
+    const std::string& reply = state.poll.lastFreqReply;
     if (reply.size() < 13) return;
     const std::string replyDigits = reply.substr(reply.size() - 11);
     if (replyDigits.find_first_not_of("0123456789") != std::string::npos) return;
@@ -55,64 +55,64 @@ void Panel::storeBandRow() {
     // row is only written when the answer belongs to the current band. All 11
     // digits count: 10,432 MHz is no 70 cm frequency.
     const int band = bandForMHz(std::stoll(replyDigits) / 1000000);
-    const bool sameBand = band == state.bandIndex;
-    state.bandIndex = band;
+    const bool sameBand = band == state.dial.bandIndex;
+    state.dial.bandIndex = band;
     if (!sameBand) return;
-    if (band <= 8 && state.mode > modeAm) return;  // no FM or DSTAR rows below 10 m
-    if (state.modeReported == 1) return;  // the radio's own mode is not the operator's choice
+    if (band <= 8 && state.dial.mode > modeAm) return;  // no FM or DSTAR rows below 10 m
+    if (state.keys.modeReported == 1) return;           // the radio's own mode is not the operator's choice
 
-    std::string& row = state.bandTable[static_cast<size_t>(band)];
+    std::string& row = state.memory.bandTable[static_cast<size_t>(band)];
     if (!isBandRecord(row)) return;
     const BandRecord record(row);
-    const std::string vfoA = state.splitOn != Split::off ? record.vfoA() : replyDigits;
-    const std::string vfoB = state.splitOn != Split::off ? replyDigits : record.vfoB();
-    const int mode = modeRow(state.mode) ? state.mode : record.mode();
-    const std::string tone = state.toneText.empty() ? std::string(Tone::noneText) : state.toneText;
-    const int split = std::clamp(static_cast<int>(state.splitOn), 0, 9);
-    row = BandRecord::make(split, mode, vfoA, vfoB, tone, state.preampOn ? 1 : 0);
+    const std::string vfoA = state.dial.splitOn != Split::off ? record.vfoA() : replyDigits;
+    const std::string vfoB = state.dial.splitOn != Split::off ? replyDigits : record.vfoB();
+    const int mode = modeRow(state.dial.mode) ? state.dial.mode : record.mode();
+    const std::string tone = state.tone.toneText.empty() ? std::string(Tone::noneText) : state.tone.toneText;
+    const int split = std::clamp(static_cast<int>(state.dial.splitOn), 0, 9);
+    row = BandRecord::make(split, mode, vfoA, vfoB, tone, state.switches.preampOn ? 1 : 0);
 }
 
 void Panel::sendMode() {
-    const ModeRow* row = modeRow(state.mode);
+    const ModeRow* row = modeRow(state.dial.mode);
     if (!row) return;
-    if (state.toneEntry != ToneEntry::none && state.mode == modeLsb) {
+    if (state.tone.toneEntry != ToneEntry::none && state.dial.mode == modeLsb) {
         // No repeater tone in LSB.
         send("RX0");
         send("CT0");
-        state.toneEntry = ToneEntry::none;
-        state.toneText = Tone::noneText;
-        state.splitOn = Split::off;
+        state.tone.toneEntry = ToneEntry::none;
+        state.tone.toneText = Tone::noneText;
+        state.dial.splitOn = Split::off;
     }
     send(row->command);
     showMode();
 
     if (row->kind == ModeClass::ssb) {
-        state.filterWidth = state.ssbWidth;
+        state.levels.filterWidth = state.levels.ssbWidth;
         sendWidth();
     } else if (row->kind == ModeClass::cw) {
-        state.filterWidth = state.cwWidth;
+        state.levels.filterWidth = state.levels.cwWidth;
         sendWidth();
     } else if (row->kind == ModeClass::am) {
         sendWidth();
     } else if (row->kind == ModeClass::fm) {
-        state.fmWide = state.mode == modeFm ? 1 : 0;
-        send(state.fmWide == 1 ? "Z4" : "Z3");
+        state.dial.fmWide = state.dial.mode == modeFm ? 1 : 0;
+        send(state.dial.fmWide == 1 ? "Z4" : "Z3");
         readReply();
         pause();
         send("SQ0");
         pause();
         readReply();
-        if (state.replyText.find("SQ") != std::string::npos) {
-            state.squelch = numberOf(slice(state.replyText, 3, 3));
-            if (state.squelch == 0) state.squelch = 60;
+        if (state.link.replyText.find("SQ") != std::string::npos) {
+            state.dial.squelch = numberOf(slice(state.link.replyText, 3, 3));
+            if (state.dial.squelch == 0) state.dial.squelch = 60;
         }
     }
 
-    if (state.modeReported == 0 && state.bandIndex >= 1 && state.bandIndex <= bandRows) {
-        std::string& bandRow = state.bandTable[static_cast<size_t>(state.bandIndex)];
+    if (state.keys.modeReported == 0 && state.dial.bandIndex >= 1 && state.dial.bandIndex <= bandRows) {
+        std::string& bandRow = state.memory.bandTable[static_cast<size_t>(state.dial.bandIndex)];
         if (bandRow.size() >= 2) {
-            bandRow[0] = static_cast<char>('0' + std::clamp(static_cast<int>(state.splitOn), 0, 9));
-            bandRow[1] = static_cast<char>('0' + state.mode);
+            bandRow[0] = static_cast<char>('0' + std::clamp(static_cast<int>(state.dial.splitOn), 0, 9));
+            bandRow[1] = static_cast<char>('0' + state.dial.mode);
         }
     }
     showStatusWords();

@@ -37,8 +37,8 @@ int main() {
     vocrig::platform::posix::DiskFiles files;
     vocrig::panel::Panel panel(window, speaker, port, files, clock);
     for (int i = 0; i < vocrig::panel::memoryCount; ++i)
-        panel.state.memorySlots[static_cast<size_t>(i)] = "1512A00145500000B0014490000088.50";
-    panel.state.bandIndex = 12;
+        panel.state.memory.memorySlots[static_cast<size_t>(i)] = "1512A00145500000B0014490000088.50";
+    panel.state.dial.bandIndex = 12;
 
     const int rounds = 200;
     auto start = std::chrono::steady_clock::now();

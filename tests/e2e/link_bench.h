@@ -58,7 +58,7 @@ public:
     bool openPanel() {
         if (!panel.readConfiguration()) return false;
         panel.openLink();
-        return panel.state.linkFailed == 0;
+        return panel.state.link.linkFailed == 0;
     }
 
     // One slice of real time: the radio answers, the translator turns while it
@@ -91,10 +91,10 @@ public:
     // radio up; what was sent and said until then is taken.
     bool connect(const LinkConfig& config = LinkConfig()) {
         if (!link(config)) return false;
-        for (int i = 0; i < 10 && panel.state.connected == 0; ++i) ticks(1);
+        for (int i = 0; i < 10 && panel.state.poll.connected == 0; ++i) ticks(1);
         sent();
         words();
-        return panel.state.connected == 1;
+        return panel.state.poll.connected == 1;
     }
 
     // The translator's answer to the poll's request as a test gives it: the
@@ -102,7 +102,7 @@ public:
     void answerPoll(const std::string& reply) {
         passMs(50);
         panelLine.b.read(1 << 16);
-        panel.state.awaitingReply = 1;
+        panel.state.poll.awaitingReply = 1;
         panelLine.a.write(reply);
         panel.handleEvent({platform::EventType::Timer, 0});
     }
@@ -112,14 +112,14 @@ public:
 
     // The panel sends one command by hand, as its key handlers do.
     void panelSends(const std::string& text) {
-        panel.state.commandText = text;
+        panel.state.link.commandText = text;
         panel.sendCommand();
     }
     // A pause, then a read: what the panel does after a query.
     std::string panelReads() {
         panel.pause();
         panel.readReply();
-        return panel.state.replyText;
+        return panel.state.link.replyText;
     }
 
     // Frames the translator wrote to the radio since the last call, as hex

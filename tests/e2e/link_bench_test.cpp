@@ -32,8 +32,8 @@ TEST(LinkBench, OpenLinkIdentifiesThe7300AndSetsItUp) {
     LinkBench b;
     ASSERT_TRUE(b.link());
 
-    EXPECT_EQ(b.panel.state.radioId, 148);
-    EXPECT_EQ(b.panel.state.lockAvailable, 1);
+    EXPECT_EQ(b.panel.state.link.radioId, 148);
+    EXPECT_EQ(b.panel.state.link.lockAvailable, 1);
     EXPECT_EQ(b.radioFrames(), (Frames{setUpFrame, modelFrame, vfoAFrame, unlockFrame, fortyMetresFrame}));
     EXPECT_EQ(b.words(), "7 / point / 1 / mhz");
 
@@ -55,7 +55,7 @@ TEST(LinkBench, LockedStartSendsTheLockToTheRadio) {
     config.lock = '1';
     LinkBench b;
     ASSERT_TRUE(b.link(config));
-    EXPECT_EQ(b.panel.state.lockState, "1");
+    EXPECT_EQ(b.panel.state.config.lockState, "1");
     EXPECT_EQ(b.radio->state().function(0x50), 1);
     // The debug line still follows the lock line for the translator.
     EXPECT_EQ(b.translator.state().debugLevel, 1);
@@ -85,7 +85,7 @@ TEST_P(FrequencyPoll, RoundTripsThroughTheRadio) {
     b.radioFrames();
 
     b.panelSends("FA");
-    EXPECT_EQ(b.panel.state.commandText, "FA;");
+    EXPECT_EQ(b.panel.state.link.commandText, "FA;");
     EXPECT_EQ(b.panelReads(), "FA00007100000;");
     EXPECT_EQ(b.radioFrames(), (Frames{"FE FE 94 E0 03 FD"}));
 
@@ -99,7 +99,7 @@ TEST_P(FrequencyPoll, RoundTripsThroughTheRadio) {
 
     // A frequency set goes to the radio and is what the next poll tells.
     b.panelSends("FA00014200000");
-    EXPECT_EQ(b.panel.state.lastFreqCommand, "FA00014200000;");
+    EXPECT_EQ(b.panel.state.link.lastFreqCommand, "FA00014200000;");
     b.passMs(50);
     EXPECT_EQ(b.radio->state().vfo[0].frequency, 14200000u);
     b.panelSends("FA");
@@ -142,7 +142,7 @@ TEST_P(DeferredReply, ComesAfterTheRadioAnswers) {
     // Exactly one reply per answer: nothing more arrives later.
     b.passMs(500);
     b.panel.readReply();
-    EXPECT_EQ(b.panel.state.replyText, "");
+    EXPECT_EQ(b.panel.state.link.replyText, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -207,7 +207,7 @@ TEST(LinkBench, PowerSwitchWakesTheRadioAndSwitchesItOffAtShutdown) {
     b.radio->state().poweredOn = false;
     ASSERT_TRUE(b.link(config));  // switched on before the panel asks who it is
     EXPECT_TRUE(b.radio->state().poweredOn);
-    EXPECT_EQ(b.panel.state.radioId, 148);
+    EXPECT_EQ(b.panel.state.link.radioId, 148);
     b.panelSends("FA");
     EXPECT_EQ(b.panelReads(), "FA00007100000;");
     b.panel.shutDown();
@@ -222,8 +222,8 @@ TEST(LinkBench, NextSessionStartsOnTheSavedBand) {
         LinkBench first;
         ASSERT_TRUE(first.link());
         vocrig::panel::PanelState& s = first.panel.state;
-        s.bandIndex = 6;
-        s.bandTable[6] = "12A00014074000B000140740009991";  // split flag set: saved without it
+        s.dial.bandIndex = 6;
+        s.memory.bandTable[6] = "12A00014074000B000140740009991";  // split flag set: saved without it
         first.panel.shutDown();
         EXPECT_TRUE(first.translator.ended());
         saved = first.file("savmem.dat");
@@ -231,8 +231,8 @@ TEST(LinkBench, NextSessionStartsOnTheSavedBand) {
     LinkBench second;
     second.files.files["savmem.dat"] = saved;
     ASSERT_TRUE(second.link());
-    EXPECT_EQ(second.panel.state.bandIndex, 6);
-    EXPECT_EQ(second.panel.state.bandSplitFlag, 0);
+    EXPECT_EQ(second.panel.state.dial.bandIndex, 6);
+    EXPECT_EQ(second.panel.state.dial.bandSplitFlag, 0);
     EXPECT_EQ(second.radioFrames().back(), "FE FE 94 E0 05 00 40 07 14 00 FD");
     EXPECT_EQ(second.words(), "1 / 4 / point / 0 / 7 / 4 / mhz");
     EXPECT_EQ(second.radio->state().vfo[0].frequency, 14074000u);
@@ -246,7 +246,7 @@ TEST(LinkBench, AutoModelFindsTheRadioByBroadcast) {
 
     EXPECT_EQ(b.translator.state().radioAddress, 0x94);
     EXPECT_EQ(b.translator.state().newModelGroup, 0);  // decided at start, before the radio was found
-    EXPECT_EQ(b.panel.state.radioId, 148);
+    EXPECT_EQ(b.panel.state.link.radioId, 148);
     // Two broadcasts, then the link start addressed to the radio found; without
     // the newer-model set-up that only a configured 7300 gets.
     EXPECT_EQ(b.radioFrames(),
@@ -264,7 +264,7 @@ TEST(LinkBench, RadioSwitchedOffAnswersNothing) {
         LinkBench b;
         b.radio->state().poweredOn = false;
         ASSERT_TRUE(b.link(LinkConfig{model})) << model;
-        EXPECT_EQ(b.panel.state.radioId, id) << model;
+        EXPECT_EQ(b.panel.state.link.radioId, id) << model;
         EXPECT_EQ(b.translator.state().radioHeard, 0) << model;
         EXPECT_EQ(b.radioLine.b.written, "") << model;
         b.panelSends("FA");
@@ -287,7 +287,7 @@ using vocrig::panel::PanelState;
 std::string savedOn(int band, const std::string& row) {
     LinkBench defaults;
     std::string file = std::string("VOCRIG v3.2a   3.4b ") + static_cast<char>('0' + band) + "0\r\n";
-    for (int r = 1; r <= 14; ++r) file += (r == band ? row : defaults.panel.state.bandTable[r]) + "\r\n";
+    for (int r = 1; r <= 14; ++r) file += (r == band ? row : defaults.panel.state.memory.bandTable[r]) + "\r\n";
     for (int i = 0; i < 100; ++i) file += "9\r\n";
     return file;
 }
@@ -321,12 +321,12 @@ TEST_P(FirstAnswer, SetsTheRadioUpForTheBandAndSaysConnected) {
     b.sent();
     b.words();
     b.ticks(2);  // the request, then its answer
-    EXPECT_EQ(b.panel.state.connected, 1);
+    EXPECT_EQ(b.panel.state.poll.connected, 1);
     EXPECT_EQ(b.sent(), c.sent);
     EXPECT_EQ(b.words(), c.words);
     // The radio's levels were read back; the answer itself is not shown yet, the next one is.
-    EXPECT_EQ(b.panel.state.micGain, 128);
-    EXPECT_EQ(b.panel.state.afGain, 128);
+    EXPECT_EQ(b.panel.state.levels.micGain, 128);
+    EXPECT_EQ(b.panel.state.levels.afGain, 128);
     EXPECT_EQ(b.window.textAt(285, 150), "");
     b.ticks(2);
     EXPECT_NE(b.window.textAt(285, 150), "");
@@ -367,15 +367,15 @@ TEST_P(FrequencyAnswer, IsShownWithTheVfoMarkOrIgnored) {
     const Shown& c = GetParam();
     LinkBench b;
     ASSERT_TRUE(b.connect());
-    b.panel.state.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
-    b.panel.state.vfoSwapped = c.swapped;
-    const int sMeter = b.panel.state.sMeter;
+    b.panel.state.dial.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
+    b.panel.state.dial.vfoSwapped = c.swapped;
+    const int sMeter = b.panel.state.poll.sMeter;
     b.answerPoll(c.reply);
     EXPECT_EQ(b.window.textAt(80, 150), c.mark);
     EXPECT_EQ(b.window.textAt(285, 150), c.text.empty() ? "" : c.text + std::string(13, ' '));
-    EXPECT_EQ(b.panel.state.frequency, c.frequency);
+    EXPECT_EQ(b.panel.state.dial.frequency, c.frequency);
     EXPECT_EQ(b.words(), c.words);
-    EXPECT_EQ(b.panel.state.sMeter, sMeter);  // a meter answer behind a frequency is dropped
+    EXPECT_EQ(b.panel.state.poll.sMeter, sMeter);  // a meter answer behind a frequency is dropped
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -408,20 +408,20 @@ TEST_P(PollReply, IsTakenByItsCode) {
     LinkBench b;
     ASSERT_TRUE(b.connect());
     PanelState& s = b.panel.state;
-    s.running = 1;
-    s.pollPhase = 1;
+    s.program.running = 1;
+    s.poll.pollPhase = 1;
     if (c.before) c.before(s);
     b.answerPoll(c.reply);
-    EXPECT_EQ(s.mode, c.mode);
-    EXPECT_EQ(s.modeReported, c.mode != 1 || c.reply.find("Z51") != std::string::npos ? 1 : 0);
-    EXPECT_EQ(s.peakSwr, c.peakSwr);
-    EXPECT_EQ(s.peakAlc, c.peakAlc);
-    EXPECT_EQ(s.running, c.running);
+    EXPECT_EQ(s.dial.mode, c.mode);
+    EXPECT_EQ(s.keys.modeReported, c.mode != 1 || c.reply.find("Z51") != std::string::npos ? 1 : 0);
+    EXPECT_EQ(s.transmit.peakSwr, c.peakSwr);
+    EXPECT_EQ(s.levels.peakAlc, c.peakAlc);
+    EXPECT_EQ(s.program.running, c.running);
     EXPECT_EQ(b.sent(), c.sent);
     EXPECT_EQ(b.words(), c.words);
 }
 
-const auto transmitting = [](PanelState& s) { s.txState = 1; };
+const auto transmitting = [](PanelState& s) { s.transmit.txState = 1; };
 INSTANTIATE_TEST_SUITE_P(
     LinkBench, PollReply,
     ::testing::Values(
@@ -435,11 +435,11 @@ INSTANTIATE_TEST_SUITE_P(
         Reply{"reportCutShort", nullptr, "Z5", 1, 0, -1, 1, "SM0;", ""},
         // Meters found by search; the SWR is spoken when the configuration asks for it.
         Reply{"swrBehindTheSMeter", transmitting, "SM0010;RM1005;", 1, 5, -1, 1, "RM1;", ""},
-        Reply{"swrSpoken", [](PanelState& s) { s.txState = 1, s.swrAlert = 1; }, "RM1005;", 1, 5, -1, 1, "RM1;",
-              "swr / 1 / point / 2 / 21"},
+        Reply{"swrSpoken", [](PanelState& s) { s.transmit.txState = 1, s.config.swrAlert = 1; }, "RM1005;", 1, 5, -1, 1,
+              "RM1;", "swr / 1 / point / 2 / 21"},
         Reply{"swrBehindAFrequency", transmitting, "FA00007100000;RM1005;", 1, 0, -1, 1, "RM1;", ""},
-        Reply{"alcWhileWatching", [](PanelState& s) { s.micGainWatch = 1, s.tickCount = 20; }, "SM0000;RM3045;", 1, 0,
-              45, 1, "RM3;", "alc / 4 / 5"},
+        Reply{"alcWhileWatching", [](PanelState& s) { s.levels.micGainWatch = 1, s.poll.tickCount = 20; },
+              "SM0000;RM3045;", 1, 0, 45, 1, "RM3;", "alc / 4 / 5"},
         Reply{"alcNotWatched", nullptr, "RM3045;", 1, 0, -1, 1, "SM0;", ""},
         // "NC;" anywhere ends the panel (the poll reads like every other read).
         Reply{"ncBehindAnswers", nullptr, "FA00007100000;SM0120;NC;", 1, 0, -1, 0, "SM0;", ""}),
@@ -477,7 +477,7 @@ TEST(LinkBench, PollsFiftyTimesASecondLosesTheLinkAndComesBack) {
     b.sent();
     b.ticks(50);
     EXPECT_EQ(b.sent(), repeated("FA;SM0;", 25));
-    EXPECT_EQ(b.panel.state.sMeter, 120);
+    EXPECT_EQ(b.panel.state.poll.sMeter, 120);
 
     // The translator falls silent: a request every second tick, the twentieth miss loses the link.
     // The loss is said once, unasked.
@@ -495,7 +495,7 @@ TEST(LinkBench, PollsFiftyTimesASecondLosesTheLinkAndComesBack) {
     b.clock.onAdvance = [&] { b.step(); };
     b.sent();
     b.ticks(6);
-    EXPECT_EQ(b.panel.state.connected, 1);
+    EXPECT_EQ(b.panel.state.poll.connected, 1);
     EXPECT_NE(b.sent().find("MD1;SH07;EX1080;"), std::string::npos);
     EXPECT_EQ(b.words(), "lsb / preamp / off / connected");
 }
@@ -530,13 +530,14 @@ std::string heardSwr(LinkBench& b) {
 TEST(LinkBench, TypedFrequencyIsNotUndoneByThePollAnsweredBeforeIt) {
     LinkBench b;
     ASSERT_TRUE(b.connect());
-    for (int i = 0; i < 4 && !(b.panel.state.awaitingReply == 1 && b.panel.state.pollPhase == 1); ++i) b.ticks(1);
-    ASSERT_EQ(b.panel.state.pollPhase, 1);  // a frequency poll is out
+    for (int i = 0; i < 4 && !(b.panel.state.poll.awaitingReply == 1 && b.panel.state.poll.pollPhase == 1); ++i)
+        b.ticks(1);
+    ASSERT_EQ(b.panel.state.poll.pollPhase, 1);  // a frequency poll is out
     press(b, "E14.07\n");
     b.ticks(2);
-    EXPECT_EQ(b.panel.state.vfoAText, "A00014070000");
+    EXPECT_EQ(b.panel.state.poll.vfoAText, "A00014070000");
     b.ticks(6);
-    EXPECT_EQ(b.panel.state.vfoAText, "A00014070000");
+    EXPECT_EQ(b.panel.state.poll.vfoAText, "A00014070000");
 }
 
 TEST(LinkBench, TuneAndHearTheSwrFall) {
@@ -562,13 +563,13 @@ TEST(LinkBench, TuneAndHearTheSwrFall) {
         b.ticks(60);  // past the tuner's hunt
         b.words();
         press(b, keyS);
-        heard[b.panel.state.tunerMode - 1] = heardSwr(b);
+        heard[b.panel.state.config.tunerMode - 1] = heardSwr(b);
         b.sent();
         press(b, keyT);
         EXPECT_EQ(b.sent().substr(0, 6), "Z6;RX;");
         b.passMs(50);
         EXPECT_FALSE(b.radio->state().transmitting);
-        EXPECT_EQ(b.panel.state.tuning, 0);
+        EXPECT_EQ(b.panel.state.transmit.tuning, 0);
     }
     ASSERT_FALSE(heard[0].empty() || heard[1].empty()) << "[" << heard[0] << "] [" << heard[1] << "]";
     EXPECT_GT(std::stod(heard[0]), std::stod(heard[1]) + 0.5) << heard[0] << " " << heard[1];
@@ -619,8 +620,8 @@ TEST(LinkBench, TheGuidesVocrigCfgMeansWhatTheGuideSays) {
     b.files.files["vocrig.cfg"] = example;
     b.translator.startUp();
     ASSERT_TRUE(b.openPanel());
-    for (int i = 0; i < 10 && b.panel.state.connected == 0; ++i) b.ticks(1);
-    ASSERT_EQ(b.panel.state.connected, 1);
+    for (int i = 0; i < 10 && b.panel.state.poll.connected == 0; ++i) b.ticks(1);
+    ASSERT_EQ(b.panel.state.poll.connected, 1);
     EXPECT_EQ(b.radioLine.a.openedName, "\\\\.\\COM5");
     EXPECT_EQ(b.radioLine.a.baud, 19200);
     const auto frames = b.radioFrames();

@@ -45,31 +45,31 @@ TEST(Configuration, PowerFollowsTheLengthOfLineFour) {
         {"power abc", 100},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(readConfig(withLines({c.line})).powerPercent, c.power) << '"' << c.line << '"';
+        EXPECT_EQ(readConfig(withLines({c.line})).config.powerPercent, c.power) << '"' << c.line << '"';
     }
 }
 
 TEST(Configuration, SwrTunerPlanAndPowerSwitchComeFromFixedCharacters) {
     auto s = readConfig(withLines({"power 100", "swr 1", "tun 2", "bandplan6", "powersw1"}));
-    EXPECT_EQ(s.swrAlert, 1);
-    EXPECT_EQ(s.tunerMode, 2);
-    EXPECT_EQ(s.bandPlan, "6");
-    EXPECT_EQ(s.radioPowerSwitch, 1);
-    EXPECT_EQ(s.radioId, -1);
+    EXPECT_EQ(s.config.swrAlert, 1);
+    EXPECT_EQ(s.config.tunerMode, 2);
+    EXPECT_EQ(s.config.bandPlan, "6");
+    EXPECT_EQ(s.config.radioPowerSwitch, 1);
+    EXPECT_EQ(s.link.radioId, -1);
 
     // Letters where a digit belongs read as 0 / empty.
     s = readConfig(withLines({"power 100", "swr x", "tun", "bandplanX", "powerswy"}));
-    EXPECT_EQ(s.swrAlert, 0);
-    EXPECT_EQ(s.tunerMode, 0);
-    EXPECT_EQ(s.bandPlan, "");
-    EXPECT_EQ(s.radioPowerSwitch, 0);
+    EXPECT_EQ(s.config.swrAlert, 0);
+    EXPECT_EQ(s.config.tunerMode, 0);
+    EXPECT_EQ(s.config.bandPlan, "");
+    EXPECT_EQ(s.config.radioPowerSwitch, 0);
 }
 
 TEST(Configuration, BandPlanTwoEndingInThreeMeansSeventy) {
     for (const auto& [line, plan] : std::vector<std::pair<std::string, std::string>>{
              {"bandplan2 with 70cm 3", "7"}, {"bandplan2 with 70cm 3 ", "7"}, {"bandplan2 with 70cm 4", "2"},
              {"bandplan2", "2"}, {"bandplan1 3", "1"}, {"bands", ""}}) {
-        EXPECT_EQ(readConfig(withLines({"p", "s", "t", line})).bandPlan, plan) << line;
+        EXPECT_EQ(readConfig(withLines({"p", "s", "t", line})).config.bandPlan, plan) << line;
     }
 }
 
@@ -77,15 +77,16 @@ TEST(Configuration, BandPlanTwoEndingInThreeMeansSeventy) {
 TEST(Configuration, ValuesOutOfRangeTakeTheNearestAllowed) {
     auto s = readConfig(withLines({"power 000", "swr 7", "tun 5", "bandplan3", "powersw4", "pass 0", "tdiag 0",
                                    "diagl 9"}));
-    EXPECT_EQ(s.powerPercent, 5);
-    EXPECT_EQ(s.swrAlert, 2);
-    EXPECT_EQ(s.tunerMode, 2);
-    EXPECT_EQ(s.bandPlan, "2");
-    EXPECT_EQ(s.radioPowerSwitch, 1);
-    EXPECT_EQ(s.diagLevel, 2);
+    EXPECT_EQ(s.config.powerPercent, 5);
+    EXPECT_EQ(s.config.swrAlert, 2);
+    EXPECT_EQ(s.config.tunerMode, 2);
+    EXPECT_EQ(s.config.bandPlan, "2");
+    EXPECT_EQ(s.config.radioPowerSwitch, 1);
+    EXPECT_EQ(s.config.diagLevel, 2);
     for (const auto& [digit, plan] : std::vector<std::pair<char, std::string>>{
              {'0', "1"}, {'4', "2"}, {'5', "6"}, {'8', "7"}, {'9', "7"}}) {
-        EXPECT_EQ(readConfig(withLines({"p", "s", "t", std::string("bandplan") + digit})).bandPlan, plan) << digit;
+        EXPECT_EQ(readConfig(withLines({"p", "s", "t", std::string("bandplan") + digit})).config.bandPlan, plan)
+            << digit;
     }
 }
 
@@ -96,17 +97,17 @@ TEST(Configuration, LockLineShiftsTheDiagnosticLine) {
     } cases[] = {{"lock 1", "1"}, {"lock 0", "0"}, {"lock 7", "0"}, {"lock x", "0"}, {"lock", "0"}};
     for (const auto& c : cases) {
         auto s = readConfig(withLines({"p", "s", "t", "b", "powersw0", c.lockLine, "pass 0", "tdiag 2", "diagl 1"}));
-        EXPECT_EQ(s.lockState, c.lockState) << c.lockLine;
-        EXPECT_EQ(s.diagLevel, 1) << c.lockLine;
+        EXPECT_EQ(s.config.lockState, c.lockState) << c.lockLine;
+        EXPECT_EQ(s.config.diagLevel, 1) << c.lockLine;
     }
     // Without the lock line, line 9 is skipped unread and line 11 holds the level.
     auto s = readConfig(withLines({"p", "s", "t", "b", "powersw0", "pass 1", "tdiag 2", "diagl 1", "diagl 3"}));
-    EXPECT_EQ(s.lockState, "0");
-    EXPECT_EQ(s.diagLevel, 1);
+    EXPECT_EQ(s.config.lockState, "0");
+    EXPECT_EQ(s.config.diagLevel, 1);
     // "lock" in upper case is not the lock line.
     s = readConfig(withLines({"p", "s", "t", "b", "powersw0", "LOCK 1", "tdiag 2", "diagl 1"}));
-    EXPECT_EQ(s.lockState, "0");
-    EXPECT_EQ(s.diagLevel, 1);
+    EXPECT_EQ(s.config.lockState, "0");
+    EXPECT_EQ(s.config.diagLevel, 1);
 }
 
 TEST(Configuration, ShortAndEmptyFilesKeepTheDefaults) {
@@ -115,13 +116,13 @@ TEST(Configuration, ShortAndEmptyFilesKeepTheDefaults) {
                                                     "pass 0", "tdiag 2", "diagl 1"});
         lines.resize(n);
         auto s = readConfig(lines);
-        EXPECT_EQ(s.powerPercent, n >= 4 ? 50 : 100) << n;
-        EXPECT_EQ(s.swrAlert, n >= 5 ? 1 : 0) << n;
-        EXPECT_EQ(s.tunerMode, n >= 6 ? 1 : 0) << n;
-        EXPECT_EQ(s.bandPlan, n >= 7 ? "6" : "") << n;
-        EXPECT_EQ(s.radioPowerSwitch, n >= 8 ? 1 : 0) << n;
-        EXPECT_EQ(s.lockState, "0") << n;
-        EXPECT_EQ(s.diagLevel, 0) << n;
+        EXPECT_EQ(s.config.powerPercent, n >= 4 ? 50 : 100) << n;
+        EXPECT_EQ(s.config.swrAlert, n >= 5 ? 1 : 0) << n;
+        EXPECT_EQ(s.config.tunerMode, n >= 6 ? 1 : 0) << n;
+        EXPECT_EQ(s.config.bandPlan, n >= 7 ? "6" : "") << n;
+        EXPECT_EQ(s.config.radioPowerSwitch, n >= 8 ? 1 : 0) << n;
+        EXPECT_EQ(s.config.lockState, "0") << n;
+        EXPECT_EQ(s.config.diagLevel, 0) << n;
     }
 }
 

@@ -54,8 +54,8 @@ TEST(Life, StartLoopAndShutdown) {
     EXPECT_FALSE(rig.port.opened);
     // One tick: the first poll.
     EXPECT_EQ(rig.port.written, "Z1;Z2;LO0;FA00007100000;FA;RX0;CT0;quit;");
-    EXPECT_EQ(rig.state.radioId, 0);
-    EXPECT_EQ(rig.state.running, 0);
+    EXPECT_EQ(rig.state.link.radioId, 0);
+    EXPECT_EQ(rig.state.program.running, 0);
 
     EXPECT_EQ(rig.words(),
               "voc / 3 / point / 4 / shdelay / delay / delay / delay / delay / delay / shdelay / shdelay / shdelay / "
@@ -83,8 +83,8 @@ TEST(Life, IdentityTakenFromTheFirstReadThatBeginsWithZ1) {
     rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig().text();
     answerIdentity(rig, 148, {"SM0000;", "FA00014200000;"});  // the identity arrives for the third read
     rig.panel.run();
-    EXPECT_EQ(rig.state.radioId, 148);
-    EXPECT_EQ(rig.state.lockAvailable, 1);
+    EXPECT_EQ(rig.state.link.radioId, 148);
+    EXPECT_EQ(rig.state.link.lockAvailable, 1);
     const std::string words = rig.words();
     EXPECT_NE(words.find("shdelay / delay / delay / delay / shdelay / shdelay / shdelay / 7"), std::string::npos)
         << words;
@@ -104,17 +104,17 @@ TEST(Life, StartsOnTheSavedRowOrOnFortyMetres) {
     for (const auto& c : cases) {
         PanelRig rig;
         rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig().text();
-        rig.state.bandTable[4] = "11A00007100000B000071500009990";  // split saved on 40 m too
-        rig.state.bandTable[6] = "12A00014250000B000142000009991";
+        rig.state.memory.bandTable[4] = "11A00007100000B000071500009990";  // split saved on 40 m too
+        rig.state.memory.bandTable[6] = "12A00014250000B000142000009991";
         std::string file = c.header + "\r\n";
-        for (size_t r = 1; r <= 14; ++r) file += rig.state.bandTable[r] + "\r\n";
+        for (size_t r = 1; r <= 14; ++r) file += rig.state.memory.bandTable[r] + "\r\n";
         for (int i = 0; i < 100; ++i) file += "9\r\n";
         rig.files.files["savmem.dat"] = file;
         rig.panel.run();
-        EXPECT_EQ(rig.state.bandIndex, c.band) << c.header;
+        EXPECT_EQ(rig.state.dial.bandIndex, c.band) << c.header;
         EXPECT_EQ(rig.port.written.substr(0, 10 + c.frequencyCommand.size()), "Z1;Z2;LO0;" + c.frequencyCommand)
             << c.header;
-        EXPECT_EQ(rig.state.bandSplitFlag, c.band == 6 ? 1 : 0) << c.header;
+        EXPECT_EQ(rig.state.dial.bandSplitFlag, c.band == 6 ? 1 : 0) << c.header;
     }
 }
 
@@ -128,9 +128,9 @@ TEST(Life, IdentitySwitches) {
         rig.files.files["vocrig.cfg"] = vocrig::test::TestConfig().text();
         answerIdentity(rig, c.id);
         rig.panel.run();
-        EXPECT_EQ(rig.state.radioId, c.id);
-        EXPECT_EQ(rig.state.lockAvailable, c.lock) << c.id;
-        EXPECT_EQ(rig.state.swapFixed, c.swap) << c.id;
+        EXPECT_EQ(rig.state.link.radioId, c.id);
+        EXPECT_EQ(rig.state.link.lockAvailable, c.lock) << c.id;
+        EXPECT_EQ(rig.state.link.swapFixed, c.swap) << c.id;
     }
 }
 
@@ -141,7 +141,7 @@ TEST(Life, PortThatWillNotOpen) {
     rig.port.failOpen = true;
     rig.window.closeEvent();
     EXPECT_EQ(rig.panel.run(), vocrig::panel::exitNoLink);
-    EXPECT_EQ(rig.state.linkFailed, 1);
+    EXPECT_EQ(rig.state.link.linkFailed, 1);
     EXPECT_EQ(rig.words(), "voc / 3 / point / 4 / vnc");
     EXPECT_EQ(rig.port.written, "");
     EXPECT_EQ(rig.window.timerPeriodMs, 0);  // no loop
@@ -178,15 +178,15 @@ TEST(Life, ShutdownStoresAndNormalisesTheBandRow) {
     };
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.lastFreqReply = c.lastReply;
-        rig.state.bandIndex = c.band;
-        rig.state.mode = c.mode;
-        rig.state.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
-        rig.state.preampOn = c.preamp;
-        rig.state.bandTable[static_cast<size_t>(c.band)] = c.rowBefore;
+        rig.state.poll.lastFreqReply = c.lastReply;
+        rig.state.dial.bandIndex = c.band;
+        rig.state.dial.mode = c.mode;
+        rig.state.dial.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
+        rig.state.switches.preampOn = c.preamp;
+        rig.state.memory.bandTable[static_cast<size_t>(c.band)] = c.rowBefore;
         rig.panel.shutDown();
-        EXPECT_EQ(rig.state.bandIndex, c.bandAfter) << c.lastReply;
-        EXPECT_EQ(rig.state.bandTable[static_cast<size_t>(c.bandAfter)], c.rowAfter) << c.lastReply;
+        EXPECT_EQ(rig.state.dial.bandIndex, c.bandAfter) << c.lastReply;
+        EXPECT_EQ(rig.state.memory.bandTable[static_cast<size_t>(c.bandAfter)], c.rowAfter) << c.lastReply;
         EXPECT_EQ(rig.port.written, "RX0;CT0;quit;");
         const std::string saved = rig.files.files["savmem.dat"];
         EXPECT_NE(saved.find(c.rowAfter + "\r\n"), std::string::npos);
@@ -195,27 +195,28 @@ TEST(Life, ShutdownStoresAndNormalisesTheBandRow) {
 }
 
 TEST(Life, ClosingWhileTransmittingEndsTheTransmissionFirst) {
-    for (auto set : {&vocrig::panel::PanelState::txState, &vocrig::panel::PanelState::tuning}) {
+    using Transmit = vocrig::panel::PanelState::Transmit;
+    for (auto set : {&Transmit::txState, &Transmit::tuning}) {
         PanelRig rig;
-        rig.state.*set = set == &vocrig::panel::PanelState::txState ? 10 : 1;
+        rig.state.transmit.*set = set == &Transmit::txState ? 10 : 1;
         rig.panel.shutDown();
         EXPECT_EQ(rig.port.written, "Z6;RX;RX0;CT0;quit;");
-        EXPECT_EQ(rig.state.txState + rig.state.tuning, 0);
+        EXPECT_EQ(rig.state.transmit.txState + rig.state.transmit.tuning, 0);
     }
 }
 
 TEST(Life, ModeReportedByTheRadioIsNotStored) {
     PanelRig rig;
-    rig.state.lastFreqReply = "FA00014250000";
-    rig.state.bandIndex = 6;
-    rig.state.mode = 3;
-    rig.state.modeReported = 1;
+    rig.state.poll.lastFreqReply = "FA00014250000";
+    rig.state.dial.bandIndex = 6;
+    rig.state.dial.mode = 3;
+    rig.state.keys.modeReported = 1;
     rig.panel.storeBandRow();
-    EXPECT_EQ(rig.state.bandTable[6], "02A00014200000B000142000009991");
-    rig.state.modeReported = 0;
-    rig.state.toneText = "88.5";
+    EXPECT_EQ(rig.state.memory.bandTable[6], "02A00014200000B000142000009991");
+    rig.state.keys.modeReported = 0;
+    rig.state.tone.toneText = "88.5";
     rig.panel.storeBandRow();
-    EXPECT_EQ(rig.state.bandTable[6], "03A00014250000B0001420000088.50");
+    EXPECT_EQ(rig.state.memory.bandTable[6], "03A00014250000B0001420000088.50");
 }
 
 TEST(Life, BandsOfFrequencies) {

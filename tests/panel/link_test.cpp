@@ -11,8 +11,8 @@ TEST(Link, SendAppendsTerminatorAfterThePacingSound) {
     rig.panel.send("AG0050");
     EXPECT_EQ(rig.sent(), "AG0050;");
     EXPECT_EQ(rig.words(), "shdelay");
-    EXPECT_EQ(rig.state.commandText, "AG0050;");
-    EXPECT_EQ(rig.state.lastFreqCommand, "");
+    EXPECT_EQ(rig.state.link.commandText, "AG0050;");
+    EXPECT_EQ(rig.state.link.lastFreqCommand, "");
 }
 
 TEST(Link, FrequencySettingsGoToVfoBWhileSplit) {
@@ -25,11 +25,11 @@ TEST(Link, FrequencySettingsGoToVfoBWhileSplit) {
                  {Split::announced, 0, "FB00014200000;"}, {Split::on, 1, "FA00014200000;"}};
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.splitOn = c.splitOn;
-        rig.state.vfoSwapped = c.swapped;
+        rig.state.dial.splitOn = c.splitOn;
+        rig.state.dial.vfoSwapped = c.swapped;
         rig.panel.send("FA00014200000");
         EXPECT_EQ(rig.sent(), c.sent);
-        EXPECT_EQ(rig.state.lastFreqCommand, c.sent);
+        EXPECT_EQ(rig.state.link.lastFreqCommand, c.sent);
     }
 }
 
@@ -40,11 +40,11 @@ TEST(Link, PollGoesOutWithoutPacingAndLeavesTheLastFrequency) {
     rig.panel.send("FA", vocrig::panel::Pacing::none);
     EXPECT_EQ(rig.sent(), "FA00007100000;FA;");
     EXPECT_EQ(rig.words(), "");
-    EXPECT_EQ(rig.state.lastFreqCommand, "FA00007100000;");
-    rig.state.splitOn = vocrig::panel::Split::on;
+    EXPECT_EQ(rig.state.link.lastFreqCommand, "FA00007100000;");
+    rig.state.dial.splitOn = vocrig::panel::Split::on;
     rig.panel.send("FA", vocrig::panel::Pacing::none);  // "FB;" is still a poll, not a setting
     EXPECT_EQ(rig.sent(), "FB;");
-    EXPECT_EQ(rig.state.lastFreqCommand, "FA00007100000;");
+    EXPECT_EQ(rig.state.link.lastFreqCommand, "FA00007100000;");
 }
 
 TEST(Link, EmptyCommandsSendNothing) {
@@ -63,37 +63,37 @@ TEST(Link, EmptyCommandsSendNothing) {
 
 TEST(Link, ReadTakesExactlyWhatIsWaiting) {
     PanelRig rig;
-    rig.state.running = 1;
+    rig.state.program.running = 1;
     rig.port.inject("FA00014200000;SM0120;");
     rig.panel.readReply();
-    EXPECT_EQ(rig.state.replyText, "FA00014200000;SM0120;");
+    EXPECT_EQ(rig.state.link.replyText, "FA00014200000;SM0120;");
     rig.port.inject("RM1005;");
     rig.panel.readReply();
-    EXPECT_EQ(rig.state.replyText, "RM1005;");
+    EXPECT_EQ(rig.state.link.replyText, "RM1005;");
     rig.panel.readReply();
-    EXPECT_EQ(rig.state.replyText, "");
+    EXPECT_EQ(rig.state.link.replyText, "");
     rig.port.inject(std::string(300, 'x'));
     rig.panel.readReply();
-    EXPECT_EQ(rig.state.replyText.size(), 255u);
+    EXPECT_EQ(rig.state.link.replyText.size(), 255u);
     rig.panel.readReply();
-    EXPECT_EQ(rig.state.replyText.size(), 45u);
-    EXPECT_EQ(rig.state.running, 1);
+    EXPECT_EQ(rig.state.link.replyText.size(), 45u);
+    EXPECT_EQ(rig.state.program.running, 1);
     EXPECT_EQ(rig.words(), "");  // reading never waits
 }
 
 TEST(Link, NcAnywhereInAReplyEndsTheLoop) {
     for (std::string reply : {"NC;", "FA00014200000;NC;", "RM1005;NC;SM0000;"}) {
         PanelRig rig;
-        rig.state.running = 1;
+        rig.state.program.running = 1;
         rig.port.inject(reply);
         rig.panel.readReply();
-        EXPECT_EQ(rig.state.running, 0) << reply;
+        EXPECT_EQ(rig.state.program.running, 0) << reply;
     }
     PanelRig rig;
-    rig.state.running = 1;
+    rig.state.program.running = 1;
     rig.port.inject("NC");
     rig.panel.readReply();
-    EXPECT_EQ(rig.state.running, 1);
+    EXPECT_EQ(rig.state.program.running, 1);
 }
 
 TEST(Link, PauseIsTheDelayWord) {
@@ -135,11 +135,11 @@ TEST(Link, ModeSendCarriesWidthAndFmExtras) {
     };
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.bandIndex = 4;
-        rig.state.mode = c.mode;
+        rig.state.dial.bandIndex = 4;
+        rig.state.dial.mode = c.mode;
         rig.panel.sendMode();
         EXPECT_EQ(rig.sent(), c.sent) << c.mode;
-        EXPECT_EQ(rig.state.bandTable[4].substr(0, 2), c.row) << c.mode;
+        EXPECT_EQ(rig.state.memory.bandTable[4].substr(0, 2), c.row) << c.mode;
     }
 }
 
@@ -151,28 +151,28 @@ TEST(Link, ModeSendReadsTheSquelchInFm) {
     } cases[] = {{5, "SQ0045;", 45, 0}, {6, "SQ0000;", 60, 1}};  // 0 reads as 60
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.mode = c.mode;
-        rig.state.squelch = 10;
+        rig.state.dial.mode = c.mode;
+        rig.state.dial.squelch = 10;
         rig.clock.onAdvance = [&] {
             if (rig.port.written.find("SQ0;") != std::string::npos && rig.port.inbox.empty()) rig.port.inject(c.answer);
         };
         rig.panel.sendMode();
-        EXPECT_EQ(rig.state.squelch, c.squelch) << c.mode;
-        EXPECT_EQ(rig.state.fmWide, c.fmWide) << c.mode;
+        EXPECT_EQ(rig.state.dial.squelch, c.squelch) << c.mode;
+        EXPECT_EQ(rig.state.dial.fmWide, c.fmWide) << c.mode;
     }
 }
 
 TEST(Link, LsbEndsARepeaterTone) {
     PanelRig rig;
-    rig.state.mode = 1;
-    rig.state.toneEntry = vocrig::panel::ToneEntry::sent;
-    rig.state.toneText = "88.5";
-    rig.state.splitOn = vocrig::panel::Split::on;
+    rig.state.dial.mode = 1;
+    rig.state.tone.toneEntry = vocrig::panel::ToneEntry::sent;
+    rig.state.tone.toneText = "88.5";
+    rig.state.dial.splitOn = vocrig::panel::Split::on;
     rig.panel.sendMode();
     EXPECT_EQ(rig.sent(), "RX0;CT0;MD1;SH07;");
-    EXPECT_EQ(rig.state.toneText, "999");
-    EXPECT_EQ(rig.state.toneEntry, vocrig::panel::ToneEntry::none);
-    EXPECT_EQ(rig.state.splitOn, vocrig::panel::Split::off);
+    EXPECT_EQ(rig.state.tone.toneText, "999");
+    EXPECT_EQ(rig.state.tone.toneEntry, vocrig::panel::ToneEntry::none);
+    EXPECT_EQ(rig.state.dial.splitOn, vocrig::panel::Split::off);
 }
 
 TEST(Link, StatusWords) {
@@ -185,24 +185,25 @@ TEST(Link, StatusWords) {
         rig.window.drawn.clear();
         return shown;
     };
-    rig.state.mode = 3;
-    rig.state.breakIn = 1;
-    rig.state.vox = 1;
+    rig.state.dial.mode = 3;
+    rig.state.switches.breakIn = 1;
+    rig.state.switches.vox = 1;
     rig.panel.showStatusWords();
     EXPECT_EQ(line(), "550:bkin|");
     EXPECT_EQ(rig.window.currentFont, (vocrig::platform::Font{"Ariel", 50, 850}));
-    rig.state.mode = 2;
-    rig.state.breakIn = 0;
-    rig.state.vox = 0;
-    rig.state.processorOn = 1;
+    rig.state.dial.mode = 2;
+    rig.state.switches.breakIn = 0;
+    rig.state.switches.vox = 0;
+    rig.state.switches.processorOn = 1;
     rig.panel.showStatusWords();
     EXPECT_EQ(line(), "460:spc|");
-    rig.state.mode = 4;
-    rig.state.toneText = "N023";
-    rig.state.lockState = "1";
-    rig.state.lockAvailable = 1;
-    rig.state.preampOn = rig.state.attOn = rig.state.nbOn = rig.state.nrOn = rig.state.notchOn = 1;
-    rig.state.monitorLevel = 7;
+    rig.state.dial.mode = 4;
+    rig.state.tone.toneText = "N023";
+    rig.state.config.lockState = "1";
+    rig.state.link.lockAvailable = 1;
+    rig.state.switches.preampOn = rig.state.switches.attOn = rig.state.switches.nbOn = rig.state.switches.nrOn =
+        rig.state.switches.notchOn = 1;
+    rig.state.levels.monitorLevel = 7;
     rig.panel.showStatusWords();
     EXPECT_EQ(line(), "40:preamp |170:att|240:nb|310:nr|360:notch|620:mon|700:lock|770:dcs=N023        |");
 }

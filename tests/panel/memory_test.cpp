@@ -20,7 +20,8 @@ std::string fileOf(const std::string& header, std::vector<std::string> rows = {}
                    std::vector<std::string> slots = {}) {
     PanelRig defaults;
     std::string text = header + "\r\n";
-    for (size_t r = 1; r <= 14; ++r) text += (r <= rows.size() ? rows[r - 1] : defaults.state.bandTable[r]) + "\r\n";
+    for (size_t r = 1; r <= 14; ++r)
+        text += (r <= rows.size() ? rows[r - 1] : defaults.state.memory.bandTable[r]) + "\r\n";
     for (size_t i = 0; i < 100; ++i) text += (i < slots.size() ? slots[i] : std::string("9")) + "\r\n";
     return text;
 }
@@ -28,12 +29,12 @@ std::string fileOf(const std::string& header, std::vector<std::string> rows = {}
 TEST(Memory, DefaultTableAndHeader) {
     PanelRig rig;
     for (int row = 1; row <= 14; ++row) {
-        EXPECT_TRUE(vocrig::panel::isBandRecord(rig.state.bandTable[row])) << row;
-        EXPECT_EQ(rig.state.bandTable[row].size(), 30u) << row;
+        EXPECT_TRUE(vocrig::panel::isBandRecord(rig.state.memory.bandTable[row])) << row;
+        EXPECT_EQ(rig.state.memory.bandTable[row].size(), 30u) << row;
     }
-    EXPECT_EQ(rig.state.bandTable[4], "01A00007100000B000071000009990");
-    EXPECT_EQ(rig.state.bandTable[14], "04A00009600000B000096000009990");
-    rig.state.bandIndex = 4;
+    EXPECT_EQ(rig.state.memory.bandTable[4], "01A00007100000B000071000009990");
+    EXPECT_EQ(rig.state.memory.bandTable[14], "04A00009600000B000096000009990");
+    rig.state.dial.bandIndex = 4;
     rig.panel.saveMemory();
     const auto lines = savedLines(rig);
     ASSERT_EQ(lines.size(), 115u);
@@ -54,8 +55,8 @@ TEST(Memory, HeaderCarriesBandRowAndNoiseReduction) {
                  {12, 0, " <0"}, {13, 0, " =0"}, {14, 1, " >1"}, {99, 1, ""}, {0, 0, ""}};
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.bandIndex = c.band;
-        rig.state.nrOn = c.nr;
+        rig.state.dial.bandIndex = c.band;
+        rig.state.switches.nrOn = c.nr;
         rig.panel.saveMemory();
         EXPECT_EQ(savedLines(rig)[0], "VOCRIG v3.2a   3.4b" + c.tail) << c.band;
     }
@@ -80,39 +81,39 @@ TEST(Memory, HeaderCharacterTwentyOneIsTheBandRow) {
         PanelRig rig;
         rig.files.files["savmem.dat"] = fileOf(c.header);
         rig.panel.loadMemory();
-        EXPECT_EQ(rig.state.bandIndex, c.band) << c.header;
+        EXPECT_EQ(rig.state.dial.bandIndex, c.band) << c.header;
     }
 }
 
 TEST(Memory, RoundTripKeepsRowsAndChannels) {
     PanelRig rig;
-    rig.state.bandIndex = 12;
-    rig.state.bandTable[6] = "12A00014250000B000143000009991";
-    rig.state.bandTable[12] = "05A00145500000B0014490000088.50";
-    rig.state.memorySlots[0] = "0206A00014200000B000142000009991";
-    rig.state.memorySlots[37] = "1512A00145500000B00144900000N0230";
-    rig.state.memorySlots[99] = "0414A00009600000B000096000009990";
+    rig.state.dial.bandIndex = 12;
+    rig.state.memory.bandTable[6] = "12A00014250000B000143000009991";
+    rig.state.memory.bandTable[12] = "05A00145500000B0014490000088.50";
+    rig.state.memory.memorySlots[0] = "0206A00014200000B000142000009991";
+    rig.state.memory.memorySlots[37] = "1512A00145500000B00144900000N0230";
+    rig.state.memory.memorySlots[99] = "0414A00009600000B000096000009990";
     rig.panel.saveMemory();
 
     PanelRig loaded;
     loaded.files.files = rig.files.files;
     loaded.panel.loadMemory();
-    EXPECT_EQ(loaded.state.bandIndex, 12);
-    EXPECT_EQ(loaded.state.bandTable, rig.state.bandTable);
-    EXPECT_EQ(loaded.state.memorySlots, rig.state.memorySlots);
+    EXPECT_EQ(loaded.state.dial.bandIndex, 12);
+    EXPECT_EQ(loaded.state.memory.bandTable, rig.state.memory.bandTable);
+    EXPECT_EQ(loaded.state.memory.memorySlots, rig.state.memory.memorySlots);
     EXPECT_EQ(loaded.files.files, rig.files.files);  // loading writes nothing
 }
 
 TEST(Memory, MissingFileIsStartedFromTheTables) {
     PanelRig rig;
     rig.files.files["memory.dat"] = "old\r\n";
-    rig.state.bandIndex = 4;
+    rig.state.dial.bandIndex = 4;
     rig.panel.loadMemory();
     EXPECT_FALSE(rig.files.exists("memory.dat"));
     ASSERT_TRUE(rig.files.exists("savmem.dat"));
     EXPECT_EQ(savedLines(rig)[0], header40);
     EXPECT_EQ(savedLines(rig, "memory.txt"), (std::vector<std::string>{"Memory Bank Information", "  ", "Empty"}));
-    EXPECT_EQ(rig.state.bandIndex, 4);
+    EXPECT_EQ(rig.state.dial.bandIndex, 4);
 }
 
 TEST(Memory, ForeignFileIsReplaced) {
@@ -120,12 +121,12 @@ TEST(Memory, ForeignFileIsReplaced) {
         PanelRig rig;
         rig.files.files["savmem.dat"] = foreign;
         rig.files.files["memory.dat"] = "old\r\n";  // only a missing file clears it away
-        rig.state.bandIndex = 4;
+        rig.state.dial.bandIndex = 4;
         rig.panel.loadMemory();
         const auto lines = savedLines(rig);
         ASSERT_EQ(lines.size(), 115u);
         EXPECT_EQ(lines[0], header40);
-        EXPECT_EQ(rig.state.bandTable[1], "01A00001900000B000019000009990");
+        EXPECT_EQ(rig.state.memory.bandTable[1], "01A00001900000B000019000009990");
         EXPECT_TRUE(rig.files.exists("memory.dat"));
         EXPECT_EQ(rig.files.exists("savmem.old"), foreign.size() > 2);  // the old contents are kept
     }
@@ -135,12 +136,12 @@ TEST(Memory, UnreadableFileIsNeverOverwritten) {
     PanelRig rig;
     rig.files.files["savmem.dat"] = "precious channels\r\n";
     rig.files.unreadable.insert("savmem.dat");
-    rig.state.bandIndex = 4;
+    rig.state.dial.bandIndex = 4;
     rig.panel.loadMemory();
     rig.panel.saveMemory();  // as at exit
     EXPECT_EQ(rig.files.files["savmem.dat"], "precious channels\r\n");
     EXPECT_FALSE(rig.files.exists("memory.txt"));
-    EXPECT_EQ(rig.state.bandTable[4], "01A00007100000B000071000009990");  // runs on the defaults
+    EXPECT_EQ(rig.state.memory.bandTable[4], "01A00007100000B000071000009990");  // runs on the defaults
 }
 
 // Damaged lines, and a file cut off in the middle of a line as after a crash of
@@ -172,19 +173,19 @@ TEST(Memory, DamagedLinesAreKeptThroughASave) {
     for (size_t line = 0; line < 1 + 14 + slots.size(); ++line) end = whole.find("\r\n", end) + 2;
     rig.files.files["savmem.dat"] = whole.substr(0, end) + "0206A0001";
     rig.panel.loadMemory();
-    EXPECT_EQ(rig.state.bandTable[1], rows[0]);
-    for (int r = 2; r <= 7; ++r) EXPECT_EQ(rig.state.bandTable[r], defaults.state.bandTable[r]) << r;
-    EXPECT_EQ(rig.state.bandTable[8], rows[7]);
-    for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(rig.state.memorySlots[i], slots[i]) << i;
-    EXPECT_EQ(rig.state.memorySlots[7], "0206A0001");
+    EXPECT_EQ(rig.state.memory.bandTable[1], rows[0]);
+    for (int r = 2; r <= 7; ++r) EXPECT_EQ(rig.state.memory.bandTable[r], defaults.state.memory.bandTable[r]) << r;
+    EXPECT_EQ(rig.state.memory.bandTable[8], rows[7]);
+    for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(rig.state.memory.memorySlots[i], slots[i]) << i;
+    EXPECT_EQ(rig.state.memory.memorySlots[7], "0206A0001");
 
     // The operator used 80 m: that row is written anew, the other kept lines go back as read.
-    rig.state.bandTable[2] = "02A00003700000B000037000009990";
+    rig.state.memory.bandTable[2] = "02A00003700000B000037000009990";
     rig.panel.saveMemory();
     const auto saved = savedLines(rig);
     const auto read = splitLines(whole);
     for (size_t line = 0; line < 1 + 14 + slots.size(); ++line)
-        EXPECT_EQ(saved[line], line == 2 ? rig.state.bandTable[2] : read[line]) << line;
+        EXPECT_EQ(saved[line], line == 2 ? rig.state.memory.bandTable[2] : read[line]) << line;
     EXPECT_EQ(saved[1 + 14 + 7], "0206A0001");
     const auto listing = savedLines(rig, "memory.txt");
     EXPECT_NE(std::find(listing.begin(), listing.end(), "Slot 1 A=0.0  B=0.0    split  "), listing.end());
@@ -239,7 +240,7 @@ TEST(Memory, InterruptedSaveLeavesTheOldFiles) {
     CrashingFiles& files = rig.files;
     files.files["savmem.dat"] = "VOCRIG v3.2a   3.4b 60\r\nold\r\n";
     files.files["memory.txt"] = "Memory Bank Information\r\n  \r\nEmpty\r\n";
-    rig.state.memorySlots[3] = "0206A00014200000B000142000009991";
+    rig.state.memory.memorySlots[3] = "0206A00014200000B000142000009991";
     rig.panel.saveMemory();
     EXPECT_EQ(files.files["savmem.dat"], "VOCRIG v3.2a   3.4b 60\r\nold\r\n");
     EXPECT_EQ(files.files["memory.txt"], "Memory Bank Information\r\n  \r\nEmpty\r\n");
@@ -271,9 +272,9 @@ TEST(Memory, ListingLines) {
 
 TEST(Memory, ListingGroupsUsedSlotsByBank) {
     PanelRig rig;
-    rig.state.memorySlots[7] = "0206A00014200000B000142000009991";
-    rig.state.memorySlots[32] = "0104A00007000000B000070000009990";
-    rig.state.memorySlots[35] = "0206A00014200000B000142000009991";
+    rig.state.memory.memorySlots[7] = "0206A00014200000B000142000009991";
+    rig.state.memory.memorySlots[32] = "0104A00007000000B000070000009990";
+    rig.state.memory.memorySlots[35] = "0206A00014200000B000142000009991";
     rig.panel.exportMemory();
     EXPECT_EQ(savedLines(rig, "memory.txt"), (std::vector<std::string>{
                                                  "Memory Bank Information",

@@ -44,10 +44,10 @@ TEST(Speech, FrequencyOfTheBandRow) {
     };
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.bandIndex = 4;
-        rig.state.bandTable[4] = rowWith(c.digits, "00003500000");
-        rig.state.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
-        rig.state.vfoSwapped = c.swapped;
+        rig.state.dial.bandIndex = 4;
+        rig.state.memory.bandTable[4] = rowWith(c.digits, "00003500000");
+        rig.state.dial.splitOn = static_cast<vocrig::panel::Split>(c.splitOn);
+        rig.state.dial.vfoSwapped = c.swapped;
         rig.panel.sayFrequency();
         EXPECT_EQ(rig.words(), c.words) << c.digits << c.splitOn << c.swapped;
     }
@@ -55,15 +55,15 @@ TEST(Speech, FrequencyOfTheBandRow) {
 
 TEST(Speech, FrequencyOfAShortOrMissingRowStaysInside) {
     PanelRig rig;
-    rig.state.bandIndex = 4;
-    rig.state.bandTable[4] = "01A1425";
+    rig.state.dial.bandIndex = 4;
+    rig.state.memory.bandTable[4] = "01A1425";
     rig.panel.sayFrequency();
     EXPECT_EQ(rig.words(), "point / 0 / 0 / 1 / 4 / 2 / 5 / mhz");  // 1425 Hz
-    rig.state.bandTable[4] = "";
-    rig.state.splitOn = vocrig::panel::Split::on;
+    rig.state.memory.bandTable[4] = "";
+    rig.state.dial.splitOn = vocrig::panel::Split::on;
     rig.panel.sayFrequency();
     EXPECT_EQ(rig.words(), "vfob / mhz");
-    rig.state.bandIndex = vocrig::panel::noBand;
+    rig.state.dial.bandIndex = vocrig::panel::noBand;
     rig.panel.sayFrequency();
     EXPECT_EQ(rig.words(), "");
 }
@@ -72,7 +72,7 @@ TEST(Speech, Modes) {
     const char* expected[] = {"", "lsb", "usb", "cw", "am", "fm / nar", "fm", "dstar"};
     for (int mode = 1; mode <= 7; ++mode) {
         PanelRig rig;
-        rig.state.mode = mode;
+        rig.state.dial.mode = mode;
         rig.panel.sayMode();
         EXPECT_EQ(rig.words(), expected[mode]);
         EXPECT_EQ(rig.sent(), "");
@@ -81,29 +81,29 @@ TEST(Speech, Modes) {
 
 TEST(Speech, UnknownModeFallsBackToAmOnGeneralCoverage) {
     PanelRig rig;
-    rig.state.mode = 0;
-    rig.state.bandIndex = 4;
+    rig.state.dial.mode = 0;
+    rig.state.dial.bandIndex = 4;
     rig.panel.sayMode();
-    EXPECT_EQ(rig.state.mode, 4);
-    EXPECT_EQ(rig.state.bandIndex, 14);
+    EXPECT_EQ(rig.state.dial.mode, 4);
+    EXPECT_EQ(rig.state.dial.bandIndex, 14);
     EXPECT_EQ(rig.sent(), "MD5;SH08;");
     EXPECT_EQ(rig.words(), "shdelay / shdelay / am");
-    EXPECT_EQ(rig.state.bandTable[14].substr(0, 2), "04");
+    EXPECT_EQ(rig.state.memory.bandTable[14].substr(0, 2), "04");
 }
 
 TEST(Speech, Bands) {
     const char* names[] = {"", "160", "80", "60", "40", "30", "20", "17", "15", "12", "10", "6", "2", "70"};
     for (int row = 1; row <= 13; ++row) {
         PanelRig rig;
-        rig.state.bandIndex = row;
-        rig.state.mode = 2;
+        rig.state.dial.bandIndex = row;
+        rig.state.dial.mode = 2;
         rig.panel.sayBand();
         EXPECT_EQ(rig.words(), std::string(names[row]) + " / metres / shdelay");
         EXPECT_EQ(rig.sent(), "FT0;");
     }
     PanelRig rig;
-    rig.state.bandIndex = 14;
-    rig.state.mode = 5;  // FM narrow: no "FT0"
+    rig.state.dial.bandIndex = 14;
+    rig.state.dial.mode = 5;  // FM narrow: no "FT0"
     rig.panel.sayBand();
     EXPECT_EQ(rig.words(), "un");
     EXPECT_EQ(rig.sent(), "");
@@ -125,8 +125,8 @@ TEST(Speech, FilterWidths) {
     };
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.mode = c.mode;
-        (c.mode == 3 ? rig.state.cwWidth : rig.state.ssbWidth) = c.width;
+        rig.state.dial.mode = c.mode;
+        (c.mode == 3 ? rig.state.levels.cwWidth : rig.state.levels.ssbWidth) = c.width;
         rig.panel.sayFilterWidth();
         EXPECT_EQ(rig.words(), c.words) << c.mode << " " << c.width;
     }
@@ -144,21 +144,21 @@ TEST(Speech, SUnitsOfMeterReadings) {
 
 TEST(Speech, SMeterAsksForAFreshReadingAfterADigit) {
     PanelRig rig;
-    rig.state.sDigit = "7";
-    rig.state.replyText = "SM0100;";
-    rig.state.awaitingReply = 1;
+    rig.state.poll.sDigit = "7";
+    rig.state.link.replyText = "SM0100;";
+    rig.state.poll.awaitingReply = 1;
     rig.panel.saySMeter();
     EXPECT_EQ(rig.words(), "s / 7");
-    EXPECT_EQ(rig.state.replyText, "");
-    EXPECT_EQ(rig.state.awaitingReply, 0);
+    EXPECT_EQ(rig.state.link.replyText, "");
+    EXPECT_EQ(rig.state.poll.awaitingReply, 0);
 
-    rig.state.sDigit = "+";
-    rig.state.replyText = "SM0200;";
-    rig.state.awaitingReply = 1;
+    rig.state.poll.sDigit = "+";
+    rig.state.link.replyText = "SM0200;";
+    rig.state.poll.awaitingReply = 1;
     rig.panel.saySMeter();
     EXPECT_EQ(rig.words(), "s / 9 / plus");
-    EXPECT_EQ(rig.state.replyText, "SM0200;");
-    EXPECT_EQ(rig.state.awaitingReply, 1);
+    EXPECT_EQ(rig.state.link.replyText, "SM0200;");
+    EXPECT_EQ(rig.state.poll.awaitingReply, 1);
 }
 
 TEST(Speech, SwrReadings) {
@@ -191,27 +191,27 @@ TEST(Speech, SwrReadings) {
     };
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.peakSwr = c.value;
-        rig.state.tunerEngaged = c.tunerEngaged;
-        rig.state.txState = c.txState;
+        rig.state.transmit.peakSwr = c.value;
+        rig.state.switches.tunerEngaged = c.tunerEngaged;
+        rig.state.transmit.txState = c.txState;
         rig.panel.saySwr();
         EXPECT_EQ(rig.words(), c.words) << c.value;
         // "swr" introduces only the first reading after the tuner went in.
-        EXPECT_EQ(rig.state.tunerEngaged, c.value > 299 ? c.tunerEngaged : 2) << c.value;
+        EXPECT_EQ(rig.state.switches.tunerEngaged, c.value > 299 ? c.tunerEngaged : 2) << c.value;
     }
 }
 
 TEST(Speech, AlcPowerKeyerAndLevel) {
     PanelRig rig;
-    rig.state.micGainWatch = 1;
-    rig.state.peakAlc = 120;
-    rig.state.tickCount = 15;
+    rig.state.levels.micGainWatch = 1;
+    rig.state.levels.peakAlc = 120;
+    rig.state.poll.tickCount = 15;
     rig.panel.sayAlc();
     rig.panel.sayAlc();
     EXPECT_EQ(rig.words(), "alc / 1 / 2 / 0 / 1 / 2 / 0");
-    EXPECT_EQ(rig.state.micGainWatch, 2);
-    EXPECT_EQ(rig.state.tickCount, 0);
-    rig.state.peakAlc = -1;  // the start value; the sign has no word
+    EXPECT_EQ(rig.state.levels.micGainWatch, 2);
+    EXPECT_EQ(rig.state.poll.tickCount, 0);
+    rig.state.levels.peakAlc = -1;  // the start value; the sign has no word
     rig.panel.sayAlc();
     EXPECT_EQ(rig.words(), "1");
 
@@ -232,9 +232,9 @@ TEST(Speech, AlcPowerKeyerAndLevel) {
         {INT_MIN, "2 / 1 / 4 / 7 / 4 / 8 / 3 / 6 / 4 / 8", "8 / 4 / 2 / 1 / 5 / 0 / 4 / 5 / 0"},
     };
     for (const auto& c : cases) {
-        rig.state.powerPercent = c.value;
-        rig.state.keyerSpeed = c.value;
-        rig.state.micGain = c.value;
+        rig.state.config.powerPercent = c.value;
+        rig.state.levels.keyerSpeed = c.value;
+        rig.state.levels.micGain = c.value;
         rig.panel.sayPowerPercent();
         EXPECT_EQ(rig.words(), c.digits + " / perc") << c.value;
         rig.panel.sayKeyerSpeed();
@@ -256,7 +256,7 @@ TEST(Speech, Tones) {
     };
     for (const auto& c : cases) {
         PanelRig rig;
-        rig.state.toneText = c.tone;
+        rig.state.tone.toneText = c.tone;
         rig.panel.sayTone();
         EXPECT_EQ(rig.words(), c.words) << c.tone;
     }
