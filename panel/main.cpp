@@ -13,11 +13,12 @@
 namespace {
 
 // The working folder's own word set (an operator's recordings) first, else the
-// installed one beside the programs (bin/../share/vocrig/wave).
+// installed one (bin/../share/vocrig/wave on Linux, wave\ beside the programs
+// on Windows).
 std::string wordFolder() {
     std::error_code error;
     if (std::filesystem::is_directory("wave", error)) return "wave";
-    return vocrig::platform::native::executableDir() + "/../share/vocrig/wave";
+    return vocrig::platform::native::installedWordFolder();
 }
 
 }  // namespace

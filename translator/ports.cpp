@@ -26,7 +26,7 @@ void Translator::openPorts() {
     // A panel port supplied by the user is used as it is; otherwise this
     // program makes the null-modem pair and publishes the panel's end.
     bool panelOpen = devices.exists(panelPortName) && panel.open(panelPortName);
-    if (!panelOpen) panelOpen = panel.openVirtualPair(panelFarName);
+    if (!panelOpen) panelOpen = panel.openPrivatePair(panelFarName);
     if (panelOpen && !panel.configure(link::baud, 1)) panel.close();
     if (!panel.isOpen()) tellPortError(panel, panelFarName);
 }

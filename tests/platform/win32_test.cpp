@@ -37,6 +37,53 @@ struct Win32Rig {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, SerialContract, Win32Rig);
 
+// The named pipe that stands in for a pair when no driver provides one: the
+// near end makes it for COM41, and opening COM41 in this folder reaches it.
+struct Win32PipeRig : Win32Rig {
+    const char* farName = "COM41";
+    bool openNear(Port& port) { return port.openPrivatePair("\\\\.\\COM41"); }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32Pipe, SerialContract, Win32PipeRig);
+
+TEST(Win32Pipe, TakesThePortNameFromTheDeviceAndOneMakerPerFolder) {
+    Win32SerialPort maker, user, second;
+    // COM30 exists (a mapped device): the pipe made for it still comes first.
+    ASSERT_TRUE(maker.openPrivatePair("COM30"));
+    EXPECT_FALSE(second.openPrivatePair("COM30"));  // another translator in this folder
+    EXPECT_NE(second.lastError().find("COM30"), std::string::npos) << second.lastError();
+    ASSERT_TRUE(user.open("\\\\.\\COM30"));
+    maker.write("FA00014074123;");
+    std::string got;
+    for (int i = 0; i < 100 && got.size() < 14; ++i) {
+        vocrig::platform::win32::Win32PortWaiter().waitForInput({&user}, 20);
+        got += user.read(user.bytesWaiting());
+    }
+    EXPECT_EQ(got, "FA00014074123;");
+    EXPECT_TRUE(second.openPrivatePair("COM31"));  // another port number is another pipe
+
+    // A user whose maker has ended is told so, and reads nothing more.
+    EXPECT_FALSE(user.failed());
+    maker.close();
+    vocrig::platform::win32::Win32PortWaiter().waitForInput({&user}, 200);
+    EXPECT_TRUE(user.failed());
+    EXPECT_EQ(user.read(10), "");
+    user.write("FA;");  // lost, no crash
+
+    // Without a maker the name is the device again.
+    ASSERT_TRUE(user.open("COM30"));
+    EXPECT_FALSE(user.failed());
+}
+
+TEST(Win32Pipe, PairsForOtherProgramsNeedADriverAndSaySo) {
+    Win32SerialPort port;
+    EXPECT_FALSE(port.openVirtualPair("COM6"));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_NE(port.lastError().find("com0com"), std::string::npos) << port.lastError();
+    EXPECT_FALSE(port.open("COM199"));
+    EXPECT_NE(port.lastError().find("COM199"), std::string::npos) << port.lastError();
+}
+
 TEST(Win32PortNames, ResolveToTheDeviceForm) {
     struct Case {
         const char* name;

@@ -20,6 +20,11 @@ public:
     // end is published under the Windows-style name `farName` (ports/comN on
     // Linux) for another program to open. The published name disappears on close().
     virtual bool openVirtualPair(const std::string& farName) = 0;
+    // The same for a far end that only our own programs open (the panel's end
+    // of its link to the translator). Where a pair that any program can open
+    // needs a driver (Windows: com0com), this one needs none: the far end is
+    // then a named pipe that our port code opens by the same port name.
+    virtual bool openPrivatePair(const std::string& farName) { return openVirtualPair(farName); }
 
     // The program on a virtual pair's far end has gone without closing it
     // (killed, crashed): what it left there is dropped, and the next program

@@ -3,6 +3,8 @@
 // The services the programs' main() functions wire on this system: Windows.
 // (The build picks this header or the Linux one of the same name.)
 
+#include <string>
+
 #include "platform/win32.h"
 
 namespace vocrig::platform::native {
@@ -18,10 +20,13 @@ using StopSignals = win32::StopSignals;
 using win32::devicePathFor;
 using win32::executableDir;
 
-// Said by the translator when it cannot open its panel port COM20.
+// The word set an installation puts beside the programs: wave\ in their folder.
+inline std::string installedWordFolder() { return executableDir() + "\\wave"; }
+
+// Said by the translator when it has no link to the panel: neither COM20 (a
+// com0com pair COM20 <-> COM21) nor the named pipe it makes in its place.
 inline constexpr const char* panelPortMissing =
-    "voctrans: cannot open COM20, the translator's end of the link to the panel.\n"
-    "  Windows needs a virtual null-modem pair joining COM20 and COM21: install com0com\n"
-    "  and make the pair COM20 <-> COM21 (see README.md). Until then the panel gets no answers.\n";
+    "voctrans: cannot open COM20 or make the named pipe the panel connects to in its place;\n"
+    "  the panel gets no answers.\n";
 
 }  // namespace vocrig::platform::native

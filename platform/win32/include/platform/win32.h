@@ -25,30 +25,40 @@ namespace vocrig::platform::win32 {
 // also reaches ports above 9); "" for names that are not port names.
 std::string devicePathFor(const std::string& name);
 
+class PipeEnd;
+
 class Win32SerialPort : public SerialPort {
 public:
-    Win32SerialPort() = default;
-    ~Win32SerialPort() override { close(); }
+    Win32SerialPort();
+    ~Win32SerialPort() override;
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
+    // A name whose pair a translator in this working folder made with
+    // openPrivatePair opens that pipe's far end; any other opens the device.
     bool open(const std::string& name) override;
     // Opens a device by the path CreateFile takes ("\\.\COM5", "\\.\CNCA0").
     bool openPath(const std::string& path);
-    // Windows has no pair of its own to make: a null-modem driver (com0com)
-    // provides the pair, and this always fails.
+    // Windows has no pair of its own that any program can open: a null-modem
+    // driver (com0com) provides such pairs, and this always fails.
     bool openVirtualPair(const std::string& farName) override;
+    // A named pipe, \\.\pipe\vocrig-<working folder>-COM<n>, that open(farName)
+    // in the same working folder reaches. One user at a time; when it hangs
+    // up, the pipe waits for the next.
+    bool openPrivatePair(const std::string& farName) override;
     bool openVirtualPairAt(const std::string&) { return false; }
     bool configure(int baud, int stopBits) override;
-    bool isOpen() const override { return handle != nullptr; }
+    bool isOpen() const override { return handle != nullptr || pipe != nullptr; }
     int bytesWaiting() override;
     std::string read(int maxBytes) override;
     void write(const std::string& bytes) override;
     void close() override;
-    // A port whose device went away (a USB cable pulled) fails ClearCommError.
-    bool failed() override { return broken; }
+    // A port whose device went away (a USB cable pulled) fails ClearCommError;
+    // a pipe's far end fails when the translator that made the pipe has ended.
+    bool failed() override;
+    std::string lastError() const override { return error; }
 
-    // Line settings as the driver holds them, for checks.
+    // Line settings as the driver holds them, for checks (a pipe: as configured).
     struct LineSettings {
         unsigned long baud = 0;
         int dataBits = 0, stopBits = 0;
@@ -64,9 +74,19 @@ public:
     void* armInputWait(bool& ready);
     // Ends the running wait (after its event fired); true when it saw input.
     bool finishInputWait();
+    // Whether the port's wait ends when bytes arrive. Not every driver says
+    // so (Wine's ports on pseudo-terminals never do); such a port's count of
+    // waiting bytes is looked at every few milliseconds instead. Learnt from
+    // the port itself: unknown until its wait has ended for bytes (it signals)
+    // or bytes have come without it (it is silent).
+    enum class Signals { unknown, yes, no };
+    Signals inputSignals() const { return signals; }
+    // A look found bytes waiting: a port whose wait is still running missed them.
+    void bytesFoundByLook();
 
 private:
-    bool fail();
+    bool openDevice(std::string shown, const std::string& path);
+    bool fail(const std::string& what);
     void* handle = nullptr;     // the port, opened for overlapped I/O
     void* ownerLock = nullptr;  // named mutex that makes the open exclusive among our programs
     void* readEvent = nullptr;
@@ -75,6 +95,12 @@ private:
     void* waitState = nullptr;  // OVERLAPPED and event mask of the running WaitCommEvent
     bool waiting = false;
     bool broken = false;        // the device went away; cleared by the next open
+    Signals signals = Signals::unknown;
+    int missed = 0;             // arrivals a look found before the wait did
+    std::unique_ptr<PipeEnd> pipe;  // set while this port is an end of a named pipe
+    int pipeBaud = 0, pipeStopBits = 0;
+    std::string label;          // the port as a person knows it
+    std::string error;
     std::string noFarEnd;
 };
 
@@ -84,9 +110,12 @@ public:
     std::unique_ptr<SerialPort> makePort() override { return std::make_unique<Win32SerialPort>(); }
 };
 
-// Waits on the ports' WaitCommEvent events, looking at the waiting-byte counts
-// every 2 ms as well; with nothing to wait on it sleeps the timeout. A port whose wait ends at once with nothing to read (a device
-// gone away) is left out of the wait, so the caller never spins on it.
+// Waits on the ports' events (WaitCommEvent, or a pipe's pending read); the
+// waiting-byte counts of ports that do not signal arriving bytes (or have not
+// shown yet that they do) are looked at every few milliseconds as well. With
+// nothing to wait on it sleeps the timeout. A port whose wait ends at once
+// with nothing to read (a device gone away) is left out of the wait, so the
+// caller never spins on it.
 class Win32PortWaiter : public PortWaiter {
 public:
     void waitForInput(const std::vector<SerialPort*>& ports, int timeoutMs) override;
