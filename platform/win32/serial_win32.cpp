@@ -16,7 +16,7 @@ namespace {
 constexpr DWORD queueBytes = 1024;
 constexpr DWORD writeTimeoutMs = 200;  // never hang on a port nobody drains
 constexpr DWORD readWaitMs = 100;      // bytes counted as waiting are read well within this
-constexpr DWORD inputLookMs = 2;     // for ports that do not signal arriving bytes
+constexpr DWORD inputLookMs = 5;     // for ports that do not signal arriving bytes
 constexpr DWORD safetyLookMs = 20;   // for those that do
 constexpr int missesToSilent = 3;  // arrivals a running wait missed before a port counts as silent
 
