@@ -6,7 +6,7 @@ RELEASE := build/release
 DEBUG := build/debug
 WINDOWS := build/windows
 
-.PHONY: all build test demo bootstrap clean install package windows
+.PHONY: all build test demo bootstrap clean install package windows windows-installer
 
 all: build
 
@@ -26,6 +26,12 @@ windows: bootstrap
 	@cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=platform/win32/toolchain-mingw-w64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DVOCRIG_TESTS=ON >/dev/null
 	@cmake --build $(WINDOWS) -j $(JOBS)
+
+# The Windows setup program, build/windows/vocrig-<version>-setup.exe (NSIS):
+# the programs, the word set in wave\, a sample vocrig.cfg, the README as text.
+windows-installer: windows
+	@if [ -x tools/make-voice ]; then tools/make-voice --if-stale wave; fi
+	@cmake --build $(WINDOWS) --target windows_installer
 
 # Also runs the Windows build's tests under Wine.
 test: bootstrap windows
