@@ -33,8 +33,8 @@ windows-installer: windows
 	@if [ -x tools/make-voice ]; then tools/make-voice --if-stale wave; fi
 	@cmake --build $(WINDOWS) --target windows_installer
 
-# Also runs the Windows build's tests under Wine.
-test: bootstrap windows
+# Also runs the Windows build's tests under Wine (the setup program's as well).
+test: bootstrap windows-installer
 	@cmake -S . -B $(DEBUG) -DCMAKE_BUILD_TYPE=Debug -DVOCRIG_SANITIZE=ON \
 	  -DVOCRIG_WINDOWS_DIR=$(abspath $(WINDOWS)) >/dev/null
 	@cmake --build $(DEBUG) -j $(JOBS)

@@ -25,22 +25,16 @@ using namespace vocrig::e2e;
 
 namespace {
 
-// Processes whose command line holds `what`; with `cwd`, only those working there.
-std::vector<pid_t> processesNamed(const std::string& what, const std::string& cwd = "") {
+// Processes whose command line holds `what`.
+std::vector<pid_t> processesNamed(const std::string& what) {
     std::vector<pid_t> found;
     DIR* proc = opendir("/proc");
     if (!proc) return found;
     while (dirent* entry = readdir(proc)) {
         const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
         if (pid <= 0) continue;
-        const std::string here = "/proc/" + std::string(entry->d_name);
-        std::string cmdline = vocrig::test::slurp(here + "/cmdline");
-        for (char& c : cmdline)
-            if (c == '\0') c = ' ';
-        std::error_code error;
-        if (cmdline.find(what) == std::string::npos) continue;
-        if (!cwd.empty() && std::filesystem::read_symlink(here + "/cwd", error).string() != cwd) continue;
-        found.push_back(pid);
+        std::string cmdline = vocrig::test::slurp("/proc/" + std::string(entry->d_name) + "/cmdline");
+        if (cmdline.find(what) != std::string::npos) found.push_back(pid);
     }
     closedir(proc);
     return found;
@@ -124,7 +118,7 @@ int main(int argc, char** argv) {
     pump(2000000);  // into the steady poll
 
     // Wine shows the panel by the command line voctrans gave it ("vocpanel").
-    const auto trans = processesNamed("voctrans.exe", dir), panel = processesNamed("vocpanel", dir);
+    const auto trans = vocrig::test::processesIn(dir, "voctrans.exe"), panel = vocrig::test::processesIn(dir, "vocpanel");
     const auto server = processesNamed("wineserver");
     const double t0 = cpuOf(trans), p0 = cpuOf(panel), s0 = cpuOf(server), r0 = radio.cpuSeconds();
     const size_t polls0 = count(vocrig::test::slurp(trace), " read FA");

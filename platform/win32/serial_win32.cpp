@@ -100,8 +100,8 @@ bool Win32SerialPort::open(const std::string& name) {
 bool Win32SerialPort::openVirtualPair(const std::string& farName) {
     close();
     label = shownName(farName);
-    return fail("cannot make " + label + " for another program: Windows needs a null-modem driver (com0com) "
-                "with a pair joining this port and " + label);
+    return fail("cannot make " + label + " for another program: that needs a null-modem pair from a driver "
+                "such as com0com, joining " + label + " to the port before it");
 }
 
 bool Win32SerialPort::openPrivatePair(const std::string& farName) {

@@ -2,14 +2,17 @@
 
 // Helpers for tests and benches that run the real programs: a clock, whole
 // files, and the CPU time a process has used.
+#include <dirent.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/posix.h"
 
@@ -53,6 +56,27 @@ inline double cpuSecondsOf(pid_t pid) {
         if (i == 15) stime = std::stol(field);
     }
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Processes working in folder `dir` whose command line holds `what` (Wine
+// shows a Windows program by the command line it was started with).
+inline std::vector<pid_t> processesIn(const std::string& dir, const std::string& what = "") {
+    std::vector<pid_t> found;
+    DIR* proc = opendir("/proc");
+    if (!proc) return found;
+    while (dirent* entry = readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid <= 0) continue;
+        const std::string here = "/proc/" + std::string(entry->d_name);
+        std::error_code error;
+        if (std::filesystem::read_symlink(here + "/cwd", error).string() != dir) continue;
+        std::string cmdline = slurp(here + "/cmdline");
+        for (char& c : cmdline)
+            if (c == '\0') c = ' ';
+        if (cmdline.find(what) != std::string::npos) found.push_back(pid);
+    }
+    closedir(proc);
+    return found;
 }
 
 // Reads whatever is waiting on a port into `into`; true when something came.
