@@ -21,7 +21,7 @@ namespace {
 
 constexpr DWORD pipeBytes = 1024;     // each direction, as the ports' queues
 constexpr size_t heldLimit = 4096;    // read ahead at most this much: the writer then waits, as on a full line
-constexpr DWORD writeWaitMs = 1000;   // never hang on a pipe nobody drains
+constexpr DWORD writeWaitMs = 200;    // never hang on a pipe nobody drains (as on a port)
 constexpr DWORD busyWaitMs = 500;     // the maker is between two users
 
 std::string systemMessage(DWORD code) {
