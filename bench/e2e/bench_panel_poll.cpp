@@ -10,10 +10,8 @@
 // - frequency polls a second while polling steadily ("send FA;" lines in the trace);
 // - CPU of each program meanwhile, and the panel's resident memory.
 
-#include <dirent.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,23 +24,6 @@ using namespace vocrig::e2e;
 
 namespace {
 
-// The pid of the program running `exe`, or -1 (the panel is started by voctrans, not by us).
-pid_t pidOf(const std::string& exe) {
-    DIR* proc = opendir("/proc");
-    if (!proc) return -1;
-    pid_t found = -1;
-    while (dirent* e = readdir(proc)) {
-        char target[PATH_MAX];
-        const std::string link = std::string("/proc/") + e->d_name + "/exe";
-        ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-        if (n <= 0) continue;
-        target[n] = '\0';
-        if (exe == target) found = std::atoi(e->d_name);
-    }
-    closedir(proc);
-    return found;
-}
-
 // Times (ms) of the trace lines that end in `what`, from `fromMs` on.
 std::vector<long> timesOf(const std::string& trace, const std::string& what, long fromMs = 0) {
     std::vector<long> out;
@@ -54,14 +35,6 @@ std::vector<long> timesOf(const std::string& trace, const std::string& what, lon
         if (ms >= fromMs) out.push_back(ms);
     }
     return out;
-}
-
-long residentKb(pid_t pid) {
-    std::istringstream status(slurp("/proc/" + std::to_string(pid) + "/status"));
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return 0;
 }
 
 }  // namespace
@@ -95,7 +68,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the panel never said \"connected\"\n");
         return 1;
     }
-    const pid_t panel = pidOf(p.dir + "/bin/vocpanel");
+    const pid_t panel = vocrig::test::pidOfProgram(p.dir + "/bin/vocpanel");
     usleep(1'000'000);  // past the last words of the set-up
 
     const std::vector<long> connected = timesOf(p.file("vocpanel.trace"), " say connected");
@@ -107,7 +80,7 @@ int main(int argc, char** argv) {
     const double wall = static_cast<double>(nowMicros() - t0) / 1e6;
     const double panelCpu = vocrig::test::cpuSecondsOf(panel) - panelStart,
                  transCpu = p.translator.cpuSeconds() - transStart, simCpu = p.radio.cpuSeconds() - simStart;
-    const long rss = residentKb(panel);
+    const long rss = vocrig::test::residentKb(panel);
     const std::vector<long> polls = timesOf(p.file("vocpanel.trace"), " send FA;", fromMs);
     const double span = polls.size() > 1 ? static_cast<double>(polls.back() - polls.front()) / 1000 : 0;
 

@@ -13,11 +13,9 @@
 //   frequency neither the panel nor the radio's start ever set;
 // - resident memory of voctrans and vocpanel at the start and at the end.
 
-#include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -36,30 +34,6 @@ namespace {
 const std::string binDir = VOCRIG_BIN_DIR;
 const std::vector<std::string> radioOptions{"--echo",     "--pace",    "--drop",    "1%", "--corrupt",
                                             "1%",         "--truncate", "1%",       "--garbage", "1%"};
-
-pid_t pidOf(const std::string& exe) {
-    DIR* proc = opendir("/proc");
-    if (!proc) return -1;
-    pid_t found = -1;
-    while (dirent* e = readdir(proc)) {
-        char target[PATH_MAX];
-        const std::string link = std::string("/proc/") + e->d_name + "/exe";
-        ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-        if (n <= 0) continue;
-        target[n] = '\0';
-        if (exe == target) found = std::atoi(e->d_name);
-    }
-    closedir(proc);
-    return found;
-}
-
-long residentKb(pid_t pid) {
-    std::istringstream status(slurp("/proc/" + std::to_string(pid) + "/status"));
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return 0;
-}
 
 size_t count(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -129,9 +103,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string panelExe = p.dir + "/bin/vocpanel";
-    pid_t panel = pidOf(panelExe);
+    pid_t panel = vocrig::test::pidOfProgram(panelExe);
     usleep(2'000'000);
-    const long transRssStart = residentKb(p.translator.pid), panelRssStart = residentKb(panel);
+    const long transRssStart = vocrig::test::residentKb(p.translator.pid), panelRssStart = vocrig::test::residentKb(panel);
 
     // The radio's own start frequency is a value it may tell; everything else must have been set.
     std::set<std::string> known{"00007100000"};
@@ -175,14 +149,14 @@ int main(int argc, char** argv) {
             if (panel > 0 && kill(panel, SIGKILL) == 0) ++panelKills;
             const bool back = waitConnected(connectedBefore + 1, 60000);
             panelBack = back ? (nowMicros() - at) / 1000 : -1;
-            panel = pidOf(panelExe);
+            panel = vocrig::test::pidOfProgram(panelExe);
             std::printf("  panel killed: %s\n", back ? "a new panel said \"connected\"" : "NO new panel connected");
             continue;
         }
         if (typeKey(tour[static_cast<size_t>(second) % tour.size()])) ++keys;
     }
     usleep(1'500'000);
-    const long transRssEnd = residentKb(p.translator.pid), panelRssEnd = residentKb(panel);
+    const long transRssEnd = vocrig::test::residentKb(p.translator.pid), panelRssEnd = vocrig::test::residentKb(panel);
     typeKey("q");
     p.translator.waitExit(20000);
     p.radio.stop();

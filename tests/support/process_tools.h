@@ -58,6 +58,30 @@ inline double cpuSecondsOf(pid_t pid) {
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+// The process running the program `exe` (its full path), or -1: for a
+// program another one started, such as the panel voctrans starts.
+inline pid_t pidOfProgram(const std::string& exe) {
+    pid_t found = -1;
+    DIR* proc = opendir("/proc");
+    if (!proc) return found;
+    while (dirent* entry = readdir(proc)) {
+        std::error_code error;
+        if (std::filesystem::read_symlink("/proc/" + std::string(entry->d_name) + "/exe", error).string() == exe)
+            found = static_cast<pid_t>(std::atoi(entry->d_name));
+    }
+    closedir(proc);
+    return found;
+}
+
+// A process's resident memory, in kB (0 when it has gone).
+inline long residentKb(pid_t pid) {
+    std::istringstream status(slurp("/proc/" + std::to_string(pid) + "/status"));
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
 // Processes working in folder `dir` whose command line holds `what` (Wine
 // shows a Windows program by the command line it was started with).
 inline std::vector<pid_t> processesIn(const std::string& dir, const std::string& what = "") {
