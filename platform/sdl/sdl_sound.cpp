@@ -155,9 +155,11 @@ struct SdlSound::Impl {
             if (SDL_ConvertAudio(&conversion) != 0) return false;
             samples.resize(static_cast<size_t>(conversion.len_cvt));
         }
-        // Whole sample frames only.
+        // Whole sample frames only; the room the conversion needed is given
+        // back (for the long spoken help it is tens of megabytes).
         const size_t frame = SDL_AUDIO_BITSIZE(target.format) / 8 * target.channels;
         samples.resize(samples.size() / frame * frame);
+        samples.shrink_to_fit();
         return true;
     }
 
