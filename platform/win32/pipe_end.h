@@ -15,6 +15,9 @@ namespace vocrig::platform::win32 {
 // the same working folder, as they share vocrig.cfg there.
 std::string pipePathFor(int portNumber);
 
+// Windows' own words for an error code, without the closing full stop.
+std::string systemMessage(DWORD code);
+
 class PipeEnd {
 public:
     PipeEnd() = default;

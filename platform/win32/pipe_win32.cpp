@@ -24,15 +24,6 @@ constexpr size_t heldLimit = 4096;    // read ahead at most this much: the write
 constexpr DWORD writeWaitMs = 200;    // never hang on a pipe nobody drains (as on a port)
 constexpr DWORD busyWaitMs = 500;     // the maker is between two users
 
-std::string systemMessage(DWORD code) {
-    char text[256];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
-    if (n == 0) return "error " + std::to_string(code);
-    return std::string(text, n);
-}
-
 // Only the user who runs the translator may open its pipe (the default
 // would let every local user read it). When the user's SID cannot be had,
 // the default stands: the pipe still takes one user and no remote ones.

@@ -35,15 +35,6 @@ std::string lockName(const std::string& path) {
     return name;
 }
 
-std::string systemMessage(DWORD code) {
-    char text[256];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
-    if (n == 0) return "error " + std::to_string(code);
-    return std::string(text, n);
-}
-
 // "\\.\COM21" is shown as "COM21".
 std::string shownName(const std::string& name) {
     return name.compare(0, 4, "\\\\.\\") == 0 ? name.substr(4) : name;
@@ -58,6 +49,15 @@ bool knownBaud(int baud) {
 }
 
 }  // namespace
+
+std::string systemMessage(DWORD code) {
+    char text[256];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
+    if (n == 0) return "error " + std::to_string(code);
+    return std::string(text, n);
+}
 
 Win32SerialPort::Win32SerialPort() = default;
 Win32SerialPort::~Win32SerialPort() { close(); }
