@@ -10,7 +10,6 @@
 // "pipe": no COM20, the panel's link is the translator's named pipe.
 // "pair": COM20 and COM21 are two pseudo-terminals joined here, as com0com
 //         joins them on Windows (the only link older builds knew).
-#include <dirent.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,21 +23,6 @@
 using namespace vocrig::e2e;
 
 namespace {
-
-// Processes whose command line holds `what`.
-std::vector<pid_t> processesNamed(const std::string& what) {
-    std::vector<pid_t> found;
-    DIR* proc = opendir("/proc");
-    if (!proc) return found;
-    while (dirent* entry = readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0) continue;
-        std::string cmdline = vocrig::test::slurp("/proc/" + std::string(entry->d_name) + "/cmdline");
-        if (cmdline.find(what) != std::string::npos) found.push_back(pid);
-    }
-    closedir(proc);
-    return found;
-}
 
 double cpuOf(const std::vector<pid_t>& pids) {
     double total = 0;
@@ -119,7 +103,7 @@ int main(int argc, char** argv) {
 
     // Wine shows the panel by the command line voctrans gave it ("vocpanel").
     const auto trans = vocrig::test::processesIn(dir, "voctrans.exe"), panel = vocrig::test::processesIn(dir, "vocpanel");
-    const auto server = processesNamed("wineserver");
+    const auto server = vocrig::test::processesIn("", "wineserver");
     const double t0 = cpuOf(trans), p0 = cpuOf(panel), s0 = cpuOf(server), r0 = radio.cpuSeconds();
     const size_t polls0 = count(vocrig::test::slurp(trace), " read FA");
     const int64_t start = nowMicros();

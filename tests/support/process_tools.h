@@ -82,8 +82,9 @@ inline long residentKb(pid_t pid) {
     return 0;
 }
 
-// Processes working in folder `dir` whose command line holds `what` (Wine
-// shows a Windows program by the command line it was started with).
+// Processes working in folder `dir` (any folder when it is empty) whose
+// command line holds `what` (Wine shows a Windows program by the command line
+// it was started with).
 inline std::vector<pid_t> processesIn(const std::string& dir, const std::string& what = "") {
     std::vector<pid_t> found;
     DIR* proc = opendir("/proc");
@@ -93,7 +94,7 @@ inline std::vector<pid_t> processesIn(const std::string& dir, const std::string&
         if (pid <= 0) continue;
         const std::string here = "/proc/" + std::string(entry->d_name);
         std::error_code error;
-        if (std::filesystem::read_symlink(here + "/cwd", error).string() != dir) continue;
+        if (!dir.empty() && std::filesystem::read_symlink(here + "/cwd", error).string() != dir) continue;
         std::string cmdline = slurp(here + "/cmdline");
         for (char& c : cmdline)
             if (c == '\0') c = ' ';
